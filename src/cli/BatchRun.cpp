@@ -1,0 +1,229 @@
+#include "BatchRun.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "common/Numbers.h"
+#include "driver/Driver.h"
+#include "results/Listings.h"
+
+namespace tavu {
+
+namespace {
+
+// The summary window of a batch run: it records what the window would show and answers
+// the scalars dialog with the values given on the command line.
+class BatchWindow : public SummaryWindow
+{
+public:
+    explicit BatchWindow(const std::vector<double>& scalars) : scalars_(scalars) {}
+
+    void SetTitle(const std::string&) override {}
+    void ShowText(const std::string&) override {}
+    void DisableContinue() override { continueDisabled = true; }
+    void FocusContinue() override {}
+    void FocusCancel() override {}
+    void TurnContinueIntoFinish() override {}
+    bool AskLoadScalars(Analysis& a) override
+    {
+        for (int i = 1; i <= a.State.SubcaseCount && i <= MaxSubcases; ++i)
+            a.LoadScalars[static_cast<std::size_t>(i)] =
+                static_cast<std::size_t>(i) <= scalars_.size() ? scalars_[i - 1] : 1.0;
+        return true;
+    }
+    void Close() override {}
+    void FocusEditor() override {}
+
+    bool continueDisabled = false;
+
+private:
+    const std::vector<double>& scalars_;
+};
+
+std::string WithLf(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+const char* const ListingTitles[] = {"", "Deflections", "Reactions", "Beam Forces",
+                                     "Quad Stresses"};
+
+nlohmann::json Number(double x)
+{
+    if (!std::isfinite(x))
+        return nullptr;
+    return x;
+}
+
+nlohmann::json Triple(const std::array<double, 3>& v)
+{
+    return nlohmann::json::array({Number(v[0]), Number(v[1]), Number(v[2])});
+}
+
+} // namespace
+
+void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars)
+{
+    Analysis& a = run.analysis;
+    BatchWindow window(scalars);
+    const std::string text = NormalizeLineEnds(modelText);
+
+    ResetSolution(a);
+    StartStep(a, window, text);
+    run.readText = a.Summary.ReadText;
+    if (window.continueDisabled || a.State.Stage != ModelRead) {
+        run.status = BatchStatus::ModelError;
+        return;
+    }
+    ContinueStep(a, window);
+    run.decompositionLog = a.Summary.LogText;
+    if (window.continueDisabled || a.State.Stage != Decomposed) {
+        run.status = BatchStatus::DecompositionFailed;
+        return;
+    }
+    ContinueStep(a, window);
+    run.loadLog = a.Summary.LogText;
+    if (window.continueDisabled || a.State.Stage != Solved) {
+        run.status = BatchStatus::ModelError;
+        return;
+    }
+    run.status = BatchStatus::Solved;
+    run.solved = true;
+}
+
+int ExitStatusOf(const BatchRun& run)
+{
+    switch (run.status) {
+    case BatchStatus::Solved:
+        return ExitSolved;
+    case BatchStatus::DecompositionFailed:
+        return ExitDecompositionFailed;
+    default:
+        return ExitModelError;
+    }
+}
+
+std::string BatchText(const BatchRun& run)
+{
+    std::string out = WithLf(run.readText) + "\n";
+    if (!run.decompositionLog.empty())
+        out += WithLf(run.decompositionLog) + "\n";
+    if (!run.loadLog.empty())
+        out += WithLf(run.loadLog) + "\n";
+    if (run.solved) {
+        for (int kind = DeflectionsKind; kind <= QuadStressesKind; ++kind) {
+            out += "\n";
+            out += ListingTitles[kind];
+            out += "\n";
+            out += WithLf(ResultText(run.analysis, kind, false));
+        }
+    }
+    return out;
+}
+
+std::string BatchJson(const BatchRun& run)
+{
+    const Analysis& a = run.analysis;
+    const ModelStore& m = a.Model;
+    nlohmann::json j;
+    switch (run.status) {
+    case BatchStatus::Solved:
+        j["status"] = "solved";
+        break;
+    case BatchStatus::DecompositionFailed:
+        j["status"] = "decomposition_failed";
+        break;
+    default:
+        j["status"] = "model_error";
+        break;
+    }
+    j["read_text"] = WithLf(run.readText);
+    j["decomposition_log"] = WithLf(run.decompositionLog);
+    j["load_log"] = WithLf(run.loadLog);
+
+    nlohmann::json diagnostics = nlohmann::json::array();
+    const std::string fatal = WithLf(a.State.FatalText);
+    std::size_t start = 0;
+    while (start < fatal.size()) {
+        std::size_t end = fatal.find('\n', start);
+        if (end == std::string::npos)
+            end = fatal.size();
+        diagnostics.push_back(fatal.substr(start, end - start));
+        start = end + 1;
+    }
+    j["diagnostics"] = diagnostics;
+    j["neq"] = m.NEQ;
+
+    nlohmann::json grids = nlohmann::json::array();
+    nlohmann::json beams = nlohmann::json::array();
+    nlohmann::json quads = nlohmann::json::array();
+    if (run.solved) {
+        for (int id = 1; id <= m.maxGridId; ++id) {
+            if (GridIndexOf(m, id) == 0)
+                continue;
+            std::array<double, 3> disp{}, reaction{};
+            DeflectionValues(a, id, disp);
+            nlohmann::json g;
+            g["id"] = id;
+            g["disp"] = Triple(disp);
+            g["reaction"] = ReactionValues(a, id, reaction) ? Triple(reaction) : nullptr;
+            grids.push_back(g);
+        }
+        for (int b = 1; b <= m.nBeams; ++b) {
+            const auto& f = a.Results.BeamEndForces;
+            nlohmann::json e;
+            e["id"] = m.BeamInt(b, 0);
+            e["grids"] = {m.BeamInt(b, 1), m.BeamInt(b, 2)};
+            e["end_a"] = Triple({f(b, 1), f(b, 2), f(b, 3)});
+            e["end_b"] = Triple({f(b, 4), f(b, 5), f(b, 6)});
+            beams.push_back(e);
+        }
+        for (int q = 1; q <= m.nQuads; ++q) {
+            nlohmann::json e;
+            e["id"] = m.QuadInt(q, 0);
+            e["grids"] = {m.QuadInt(q, 1), m.QuadInt(q, 2), m.QuadInt(q, 3), m.QuadInt(q, 4)};
+            nlohmann::json stress = nlohmann::json::array();
+            for (int p = 1; p <= 4; ++p)
+                stress.push_back(Triple({a.Results.QuadStresses(q, 1, p),
+                                         a.Results.QuadStresses(q, 2, p),
+                                         a.Results.QuadStresses(q, 3, p)}));
+            e["stress"] = stress;
+            quads.push_back(e);
+        }
+    }
+    j["grids"] = grids;
+    j["beams"] = beams;
+    j["quads"] = quads;
+    j["error_measure"] = run.solved ? Number(a.Results.ErrorMeasure) : nlohmann::json(nullptr);
+    return j.dump(2) + "\n";
+}
+
+std::optional<std::vector<double>> ParseScalars(const std::string& list)
+{
+    std::vector<double> values;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        const std::string item =
+            list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        char* end = nullptr;
+        const double v = std::strtod(item.c_str(), &end);
+        if (item.empty() || end != item.c_str() + item.size() || !std::isfinite(v))
+            return std::nullopt;
+        values.push_back(v);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return values;
+}
+
+} // namespace tavu

@@ -1,0 +1,53 @@
+#pragma once
+// tavu-solve's run: the three steps through the solution driver, as the summary window
+// would run them with Continue pressed after each, and the text and JSON reports.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/Analysis.h"
+
+namespace tavu {
+
+enum class BatchStatus
+{
+    Solved,
+    ModelError,
+    DecompositionFailed,
+};
+
+struct BatchRun
+{
+    Analysis analysis;
+    BatchStatus status = BatchStatus::ModelError;
+    std::string readText;         // after step 1
+    std::string decompositionLog; // LogText after step 2, "" when it did not run
+    std::string loadLog;          // LogText after step 3, "" when it did not run
+    bool solved = false;
+};
+
+// Exit statuses of tavu-solve.
+inline constexpr int ExitSolved = 0;
+inline constexpr int ExitModelError = 1;
+inline constexpr int ExitDecompositionFailed = 2;
+inline constexpr int ExitUsage = 64;
+inline constexpr int ExitUnreadable = 66;
+
+// Runs the model text (any line ends). scalars fill the scalars dialog's boxes in order;
+// boxes without a value keep "1.0".
+void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars);
+
+int ExitStatusOf(const BatchRun& run);
+
+// The text report: the summary texts after each step, then the four listings, each a
+// title line and the listing as Copy gives it. Lines end in "\n".
+std::string BatchText(const BatchRun& run);
+
+// The JSON report.
+std::string BatchJson(const BatchRun& run);
+
+// "1.5,2,0" -> {1.5, 2, 0}; nullopt when a value is not a finite number.
+std::optional<std::vector<double>> ParseScalars(const std::string& list);
+
+} // namespace tavu

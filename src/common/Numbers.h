@@ -1,0 +1,37 @@
+#pragma once
+// Shared numeric helpers and constants of the program.
+
+#include <string>
+
+namespace tavu {
+
+// Degrees to radians: this 15-digit value, not the exact pi/180.
+inline constexpr double DEG = 0.017453292519943;
+
+// 1.0E-12 as the nearest single-precision number; the smallest pivot ratio accepted.
+inline constexpr double PivotRatioLimit = static_cast<double>(1.0e-12f);
+
+// The quad's Gauss point coordinate 0.57735 as the nearest single-precision number.
+inline constexpr double GaussPointValue = static_cast<double>(0.57735f);
+
+// Lines of every text shown to the user are separated by CR LF.
+inline constexpr const char* CRLF = "\r\n";
+
+// The angle of the vector (x, y) in radians, between -pi/2 and 3pi/2.
+double AngleOf(double y, double x);
+
+// x rounded to p significant digits, with a leading blank when x is not negative:
+// integer, plain decimal (no "0" before the point) or exponent form ("1.234E-8").
+std::string NumberText(double x, int p = 15);
+
+// Rounds to the nearest integer, halves to even. Values that do not fit 32 bits
+// (and NaN) give IntOutOfRange: negative, so no table index or id equals it, and
+// far enough from the limits that negating it or adding an offset cannot overflow.
+inline constexpr int IntOutOfRange = -1000000000;
+int RoundToInt(double v);
+bool FitsInt32(double v);
+
+// Appends line to text with CR LF before it (the summary texts' rule).
+void AppendLine(std::string& text, const std::string& line);
+
+} // namespace tavu

@@ -1,0 +1,204 @@
+#include "driver/Driver.h"
+
+#include "common/Numbers.h"
+#include "loads/Loads.h"
+#include "model/Diagnostics.h"
+#include "model/PreScan.h"
+#include "model/Reader.h"
+#include "model/Tokenizer.h"
+#include "solver/Profile.h"
+#include "solver/Solver.h"
+
+namespace tavu {
+
+namespace {
+
+void SetTitle(SummaryWindow& w, const std::string& title)
+{
+    w.SetTitle(title.substr(0, MaxTitleLength));
+}
+
+// A step that cannot go on: the log or report is shown and only Cancel remains.
+void StopStep(SummaryWindow& w, const std::string& text)
+{
+    w.ShowText(text);
+    w.DisableContinue();
+}
+
+} // namespace
+
+void SplitModelText(Analysis& a, std::string_view editorText)
+{
+    a.State.LinesStale = false;
+    ModelText& t = a.Text;
+    t.ModelLines.clear();
+    t.ModelLines.emplace_back();
+    a.State.SubcaseCount = 0;
+
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = editorText.find("\r\n", start);
+        std::string_view segment = editorText.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        while (!segment.empty() && segment.front() == ' ')
+            segment.remove_prefix(1);
+        while (!segment.empty() && segment.back() == ' ')
+            segment.remove_suffix(1);
+        if (StartsWithSubcase(segment))
+            ++a.State.SubcaseCount;
+        t.ModelLines.emplace_back(segment);
+        if (end == std::string_view::npos)
+            break;
+        start = end + 2;
+    }
+    t.LineCount = static_cast<int>(t.ModelLines.size()) - 1;
+
+    if (a.State.SubcaseCount > MaxSubcases)
+        Diagnose(a, 22, MaxSubcases, 0);
+}
+
+bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events)
+{
+    SetTitle(w, TitleProcessing);
+    PreScanModel(a);
+    // The pre-scan empties FatalText, so a subcase count found too large when the lines
+    // were split is raised again here: the run must not reach the scalars dialog.
+    if (a.State.SubcaseCount > MaxSubcases)
+        Diagnose(a, 22, MaxSubcases, 0);
+    if (!a.State.FatalText.empty()) {
+        a.Summary.ReadText = a.State.FatalText + CRLF + "Fatal error... Done processing model";
+        StopStep(w, a.Summary.ReadText);
+        return false;
+    }
+
+    long long stiffnessCount = 0;
+    if (ReadModel(a) && BuildProfile(a))
+        stiffnessCount = a.Profile.ProfileSize - 2;
+    ComposeReadText(a, stiffnessCount);
+    w.ShowText(a.Summary.ReadText);
+    if (events)
+        events->ModelReaderRan();
+    if (!a.State.FatalText.empty()) {
+        w.DisableContinue();
+        return false;
+    }
+    a.State.Stage = ModelRead;
+    return true;
+}
+
+bool RunDecomposition(Analysis& a, SummaryWindow& w)
+{
+    // Every diagnostic is fatal to the run: a quad that failed its orientation check
+    // leaves the model incomplete, so the decomposition does not start.
+    if (!AssembleStiffness(a)) {
+        StopStep(w, a.Summary.LogText);
+        return false;
+    }
+    if (a.State.TransformFlag != 0)
+        RotateAndEliminate(a);
+    const DecompositionOutcome outcome = Decompose(a);
+    w.ShowText(a.Summary.LogText);
+    if (!outcome.ok) {
+        w.DisableContinue();
+        w.FocusCancel();
+        return false;
+    }
+    a.State.Stage = Decomposed;
+    return true;
+}
+
+bool RunLoadCases(Analysis& a, SummaryWindow& w)
+{
+    SetTitle(w, TitleLoadCases);
+    // The load section may have been edited since the model was read.
+    if (a.State.SubcaseCount > MaxSubcases) {
+        a.Summary.LogText = DiagnosticMessage(22, MaxSubcases, 0);
+        StopStep(w, a.Summary.LogText);
+        return false;
+    }
+    if (a.State.SubcaseCount > 0 && !w.AskLoadScalars(a)) {
+        // Cancel in the scalars dialog ends the step: nothing is solved.
+        w.Close();
+        w.FocusEditor();
+        return false;
+    }
+    ReadLoads(a);
+    BackSubstitute(a);
+    a.State.Stage = Solved;
+    RecoverResults(a);
+    w.ShowText(a.Summary.LogText);
+    w.TurnContinueIntoFinish();
+    return true;
+}
+
+void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, DriverEvents* events)
+{
+    if (a.State.LinesStale)
+        SplitModelText(a, editorText);
+    switch (a.State.Stage) {
+    case ModelPending:
+        RunModelProcessing(a, w, events);
+        break;
+    case ModelRead:
+        SetTitle(w, TitleDecomposing);
+        RunDecomposition(a, w);
+        break;
+    default:
+        RunLoadCases(a, w);
+        break;
+    }
+    w.FocusContinue();
+}
+
+void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents*)
+{
+    switch (a.State.Stage) {
+    case ModelRead:
+        SetTitle(w, TitleDecomposingContinue);
+        RunDecomposition(a, w);
+        break;
+    case Decomposed:
+        RunLoadCases(a, w);
+        break;
+    default:
+        w.Close();
+        break;
+    }
+    w.FocusEditor();
+}
+
+void CancelStep(Analysis&, SummaryWindow& w)
+{
+    w.Close();
+    w.FocusEditor();
+}
+
+void MarkTextEdited(Analysis& a, int changeLine)
+{
+    a.State.LinesStale = true;
+    if (changeLine <= a.State.EndModelLine)
+        a.State.Stage = ModelPending;
+    else if (a.State.Stage >= Decomposed)
+        a.State.Stage = Decomposed;
+}
+
+void ResetSolution(Analysis& a)
+{
+    a.State.Stage = ModelPending;
+    a.State.LinesStale = true;
+}
+
+std::string NormalizeLineEnds(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n' && (i == 0 || text[i - 1] != '\r'))
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace tavu

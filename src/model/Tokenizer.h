@@ -1,0 +1,40 @@
+#pragma once
+// Turns one line of the model text into a record: the comment is cut off, the rest is
+// split into word fields and number fields, counted separately.
+
+#include <array>
+#include <string_view>
+
+namespace tavu {
+
+struct Record
+{
+    static constexpr int MaxNumbersCapacity = 20;
+    static constexpr int MaxWordsCapacity = 2;
+
+    // Slots 1..maxNumbers and 1..maxWords; a field the line does not give reads 0 / "".
+    std::array<double, MaxNumbersCapacity + 1> Number{};
+    std::array<std::string_view, MaxWordsCapacity + 1> Word{};
+    int nNumbers = 0;
+    int nWords = 0; // -1 when the line holds more fields than the capacities
+
+    double N(int i) const { return i >= 1 && i <= MaxNumbersCapacity ? Number[i] : 0.0; }
+};
+
+// The record text of a line: the part before the first "$". Empty means: skip the line.
+std::string_view RecordText(std::string_view line);
+
+// Splits text into rec (which views into text, so text must outlive rec).
+void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& rec);
+
+// The numeric value of a number token: its longest leading part that reads as a number
+// (sign, digits, point, exponent with E, e, D or d); 0 when there is none.
+double NumberValue(std::string_view token);
+
+// Case-insensitive comparison of a word with an upper-case keyword.
+bool WordIs(std::string_view word, std::string_view upperKeyword);
+
+// True when the first seven characters of the line, upper-cased, are "SUBCASE".
+bool StartsWithSubcase(std::string_view line);
+
+} // namespace tavu
