@@ -1,0 +1,365 @@
+#include "driver/Commands.h"
+
+#include "common/Numbers.h"
+#include "driver/Driver.h"
+#include "model/Diagnostics.h"
+#include "model/Tokenizer.h"
+
+#include <algorithm>
+
+namespace tavu {
+
+CommandStates NextCommandStates(CommandStates s, CommandEvent event, int stage)
+{
+    switch (event) {
+    case CommandEvent::ProgramStart:
+    case CommandEvent::NewModel:
+        return CommandStates{};
+    case CommandEvent::ModelFileLoaded:
+        s.runSolution = true;
+        s.showSolution = false;
+        s.plotDeformation = false;
+        break;
+    case CommandEvent::SaveAsCompleted:
+        s.runSolution = true;
+        break;
+    case CommandEvent::ModelProcessed:
+        s.resetSolution = true;
+        s.plotDeformation = true;
+        break;
+    case CommandEvent::TextEdited:
+        s.showSolution = false;
+        s.plotDeformation = false;
+        break;
+    case CommandEvent::EditorFocusGained:
+        if (stage > Decomposed) {
+            s.showSolution = true;
+            s.plotDeformation = true;
+        }
+        break;
+    case CommandEvent::ResetSolution:
+        s.resetSolution = false;
+        s.showSolution = false;
+        s.plotDeformation = false;
+        break;
+    }
+    return s;
+}
+
+ModelPathParts SplitModelPath(std::string_view modelPath)
+{
+    const std::size_t slash = modelPath.rfind('/');
+    if (slash == std::string_view::npos)
+        return {std::string(), std::string(modelPath)};
+    return {std::string(modelPath.substr(0, slash + 1)), std::string(modelPath.substr(slash + 1))};
+}
+
+std::string FileStatusText(std::string_view modelPath, std::string_view modelFolder)
+{
+    if (modelPath.empty())
+        return std::string();
+    ModelPathParts parts = SplitModelPath(modelPath);
+    if (parts.folder == modelFolder)
+        return parts.fileName;
+    return std::string(modelPath);
+}
+
+std::string ReadProgressText(int line)
+{
+    return "Process" + NumberText(line);
+}
+
+std::string LineStatusText(int caretLine, int lineCount)
+{
+    if (lineCount <= 1)
+        return std::string();
+    return NumberText(caretLine) + " of " + NumberText(lineCount);
+}
+
+std::array<int, 3> StatusPartEdges(int w)
+{
+    // The file name takes the left 60 %, the reader's progress the next 20 %, the caret
+    // line the rest.
+    return {w * 6 / 10, w * 8 / 10, w};
+}
+
+bool IsModelFileName(std::string_view name)
+{
+    if (name.size() < 4)
+        return false;
+    std::string_view ext = name.substr(name.size() - 4);
+    return ext[0] == '.' && WordIs(ext.substr(1), "TAV");
+}
+
+namespace {
+
+std::string WithSlash(std::string_view dir)
+{
+    std::string s(dir);
+    if (s.empty() || s.back() != '/')
+        s += '/';
+    return s;
+}
+
+} // namespace
+
+std::string ChooseModelFolder(std::string_view currentDir, bool currentDirHoldsModels,
+                              std::string_view dataDir, std::string_view fallbackDir)
+{
+    if (currentDirHoldsModels)
+        return WithSlash(currentDir);
+    std::string base = WithSlash(dataDir.empty() ? fallbackDir : dataDir);
+    return base + "vrxSoftware/TAVU/";
+}
+
+std::string CommandLinePath(const std::vector<std::string>& arguments)
+{
+    std::string text;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0)
+            text += ' ';
+        text += arguments[i];
+    }
+    text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::string();
+    const std::size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+LineEndStyle DetectLineEnds(std::string_view fileText)
+{
+    LineEndStyle style;
+    style.lfOnly = fileText.find('\r') == std::string_view::npos &&
+                   fileText.find('\n') != std::string_view::npos;
+    style.finalLineEnd = !fileText.empty() && (fileText.back() == '\n' || fileText.back() == '\r');
+    return style;
+}
+
+std::string ModelFileText(std::string_view editorText, LineEndStyle style)
+{
+    const std::string_view lineEnd = style.lfOnly ? "\n" : CRLF;
+    std::string out;
+    out.reserve(editorText.size() + editorText.size() / 32 + 2);
+    for (const char c : editorText) {
+        if (c == '\n')
+            out += lineEnd;
+        else
+            out += c;
+    }
+    if (style.finalLineEnd)
+        out += lineEnd;
+    return out;
+}
+
+std::string EditorTextOfFile(std::string_view fileText)
+{
+    std::string out;
+    out.reserve(fileText.size());
+    for (std::size_t i = 0; i < fileText.size(); ++i) {
+        const char c = fileText[i];
+        if (c == '\r') {
+            if (i + 1 < fileText.size() && fileText[i + 1] == '\n')
+                ++i;
+            out += '\n';
+        } else {
+            out += c;
+        }
+    }
+    // The last line end belongs to the file format, not to the text.
+    if (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}
+
+PromptPlan PromptFor(FileCommand command, bool untitled, bool textChanged)
+{
+    switch (command) {
+    case FileCommand::New:
+        return textChanged ? PromptPlan{true, SaveChangesQuestion, true} : PromptPlan{};
+    case FileCommand::Open:
+        return textChanged ? PromptPlan{true, OpenChangedQuestion, false} : PromptPlan{};
+    case FileCommand::Save:
+        return untitled ? PromptPlan{} : PromptPlan{true, SaveNowQuestion, false};
+    }
+    return PromptPlan{};
+}
+
+SaveAction SaveActionFor(FileCommand command, Answer answer, bool untitled)
+{
+    if (command == FileCommand::Save && untitled)
+        return SaveAction::SaveAs;
+    if (answer != Answer::Yes)
+        return SaveAction::None;
+    return untitled ? SaveAction::SaveAs : SaveAction::Save;
+}
+
+int AverageCharWidth(int widthOf52Letters)
+{
+    return (widthOf52Letters / 26 + 1) / 2;
+}
+
+namespace {
+
+// a * b / c rounded to the nearest integer, halves away from zero.
+int MulDivRounded(int a, int b, int c)
+{
+    if (c == 0)
+        return 0;
+    const long long p = static_cast<long long>(a) * b;
+    const long long half = c / 2;
+    const long long q = p >= 0 ? (p + half) / c : -((-p + half) / c);
+    return static_cast<int>(q);
+}
+
+} // namespace
+
+int DuToPixelsX(int du, int averageCharWidth)
+{
+    return MulDivRounded(du, averageCharWidth, 4);
+}
+
+int DuToPixelsY(int du, int charHeight)
+{
+    return MulDivRounded(du, charHeight, 8);
+}
+
+int PixelsToDuX(int pixels, int averageCharWidth)
+{
+    return MulDivRounded(pixels, 4, averageCharWidth);
+}
+
+int PixelsToDuY(int pixels, int charHeight)
+{
+    return MulDivRounded(pixels, 8, charHeight);
+}
+
+MainWindowLayout MainLayout(int w, int h)
+{
+    MainWindowLayout l;
+    l.strip = {0, 0, std::max(0, w), 22};
+    l.editor = {10, 30, std::max(0, w - 20), std::max(0, h - 50)};
+    return l;
+}
+
+ScalarsDialogLayout ScalarsLayout(int n)
+{
+    ScalarsDialogLayout l;
+    n = std::clamp(n, 0, MaxSubcases);
+    l.height = 12 * n + 60;
+    for (int k = 0; k < n; ++k) {
+        l.labels.push_back({5, 12 * k + 10, 40, 10});
+        l.boxes.push_back({50, 12 * k + 10, 40, 10});
+    }
+    l.ok = {30, l.height - 45, 40, 20};
+    l.cancel = {80, l.height - 45, 40, 20};
+    return l;
+}
+
+std::string SubcaseLabel(int number)
+{
+    return "Subcase" + NumberText(number);
+}
+
+int RecountSubcases(Analysis& a)
+{
+    int count = 0;
+    const int last = a.Text.LineCount;
+    for (int i = a.State.EndModelLine + 1; i <= last; ++i) {
+        const std::string_view text = RecordText(ModelLine(a, i));
+        if (text.empty())
+            continue;
+        Record rec;
+        SplitFields(text, 10, 2, rec);
+        if (rec.nWords < 0)
+            Diagnose(a, 8, 0, i);
+        if (WordIs(rec.Word[1], "SUBCASE"))
+            ++count;
+    }
+    a.State.SubcaseCount = count;
+    return count;
+}
+
+void ApplyScalarTexts(Analysis& a, const std::vector<std::string>& boxTexts)
+{
+    const int n = std::min(a.State.SubcaseCount, MaxSubcases);
+    for (int k = 0; k < n; ++k) {
+        const std::size_t box = static_cast<std::size_t>(k);
+        a.LoadScalars[box + 1] = box < boxTexts.size() ? NumberValue(boxTexts[box]) : 0.0;
+    }
+}
+
+int ResultsWindowWidth(bool wideLayout)
+{
+    return wideLayout ? 385 : 270;
+}
+
+ResultsWindowLayout ResultsLayout(int width, int height)
+{
+    ResultsWindowLayout l;
+    l.list = {5, 50, std::max(0, width - 24), std::max(0, height - 105)};
+    const int y = height - 52;
+    l.print = {25, y, 60, 25};
+    l.copy = {100, y, 60, 25};
+    l.cancel = {175, y, 60, 25};
+    return l;
+}
+
+std::string ResultWhat(int kind)
+{
+    switch (kind) {
+    case 1:
+        return "displacements";
+    case 2:
+        return "reactions";
+    case 3:
+        return "beam forces";
+    case 4:
+        return "quad stresses";
+    default:
+        return std::string();
+    }
+}
+
+std::string PrintResultsQuestion(int kind)
+{
+    return "Print these " + ResultWhat(kind) + " Now?";
+}
+
+std::string CopyResultsQuestion(int kind)
+{
+    return "Copy these " + ResultWhat(kind) + " to clipboard?";
+}
+
+bool ResultsMatchModel(const Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    const ResultSet& r = a.Results;
+    // Rows 1..count must exist wherever a listing reads count items.
+    auto covers = [](long long last, long long count) { return count <= 0 || last >= count; };
+    auto slots = [](int lastSlot, long long count, int needed) {
+        return count <= 0 || lastSlot >= needed;
+    };
+    if (m.NEQ < 0 || m.DOFTOTAL < m.NEQ)
+        return false;
+    return covers(m.GridIndex.Last(), m.maxGridId) && covers(m.GridInt.LastRow(), m.nGrids) &&
+           slots(m.GridInt.LastSlot(), m.nGrids, 3) && covers(m.GridReal.LastRow(), m.nGrids) &&
+           slots(m.GridReal.LastSlot(), m.nGrids, 6) && covers(m.BeamInt.LastRow(), m.nBeams) &&
+           slots(m.BeamInt.LastSlot(), m.nBeams, 2) && covers(m.QuadInt.LastRow(), m.nQuads) &&
+           slots(m.QuadInt.LastSlot(), m.nQuads, 4) && covers(r.SolutionVector.Last(), m.NEQ) &&
+           covers(r.Reactions.Last(), m.DOFTOTAL) && covers(r.BeamEndForces.LastRow(), m.nBeams) &&
+           slots(r.BeamEndForces.LastSlot(), m.nBeams, 6) &&
+           covers(r.QuadStresses.LastRow(), m.nQuads);
+}
+
+int NextTabStop(int x, const std::vector<int>& stops, int defaultStep)
+{
+    for (int stop : stops)
+        if (stop > x)
+            return stop;
+    const int step = std::max(1, defaultStep);
+    return x + step;
+}
+
+} // namespace tavu
