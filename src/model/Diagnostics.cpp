@@ -62,6 +62,8 @@ std::string DiagnosticMessage(int code, int first, int second)
         return "No restraints found (RACT, SPRG)";
     case 28:
         return "ENDMODEL not found";
+    case 29:
+        return "Stiffness matrix too large: more than" + f + " terms";
     default:
         return std::string();
     }

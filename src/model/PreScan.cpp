@@ -1,12 +1,213 @@
 #include "model/PreScan.h"
 
+#include "common/Numbers.h"
+#include "model/Diagnostics.h"
+#include "model/Keywords.h"
+
+#include <algorithm>
+
 namespace tavu {
+
+namespace {
+
+enum class FieldUse
+{
+    RecordId,  // indexes an id map or a property table: 0..MaxModelId
+    Reference, // names a grid, element, property or material: -MaxModelId..MaxModelId
+    Count,     // a flag, an edge or a subcase number: any 32-bit value
+};
+
+bool FieldIsBad(const Record& rec, int i, FieldUse use)
+{
+    const double v = rec.N(i);
+    if (!FitsInt32(v))
+        return true;
+    const int r = RoundToInt(v);
+    switch (use) {
+    case FieldUse::RecordId:
+        return r < 0 || r > MaxModelId;
+    case FieldUse::Reference:
+        return r < -MaxModelId || r > MaxModelId;
+    case FieldUse::Count:
+        return false;
+    }
+    return false;
+}
+
+bool AnyBad(const Record& rec, int first, int last, FieldUse use)
+{
+    for (int i = first; i <= last; ++i)
+        if (FieldIsBad(rec, i, use))
+            return true;
+    return false;
+}
+
+// Records with an id (or a THRU range of ids) in number 1, and optional further integer
+// fields after the range.
+bool RangeIsBad(const Record& rec, bool thru, int countFields)
+{
+    const int last = thru ? 2 : 1;
+    return AnyBad(rec, 1, last, FieldUse::Reference) ||
+           AnyBad(rec, last + 1, last + countFields, FieldUse::Count);
+}
+
+} // namespace
+
+bool HasBadIntegerField(const Record& rec)
+{
+    const Keyword kw = KeywordOf(rec.Word[1]);
+    const Option opt = OptionOf(rec.Word[2]);
+    const bool thru = opt == Option::Thru;
+    switch (kw) {
+    case Keyword::Grid:
+        return FieldIsBad(rec, 1, FieldUse::RecordId) ||
+               (opt == Option::Eq && FieldIsBad(rec, 2, FieldUse::Reference)) ||
+               (opt == Option::Polar && FieldIsBad(rec, 4, FieldUse::Reference));
+    case Keyword::Beam:
+        return FieldIsBad(rec, 1, FieldUse::RecordId) || AnyBad(rec, 2, 5, FieldUse::Reference);
+    case Keyword::Quad:
+        return FieldIsBad(rec, 1, FieldUse::RecordId) || AnyBad(rec, 2, 7, FieldUse::Reference);
+    case Keyword::Prop:
+    case Keyword::Matl:
+        return FieldIsBad(rec, 1, FieldUse::RecordId);
+    case Keyword::Dofs:
+        if (opt == Option::Def)
+            return AnyBad(rec, 1, 3, FieldUse::Count);
+        return RangeIsBad(rec, thru, 3);
+    case Keyword::Ract:
+    case Keyword::Sprg:
+    case Keyword::Load:
+    case Keyword::Disp:
+    case Keyword::Bload:
+    case Keyword::Binit:
+    case Keyword::Btemp:
+    case Keyword::Qtemp:
+        return RangeIsBad(rec, thru, 0);
+    case Keyword::Qload:
+        return RangeIsBad(rec, thru, 1);
+    case Keyword::Nseq:
+        return AnyBad(rec, 1, rec.nNumbers, FieldUse::Reference);
+    case Keyword::Subcase:
+        return FieldIsBad(rec, 1, FieldUse::Count);
+    default:
+        return false;
+    }
+}
 
 void PreScanModel(Analysis& a)
 {
+    ModelStore& m = a.Model;
+    // Counts of the whole text; committed to the store only when the scan succeeds.
+    int nGrids = 0, nBeams = 0, nQuads = 0, nSprg = 0, nRact = 0;
+    int maxGrid = 0, maxBeam = 0, maxQuad = 0, maxProp = 0, maxMatl = 0;
+    bool endModelSeen = false;
+
     a.State.FatalText.clear();
     a.Summary.ReadText.clear();
     a.Summary.LogText.clear();
+    a.State.TransformFlag = 0;
+
+    Record rec;
+    const int lastLine = std::min(a.Text.LineCount, static_cast<int>(a.Text.ModelLines.size()) - 1);
+    for (int i = 1; i <= lastLine; ++i) {
+        const std::string_view text = RecordText(a.Text.ModelLines[static_cast<std::size_t>(i)]);
+        if (text.empty())
+            continue;
+        SplitFields(text, 10, 2, rec);
+        // One "Bad record" per line: an overlong line, or an id no table can be sized by.
+        if (rec.nWords < 0 || HasBadIntegerField(rec))
+            Diagnose(a, 8, 0, i);
+
+        const int id = RoundToInt(rec.N(1));
+        switch (KeywordOf(rec.Word[1])) {
+        case Keyword::Grid:
+            ++nGrids;
+            maxGrid = std::max(maxGrid, id);
+            break;
+        case Keyword::Beam:
+            ++nBeams;
+            maxBeam = std::max(maxBeam, id);
+            break;
+        case Keyword::Quad:
+            ++nQuads;
+            maxQuad = std::max(maxQuad, id);
+            break;
+        case Keyword::Prop:
+            maxProp = std::max({maxProp, id, 1});
+            break;
+        case Keyword::Matl:
+            maxMatl = std::max({maxMatl, id, 1});
+            break;
+        case Keyword::Sprg:
+            ++nSprg;
+            break;
+        case Keyword::Ract:
+            ++nRact;
+            break;
+        case Keyword::EndModel:
+            endModelSeen = true;
+            break;
+        default:
+            break;
+        }
+    }
+
+    // A bad record above may have given an id that cannot size a table; the counts are
+    // only used when no diagnostic was raised.
+    if (maxGrid == 0)
+        Diagnose(a, 23, 0, 0);
+    if (maxQuad + maxBeam + nSprg == 0)
+        Diagnose(a, 24, 0, 0);
+    if (maxQuad + maxBeam != 0 && maxProp == 0)
+        Diagnose(a, 25, 0, 0);
+    if (maxQuad + maxBeam != 0 && maxMatl == 0)
+        Diagnose(a, 26, 0, 0);
+    if (nSprg + nRact == 0)
+        Diagnose(a, 27, 0, 0);
+    if (!endModelSeen)
+        Diagnose(a, 28, 0, 0);
+
+    // Whatever happens, the store never keeps tables of an earlier run under the counts of
+    // this one: it is rebuilt empty, and sized only when the scan succeeded.
+    m = ModelStore();
+    a.Profile = StiffnessProfile();
+    a.Quad = QuadWork();
+    a.LoadScalars.fill(0.0);
+    a.LoadScalars[0] = 1.0;
+
+    if (!a.State.FatalText.empty()) {
+        a.Summary.ReadText = a.State.FatalText + CRLF + "Fatal error... Done processing model";
+        m.GridReal.Create(0, 6);
+        m.GridInt.Create(0, 4);
+        m.BeamReal.Create(0, 13);
+        m.BeamInt.Create(0, 3);
+        m.QuadReal.Create(0, 43);
+        m.QuadInt.Create(0, 4);
+        m.GridIndex.Create(0);
+        m.BeamIndex.Create(0);
+        m.QuadIndex.Create(0);
+        return;
+    }
+
+    m.nGrids = nGrids;
+    m.nBeams = nBeams;
+    m.nQuads = nQuads;
+    m.nSprgRecords = nSprg;
+    m.maxGridId = maxGrid;
+    m.maxBeamId = maxBeam;
+    m.maxQuadId = maxQuad;
+    m.maxPropId = maxProp;
+    m.maxMatlId = maxMatl;
+
+    m.BeamReal.Create(nBeams, 13);
+    m.QuadReal.Create(nQuads, 43);
+    m.GridReal.Create(nGrids, 6);
+    m.BeamInt.Create(nBeams, 3);
+    m.QuadInt.Create(nQuads, 4);
+    m.GridInt.Create(nGrids, 4);
+    m.GridIndex.Create(maxGrid);
+    m.BeamIndex.Create(maxBeam);
+    m.QuadIndex.Create(maxQuad);
 }
 
 } // namespace tavu

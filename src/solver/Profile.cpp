@@ -1,12 +1,129 @@
 #include "solver/Profile.h"
 
+#include "model/Diagnostics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 namespace tavu {
+
+namespace {
+
+int AbsEquation(const ModelStore& m, int gridIndex, int dof)
+{
+    return std::abs(m.GridInt(gridIndex, dof));
+}
+
+// Lowers the top row of every column the element couples to the smallest of its
+// equations. top(j) is kept in DiagPos(j+1) while the profile is built.
+template <std::size_t N> void Couple(Vec<long long>& diag, int neq, const std::array<int, N>& list)
+{
+    int smallest = neq + 1;
+    for (int e : list)
+        if (e >= 1 && e <= neq)
+            smallest = std::min(smallest, e);
+    if (smallest > neq)
+        return;
+    for (int e : list)
+        if (e >= 1 && e <= neq && diag(e + 1) > smallest)
+            diag(e + 1) = smallest;
+}
+
+} // namespace
+
+std::array<int, 6> BeamEquationList(const Analysis& a, int b)
+{
+    const ModelStore& m = a.Model;
+    std::array<int, 6> list{};
+    for (int end = 0; end < 2; ++end) {
+        const int g = GridIndexOf(m, m.BeamInt(b, 1 + end));
+        if (g == 0 || !m.GridInt.HasRow(g))
+            continue;
+        for (int d = 1; d <= 3; ++d)
+            list[static_cast<std::size_t>(3 * end + d - 1)] = AbsEquation(m, g, d);
+    }
+    return list;
+}
+
+std::array<int, 8> QuadEquationList(const Analysis& a, int q)
+{
+    const ModelStore& m = a.Model;
+    std::array<int, 8> list{};
+    for (int k = 1; k <= 4; ++k) {
+        const int g = GridIndexOf(m, m.QuadInt(q, k));
+        if (g == 0 || !m.GridInt.HasRow(g))
+            continue;
+        list[static_cast<std::size_t>(2 * k - 2)] = AbsEquation(m, g, 1);
+        list[static_cast<std::size_t>(2 * k - 1)] = AbsEquation(m, g, 2);
+    }
+    return list;
+}
 
 bool BuildProfile(Analysis& a)
 {
-    a.Profile.DiagPos.Create(1);
-    a.Profile.DiagPos(1) = 2;
-    a.Profile.ProfileSize = 2;
+    const ModelStore& m = a.Model;
+    StiffnessProfile& p = a.Profile;
+    const int neq = std::max(m.NEQ, 0);
+
+    // DiagPos(1..NEQ+1), out: first the top row of each column, then its diagonal's
+    // position in KValues.
+    Vec<long long>& diag = p.DiagPos;
+    diag.Create(neq + 1);
+    for (int j = 1; j <= neq; ++j)
+        diag(j + 1) = j;
+
+    const int nBeams = std::min(m.nBeams, m.BeamInt.LastRow());
+    const int nQuads = std::min(m.nQuads, m.QuadInt.LastRow());
+    for (int b = 1; b <= nBeams; ++b)
+        Couple(diag, neq, BeamEquationList(a, b));
+    for (int q = 1; q <= nQuads; ++q)
+        Couple(diag, neq, QuadEquationList(a, q));
+    // A grid's springs couple its u and v, and turned axes mix them: the pair needs the
+    // room of an element even when no element uses the grid.
+    const int nGrids = std::min(m.nGrids, m.GridInt.LastRow());
+    for (int i = 1; i <= nGrids; ++i) {
+        const bool springs = m.GridReal(i, 4) != 0 || m.GridReal(i, 5) != 0;
+        if (springs || m.GridInt(i, 4) > 0)
+            Couple(diag, neq, std::array<int, 2>{AbsEquation(m, i, 1), AbsEquation(m, i, 2)});
+    }
+
+    // Heights into positions; the statistics on the way.
+    diag(1) = 2;
+    int maxHeight = 0;
+    unsigned long long sumSquares = 0;
+    bool sumOverflow = false;
+    for (int j = 1; j <= neq; ++j) {
+        const long long height = j - diag(j + 1) + 1;
+        diag(j + 1) = diag(j) + height;
+        maxHeight = std::max(maxHeight, static_cast<int>(height));
+        const unsigned long long sq = static_cast<unsigned long long>(height * height);
+        if (sumSquares > ~0ULL - sq)
+            sumOverflow = true;
+        sumSquares += sq;
+    }
+    p.ProfileSize = diag(neq + 1);
+    p.MaxActiveColumn = maxHeight;
+    p.RmsActiveColumn = 0;
+    if (neq > 0) {
+        // Heights are at most NEQ (below 2^25), so the sum overflows only for stores far
+        // beyond the size limit; the mean is then taken in floating point instead.
+        long double mean = 0;
+        if (!sumOverflow) {
+            mean = static_cast<long double>(sumSquares) / neq;
+        } else {
+            for (int j = 1; j <= neq; ++j) {
+                const long double h = static_cast<long double>(diag(j + 1) - diag(j));
+                mean += h * h / neq;
+            }
+        }
+        p.RmsActiveColumn = static_cast<int>(std::nearbyint(std::sqrt(mean)));
+    }
+
+    if (p.ProfileSize - 2 > MaxStiffnessTerms) {
+        Diagnose(a, 29, static_cast<int>(MaxStiffnessTerms), 0);
+        return false;
+    }
     return true;
 }
 

@@ -41,7 +41,7 @@ TEST(BatchRun, ASolvedModelReportsEveryStep)
     BatchRun run;
     RunBatch(run,
              "GRID 1 0 0\nGRID 2 10 0\nBEAM 1 1 2 1 1\nPROP 1 1 1\nMATL 1 1000\n"
-             "RACT 1 1 1 1\nENDMODEL\nLOAD 2 0 -1\n",
+             "DOFS DEF 1 1 1\nRACT 1 1 1 1\nENDMODEL\nLOAD 2 0 -1\n",
              {});
     ASSERT_EQ(ExitStatusOf(run), ExitSolved) << run.readText << run.decompositionLog;
     const auto j = nlohmann::json::parse(BatchJson(run));

@@ -64,6 +64,7 @@ const std::vector<std::string> Cantilever = {
     "BEAM 1 1 2 1 1",
     "PROP 1 1 1",
     "MATL 1 1000",
+    "DOFS DEF 1 1 1",
     "RACT 1 1 1 1",
     "ENDMODEL",
     "LOAD 2 0 -1",
@@ -140,7 +141,7 @@ TEST(Driver, RunsTheThreeStepsWithTheirTitles)
     EXPECT_EQ(events.readerRuns, 1);
     EXPECT_EQ(w.text, a.Summary.ReadText);
     EXPECT_EQ(w.focus, "continue");
-    EXPECT_EQ(a.State.EndModelLine, 8);
+    EXPECT_EQ(a.State.EndModelLine, 9);
 
     ContinueStep(a, w, &events);
     ASSERT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
@@ -182,7 +183,7 @@ TEST(Driver, ResumesAtTheStepThatComesNext)
     // An edit of the LOAD record below ENDMODEL re-solves without reading or decomposing.
     std::vector<std::string> edited = Cantilever;
     edited.back() = "LOAD 2 0 -2";
-    MarkTextEdited(a, 9);
+    MarkTextEdited(a, 10);
     EXPECT_EQ(a.State.Stage, Decomposed);
     // Markers that a new model reading or assembly would overwrite.
     a.Summary.ReadText = "untouched";
@@ -290,7 +291,7 @@ TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
     EXPECT_EQ(a.LoadScalars[1], 2.5);
     EXPECT_EQ(a.LoadScalars[2], 0.0);
 
-    MarkTextEdited(a, 12);
+    MarkTextEdited(a, 13);
     RecordingWindow third;
     StartStep(a, third, text);
     EXPECT_EQ(third.scalarDialogs, 1);

@@ -1,0 +1,129 @@
+#include "model/BeamCoefficients.h"
+
+#include "common/Numbers.h"
+#include "model/Diagnostics.h"
+
+#include <cmath>
+
+namespace tavu {
+
+AxialLoadFactorValues AxialLoadFactors(double u)
+{
+    const double x = 2.0 * u;
+    if (x == 0)
+        return {};
+    double D = 0; // 2 - 2 cos x - x sin x
+    double S = 0; // sin x - x cos x
+    if (std::fabs(x) < 1.0) {
+        // Both vanish like x^4 and x^3: summing their series avoids the cancellation of
+        // the closed forms, which leaves only noise for small axial loads.
+        const double x2 = x * x;
+        double t = x2 * x2 / 24.0; // x^(2m) / (2m)!, m = 2
+        double s = x2 * x / 6.0;   // x^(2n+1) / (2n+1)!, n = 1
+        double sign = 1.0;
+        for (int k = 2; k < 14; ++k) {
+            D += sign * (2.0 * k - 2.0) * t;
+            S += sign * (2.0 * k - 2.0) * s; // the term of n = k - 1: 2n = 2k - 2
+            t *= x2 / ((2.0 * k + 1.0) * (2.0 * k + 2.0));
+            s *= x2 / ((2.0 * k) * (2.0 * k + 1.0));
+            sign = -sign;
+        }
+    } else {
+        D = 2.0 - 2.0 * std::cos(x) - x * std::sin(x);
+        S = std::sin(x) - x * std::cos(x);
+    }
+    const double half = std::sin(0.5 * x);
+    AxialLoadFactorValues f;
+    f.F1 = 2.0 * u * u * u * std::sin(x) / (3.0 * D);
+    f.F2 = 2.0 * u * u * (2.0 * half * half) / (3.0 * D); // 1 - cos x = 2 sin^2(x/2)
+    f.F3 = u * S / (2.0 * D);
+    return f;
+}
+
+BeamCoefficientValues BeamCoefficientsOf(int kind, double L, const PropRow& p, double E)
+{
+    BeamCoefficientValues v;
+    v.kind = kind;
+    const double I = p.inertia;
+    const double EI = E * I;
+    v.kA = p.area * E / L;
+    v.phi = p.shearTerm != 0 ? 12.0 * I / (L * L * p.shearTerm) : 0.0;
+    switch (kind) {
+    case PinBeam:
+        // Pinned ends carry no moment: only the transverse stiffness of the pinned member.
+        v.k2 = 3.0 * EI / (L * L * L * (1.0 + v.phi / 4.0));
+        v.k3 = 0;
+        v.k4 = 0;
+        break;
+    case BendBeam:
+        v.k2 = 0;
+        v.k3 = 0;
+        v.k4 = EI / L;
+        break;
+    default: // plain and CURV
+        v.k2 = 12.0 * EI / (L * L * L * (1.0 + v.phi));
+        v.k3 = -v.k2 * L / 2.0;
+        v.k4 = v.k2 * L * L * (4.0 + v.phi) / 12.0;
+        break;
+    }
+    if (p.axialLoad > 0 && I > 0) {
+        v.u = (L / 2.0) * std::sqrt(p.axialLoad / EI);
+        const AxialLoadFactorValues f = AxialLoadFactors(v.u);
+        v.k2 *= f.F1;
+        v.k3 *= f.F2;
+        v.k4 *= f.F3;
+        v.kind = AxialLoadBeam;
+        v.axialLoad = p.axialLoad;
+    }
+    return v;
+}
+
+void ComputeBeamCoefficients(Analysis& a, int b, const ReaderTables& t)
+{
+    Table<double>& R = a.Model.BeamReal;
+    const double L = R(b, 5);
+    const int propId = RoundToInt(R(b, 1));
+    const int matlId = RoundToInt(R(b, 2));
+    const bool propFound = t.PropTable.Has(propId);
+
+    if (L == 0) {
+        // Two coincident grids: springs along and across grid A's axes and on the
+        // relative rotation, straight from the PROP record.
+        if (!propFound) {
+            Diagnose(a, 11, b, 0);
+            return;
+        }
+        const PropRow& p = t.PropTable(propId);
+        R(b, 1) = p.area;
+        R(b, 2) = p.inertia;
+        R(b, 3) = 0;
+        R(b, 4) = p.shearTerm;
+        return;
+    }
+
+    const bool matlFound = t.MatlTable.Has(matlId);
+    const PropRow p = propFound ? t.PropTable(propId) : PropRow();
+    const MatlRow m = matlFound ? t.MatlTable(matlId) : MatlRow();
+    if (!propFound || (p.area == 0 && p.inertia == 0))
+        Diagnose(a, 11, b, 0);
+    if (!matlFound || m.modulus == 0)
+        Diagnose(a, 12, b, 0);
+    if (!propFound || !matlFound)
+        return;
+
+    R(b, 7) = m.expansion;
+    R(b, 8) = m.density;
+    const BeamCoefficientValues v = BeamCoefficientsOf(a.Model.BeamInt(b, 3), L, p, m.modulus);
+    R(b, 1) = v.kA;
+    R(b, 2) = v.k2;
+    R(b, 3) = v.k3;
+    R(b, 4) = v.k4;
+    R(b, 6) = v.phi;
+    if (v.kind == AxialLoadBeam) {
+        a.Model.BeamInt(b, 3) = AxialLoadBeam;
+        R(b, 12) = v.axialLoad;
+        R(b, 13) = v.u;
+    }
+}
+
+} // namespace tavu

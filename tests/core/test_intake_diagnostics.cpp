@@ -1,0 +1,102 @@
+#include "model/Diagnostics.h"
+#include "test_intake_support.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace tavu {
+namespace {
+
+using testing_intake::ProcessModel;
+
+TEST(Diagnostics, EveryCodeHasItsMessage)
+{
+    struct Case
+    {
+        int code, first, second;
+        const char* message;
+    } cases[] = {
+        {1, 7, 3, "... Grid equate 7 not found"},
+        {2, 4, 3, "... Polar center grid 4 not found"},
+        {3, 4, 3, "... Polar center grid 4 not cartesian"},
+        {4, 12, 9, "... Grid number 12 not found"},
+        {4, -3, 9, "... Grid number-3 not found"},
+        {5, 6, 2, "... Prop 6 not found"},
+        {6, 2, 2, "... Matl 2 not found"},
+        {7, 12, 40, "... Grid 12 a duplicate"},
+        {8, 99, 5, "... Bad record... check syntax"},
+        {9, 5, 40, "Grid 5 of beam 40 not found"},
+        {10, 5, 40, "Grid 5 of quad 40 not found"},
+        {11, 2, 0, "PROP missing from beam 2"},
+        {12, 2, 0, "MATL missing from beam 2"},
+        {13, 3, 0, "PROP missing from quad 3"},
+        {14, 3, 0, "MATL missing from quad 3"},
+        {15, 0, 0, "No PROP record found"},
+        {16, 0, 0, "No MATL record found"},
+        {17, 33, 0, "Input order is wrong for record 33"},
+        {17, 0, 0, "Input order is wrong"},
+        {18, 0, 0, "Must re-sequence all grids consecutively"},
+        {19, 0, 0, "Must include constraints (RACT or SPRG)"},
+        {21, 4, 0, "Quad 4 grids not counter-clockwise order"},
+        {22, 10, 0, "Number of subcases exceeds maximum of 10"},
+        {23, 0, 0, "No grids found (GRID)"},
+        {24, 0, 0, "No elements found (BEAM, QUAD)"},
+        {25, 0, 0, "No properties found (PROP)"},
+        {26, 0, 0, "No materials found (MATL)"},
+        {27, 0, 0, "No restraints found (RACT, SPRG)"},
+        {28, 0, 0, "ENDMODEL not found"},
+        {29, 500, 0, "Stiffness matrix too large: more than 500 terms"},
+        {20, 1, 1, ""},
+        {0, 1, 1, ""},
+        {-4, 1, 1, ""},
+        {1000, 1, 1, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DiagnosticMessage(c.code, c.first, c.second), c.message) << c.code;
+}
+
+TEST(Diagnostics, CodesUpToEightEchoTheirLine)
+{
+    Analysis a;
+    SplitModelText(a, "GRID 1 0 0\r\nBEAM 12 5 5 1 1 $ twice grid 5\r\nENDMODEL");
+    Diagnose(a, 7, 12, 2);
+    Diagnose(a, 17, 33, 0);
+    Diagnose(a, 8, 0, 77); // a line outside the text echoes an empty line
+    Diagnose(a, 8, 0, -1);
+    Diagnose(a, 9, 5, 2);
+    Diagnose(a, 20, 0, 0);
+    EXPECT_EQ(a.State.FatalText, "BEAM 12 5 5 1 1 $ twice grid 5\r\n"
+                                 "... Grid 12 a duplicate\r\n"
+                                 "Input order is wrong for record 33\r\n"
+                                 "\r\n... Bad record... check syntax\r\n"
+                                 "\r\n... Bad record... check syntax\r\n"
+                                 "Grid 5 of beam 2 not found\r\n"
+                                 "\r\n");
+}
+
+// Three bad lines in a model give three echoes, each followed by its message, in line
+// order, whichever pass finds them.
+TEST(Diagnostics, EchoesComeInLineOrder)
+{
+    Analysis a;
+    EXPECT_FALSE(ProcessModel(a, {
+                                     "GRID 3 0 0 $ id above the number of grids",
+                                     "GRID 1 0 0",
+                                     "GRAB 1 2",
+                                     "BEAM 1 1 1 1 1",
+                                     "PROP 1 1 1",
+                                     "MATL 1 1",
+                                     "DOFS DEF 1 1 1",
+                                     "RACT 1 1 1 1",
+                                     "ENDMODEL",
+                                 }));
+    EXPECT_EQ(a.State.FatalText, "GRID 3 0 0 $ id above the number of grids\r\n"
+                                 "... Bad record... check syntax\r\n"
+                                 "GRAB 1 2\r\n"
+                                 "... Bad record... check syntax\r\n"
+                                 "BEAM 1 1 1 1 1\r\n"
+                                 "... Grid 1 a duplicate\r\n");
+}
+
+} // namespace
+} // namespace tavu

@@ -1,0 +1,227 @@
+#include "model/Keywords.h"
+#include "model/Tokenizer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tavu {
+namespace {
+
+struct SplitCase
+{
+    const char* line; // the whole line; the record text is cut at "$"
+    int maxNumbers;
+    std::vector<std::string> words;
+    std::vector<double> numbers;
+    int nWords; // as reported (-1 on overflow)
+    int nNumbers;
+};
+
+TEST(SplitFields, CutsLinesIntoWordsAndNumbers)
+{
+    const SplitCase cases[] = {
+        {"GRID,1,,2.5", 10, {"GRID"}, {1, 2.5}, 1, 2},
+        {"grid 1 +2 3", 10, {"grid"}, {1, 3}, 1, 2},
+        {"RACT 5 1 0 0 $ fixed support", 10, {"RACT"}, {5, 1, 0, 0}, 1, 4},
+        {"RACT 5 1 0 0   ", 10, {"RACT"}, {5, 1, 0, 0}, 1, 4},
+        {"\t", 10, {}, {}, 0, 0},
+        {"GRID\t1", 10, {"GRID\t1"}, {}, 1, 0},
+        // Overflow stops the split; what was stored stays.
+        {"1 2 3 4 5 6 7 8 9 10 11 12", 10, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, -1, 11},
+        {"1 2 3 4 5 6 7 8 9 10 11", 20, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 0, 11},
+        {"A B C 4", 10, {"A", "B"}, {}, -1, 0},
+        {"Quad 7", 10, {"Quad"}, {7}, 1, 1},
+        {"1 GRID 2 3", 10, {"GRID"}, {1, 2, 3}, 1, 3},
+        {"GRID 5 EQ 3", 10, {"GRID", "EQ"}, {5, 3}, 2, 2},
+        {"GRID EQ 5 3", 10, {"GRID", "EQ"}, {5, 3}, 2, 2},
+        {"  GRID  ,  1   ,2", 10, {"GRID"}, {1, 2}, 1, 2},
+        {"GRID ,, 1", 10, {"GRID"}, {1}, 1, 1},
+        {"\xC4rger 1", 10, {"\xC4rger"}, {1}, 1, 1},
+        {"#x &y (z *w 5", 10, {}, {5}, 0, 1},
+        {":5 =3 @ / - ?", 10, {}, {0, 0, 0, 0, 0, 0}, 0, 6},
+        {"12abc .5 -2.5E-3 1D3", 10, {}, {12, 0.5, -0.0025, 1000}, 0, 4},
+        {"", 10, {}, {}, 0, 0},
+    };
+    Record rec;
+    for (const SplitCase& c : cases) {
+        SplitFields(RecordText(c.line), c.maxNumbers, 2, rec);
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(rec.nWords, c.nWords);
+        EXPECT_EQ(rec.nNumbers, c.nNumbers);
+        for (std::size_t i = 0; i < c.numbers.size(); ++i)
+            EXPECT_EQ(rec.Number[i + 1], c.numbers[i]) << "number " << i + 1;
+        for (std::size_t i = 0; i < c.words.size(); ++i)
+            EXPECT_EQ(rec.Word[i + 1], c.words[i]) << "word " << i + 1;
+        // Slots the line does not fill read as 0 and as the empty word.
+        for (std::size_t i = c.numbers.size() + 1; i < rec.Number.size(); ++i)
+            EXPECT_EQ(rec.Number[i], 0.0);
+        for (std::size_t i = c.words.size() + 1; i < rec.Word.size(); ++i)
+            EXPECT_TRUE(rec.Word[i].empty());
+    }
+}
+
+TEST(SplitFields, ReusedRecordsStartEmpty)
+{
+    Record rec;
+    SplitFields("BEAM PIN 1 2 3 4 5 6 7", 20, 2, rec);
+    SplitFields("GRID", 20, 2, rec);
+    EXPECT_EQ(rec.nNumbers, 0);
+    EXPECT_EQ(rec.nWords, 1);
+    EXPECT_TRUE(rec.Word[2].empty());
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_EQ(rec.N(i), 0.0);
+    EXPECT_EQ(rec.N(0), 0.0);
+    EXPECT_EQ(rec.N(21), 0.0);
+    EXPECT_EQ(rec.N(-3), 0.0);
+}
+
+TEST(RecordText, EndsAtTheFirstDollar)
+{
+    EXPECT_EQ(RecordText("GRID 1 0 0 $ a $ b"), "GRID 1 0 0 ");
+    EXPECT_EQ(RecordText("$ only a remark"), "");
+    EXPECT_EQ(RecordText(""), "");
+    EXPECT_EQ(RecordText("RACT 1"), "RACT 1");
+}
+
+TEST(NumberValue, ReadsTheLongestLeadingNumber)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case
+    {
+        const char* token;
+        double value;
+    } cases[] = {
+        {"12abc", 12},
+        {".5", 0.5},
+        {"-2.5E-3", -0.0025},
+        {"1D3", 1000},
+        {"1d-2", 0.01},
+        {"2e+2", 200},
+        {"-", 0},
+        {"?", 0},
+        {"-.", 0},
+        {"5.", 5},
+        {"1.e2", 100},
+        {"1e", 1},
+        {"1e+", 1},
+        {"1E-x", 1},
+        {"0x10", 0},
+        {"007", 7},
+        {" \t\r\n7", 7},
+        {"+5", 5},
+        {"-0", 0},
+        {"0.000", 0},
+        {"1e999", inf},
+        {"-1e999", -inf},
+        {"1e-999", 0},
+        {"1e99999999999999999999", inf},
+        {"0.1", 0.1},
+        {"3.14159265358979323846", 3.14159265358979323846},
+        {"9007199254740993", 9007199254740992.0}, // halfway: to even
+        {"9007199254740995", 9007199254740996.0},
+        {"1.7976931348623157e308", 1.7976931348623157e308},
+        {"4.9e-324", 4.9e-324},
+        {"123456789012345678901234567890", 1.2345678901234568e29},
+        {"0.000000000000000000000000000001234", 1.234e-30},
+        {"1000000000000000000000000000000000000000000000000000e-50", 10.0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NumberValue(c.token), c.value) << c.token;
+}
+
+// Plain decimal tokens read exactly as the C library reads them: correctly rounded.
+TEST(NumberValue, AgreesWithTheLibraryOnRandomDecimals)
+{
+    std::mt19937_64 rng(20240611);
+    std::uniform_int_distribution<int> digitCount(1, 25), digit(0, 9), exponent(-340, 340),
+        coin(0, 3);
+    for (int i = 0; i < 20000; ++i) {
+        std::string s;
+        if (coin(rng) == 0)
+            s += '-';
+        const int n = digitCount(rng);
+        const int point = coin(rng) == 0 ? -1 : std::uniform_int_distribution<int>(0, n)(rng);
+        for (int k = 0; k < n; ++k) {
+            if (k == point)
+                s += '.';
+            s += static_cast<char>('0' + digit(rng));
+        }
+        if (point == n)
+            s += '.';
+        switch (coin(rng)) {
+        case 0:
+            s += "e" + std::to_string(exponent(rng));
+            break;
+        case 1:
+            s += "E" + std::to_string(exponent(rng) / 20);
+            break;
+        default:
+            break;
+        }
+        const double expected = std::strtod(s.c_str(), nullptr);
+        const double got = NumberValue(s);
+        ASSERT_TRUE(got == expected || (std::isnan(got) && std::isnan(expected)))
+            << s << " read " << got << " expected " << expected;
+        ASSERT_EQ(std::signbit(got) && got != 0, std::signbit(expected) && expected != 0) << s;
+    }
+}
+
+TEST(Keywords, AreMatchedWithoutRegardToCase)
+{
+    EXPECT_TRUE(WordIs("quad", "QUAD"));
+    EXPECT_TRUE(WordIs("QuAd", "QUAD"));
+    EXPECT_FALSE(WordIs("QUADS", "QUAD"));
+    EXPECT_FALSE(WordIs("QUA", "QUAD"));
+    EXPECT_FALSE(WordIs("qu\xC4"
+                        "d",
+                        "QUAD"));
+
+    struct Case
+    {
+        const char* word;
+        Keyword kw;
+    } cases[] = {
+        {"", Keyword::None},       {"grid", Keyword::Grid},         {"Beam", Keyword::Beam},
+        {"QUAD", Keyword::Quad},   {"prop", Keyword::Prop},         {"matl", Keyword::Matl},
+        {"dofs", Keyword::Dofs},   {"ract", Keyword::Ract},         {"sprg", Keyword::Sprg},
+        {"nseq", Keyword::Nseq},   {"EndModel", Keyword::EndModel}, {"subcase", Keyword::Subcase},
+        {"load", Keyword::Load},   {"disp", Keyword::Disp},         {"grav", Keyword::Grav},
+        {"bload", Keyword::Bload}, {"binit", Keyword::Binit},       {"btemp", Keyword::Btemp},
+        {"qload", Keyword::Qload}, {"qtemp", Keyword::Qtemp},       {"GRIDS", Keyword::Other},
+        {"END", Keyword::Other},   {"SUBCASE1", Keyword::Other},    {"GRID\t1", Keyword::Other},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(KeywordOf(c.word), c.kw) << c.word;
+
+    struct OptCase
+    {
+        const char* word;
+        Option opt;
+    } options[] = {
+        {"", Option::None},         {"polar", Option::Polar},   {"Eq", Option::Eq},
+        {"pin", Option::Pin},       {"BEND", Option::Bend},     {"curv", Option::Curv},
+        {"strain", Option::Strain}, {"Shear", Option::Shear},   {"def", Option::Def},
+        {"thru", Option::Thru},     {"THROUGH", Option::Other},
+    };
+    for (const OptCase& c : options)
+        EXPECT_EQ(OptionOf(c.word), c.opt) << c.word;
+}
+
+TEST(StartsWithSubcase, LooksAtTheFirstSevenCharactersOnly)
+{
+    EXPECT_TRUE(StartsWithSubcase("SUBCASE 1"));
+    EXPECT_TRUE(StartsWithSubcase("subcase2"));
+    EXPECT_TRUE(StartsWithSubcase("SubCase"));
+    EXPECT_FALSE(StartsWithSubcase("SUBCAS 1"));
+    EXPECT_FALSE(StartsWithSubcase(" SUBCASE"));
+    EXPECT_FALSE(StartsWithSubcase(""));
+}
+
+} // namespace
+} // namespace tavu
