@@ -51,6 +51,19 @@ struct ProcessingSummary
 // Scalar per subcase: entry 0 (loads before any SUBCASE) is 1.0, 1..10 per subcase.
 using LoadScalarArray = std::array<double, 11>;
 
+// What the decomposition step changes of the model as read: the elimination renumbers
+// the equations and shrinks the store, the quad element replaces E, nu, G by its material
+// factor and adds into the quad table. Its first run after a model reading keeps these
+// here, so that a repeated run (after a failed decomposition) starts from the same model.
+struct ModelAsRead
+{
+    bool saved = false;
+    int NEQ = 0;
+    Table<int> GridEquations;   // (0..nGrids, 0..3): GridInt slots 1..3
+    Vec<long long> DiagPos;     // (1..NEQ+1)
+    Table<double> QuadMaterial; // (0..nQuads, 0..3): QuadReal slots 4..6 (E, nu, G)
+};
+
 // Slots of GridInt / GridReal / BeamInt / BeamReal / QuadInt / QuadReal are documented
 // where they are written (the model reader and the elements).
 struct ModelStore
@@ -70,6 +83,8 @@ struct ModelStore
     Vec<int> GridIndex; // (0..maxGridId) grid id -> grid index, 0 = none
     Vec<int> BeamIndex; // (0..maxBeamId)
     Vec<int> QuadIndex; // (0..maxQuadId)
+
+    ModelAsRead AsRead; // kept by the decomposition step; emptied with the store
 };
 
 // Lookups of an id that may come from the model text: anything outside the map is 0.
