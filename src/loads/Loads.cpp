@@ -1,9 +1,299 @@
 #include "loads/Loads.h"
 
+#include "common/Numbers.h"
+#include "loads/ElementLoads.h"
+#include "loads/LoadAssembly.h"
+#include "model/Diagnostics.h"
+#include "model/Tokenizer.h"
+
+#include <algorithm>
+#include <cmath>
+
 namespace tavu {
 
-void ReadLoads(Analysis&) {}
-void BackSubstitute(Analysis&) {}
-void RecoverResults(Analysis&) {}
+namespace {
+
+// Load records read up to 10 numbers and 2 words, like the pre-scan.
+constexpr int LoadMaxNumbers = 10;
+constexpr int LoadMaxWords = 2;
+
+// The number fields of one load record after THRU has been taken out: N(1..10), and how
+// many the record gave.
+struct LoadFields
+{
+    std::array<double, LoadMaxNumbers + 2> n{};
+    int count = 0;
+    double N(int i) const
+    {
+        return i >= 1 && i <= LoadMaxNumbers ? n[static_cast<std::size_t>(i)] : 0;
+    }
+};
+
+// The ids a record is applied to, cut down to the ids the table can name (1..maxId).
+// Returns false when nothing is left.
+bool ClampRange(long long& first, long long& last, int maxId)
+{
+    first = std::max<long long>(first, 1);
+    last = std::min<long long>(last, maxId);
+    return first <= last;
+}
+
+// LOAD and DISP: the three components, given in the grid's own axes, turned into the
+// axes of its equations and scaled.
+std::array<double, 3> GridComponents(const ModelStore& m, int g, const LoadFields& f, double s)
+{
+    double c = 1.0, sn = 0.0;
+    if (m.GridInt(g, 4) <= 0) {
+        const double gamma = m.GridReal(g, 3);
+        c = std::cos(gamma);
+        sn = std::sin(gamma);
+    }
+    return {(f.N(2) * c - f.N(3) * sn) * s, (f.N(2) * sn + f.N(3) * c) * s, f.N(4) * s};
+}
+
+void ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
+{
+    const ModelStore& m = a.Model;
+    if (!ClampRange(first, last, m.maxGridId))
+        return;
+    for (long long id = first; id <= last; ++id) {
+        const int g = GridIndexOf(m, id);
+        if (g == 0)
+            continue;
+        const auto p = GridComponents(m, g, f, s);
+        for (int k = 1; k <= 3; ++k)
+            AddLoadToDof(a, m.GridInt(g, k), p[static_cast<std::size_t>(k - 1)]);
+    }
+}
+
+void ApplyDisp(Analysis& a, long long first, long long last, const LoadFields& f, double s)
+{
+    const ModelStore& m = a.Model;
+    if (!ClampRange(first, last, m.maxGridId))
+        return;
+    for (long long id = first; id <= last; ++id) {
+        const int g = GridIndexOf(m, id);
+        if (g == 0)
+            continue;
+        const auto p = GridComponents(m, g, f, s);
+        for (int k = 1; k <= 3; ++k) {
+            const long long e = m.GridInt(g, k);
+            // Only penalty-held dofs move; their equation holds 1.0E+99 on its diagonal.
+            if (e < 0 && -e <= m.NEQ)
+                a.Results.SolutionVector(-e) = p[static_cast<std::size_t>(k - 1)] * 1.0e99;
+        }
+    }
+}
+
+void ApplyBeamRecord(Analysis& a, std::string_view kw, long long first, long long last,
+                     const LoadFields& f, double s)
+{
+    const ModelStore& m = a.Model;
+    if (!ClampRange(first, last, m.maxBeamId))
+        return;
+    Table<double>& bef = a.Results.BeamEndForces;
+    for (long long id = first; id <= last; ++id) {
+        const int b = BeamIndexOf(m, id);
+        if (b == 0)
+            continue;
+        if (kw == "BLOAD") {
+            const double wA = f.N(2);
+            const double wB = f.count == 2 ? wA : f.N(3);
+            bef(b, 5) += wA * s;
+            bef(b, 6) += wB * s;
+        } else if (kw == "BINIT") {
+            for (int k = 1; k <= 3; ++k)
+                bef(b, k) += f.N(k + 1) * s;
+        } else { // BTEMP
+            const double L = m.BeamReal(b, 5);
+            const double t = m.BeamReal(b, 7) * s * L;
+            bef(b, 1) += t * f.N(2);
+            // A gradient G bends the beam to the curvature alpha*G: end B lags by
+            // alpha*G*L^2/2 and turns by alpha*G*L against end A.
+            bef(b, 2) -= t * f.N(3) * L / 2;
+            bef(b, 3) -= t * f.N(3);
+        }
+    }
+}
+
+bool IsTriangle(const ModelStore& m, int q)
+{
+    return m.QuadInt(q, 3) == m.QuadInt(q, 4);
+}
+
+void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long long last,
+                     const LoadFields& f, double s)
+{
+    const ModelStore& m = a.Model;
+    if (!ClampRange(first, last, m.maxQuadId))
+        return;
+    QuadStressTable& qs = a.Results.QuadStresses;
+    for (long long id = first; id <= last; ++id) {
+        const int q = QuadIndexOf(m, id);
+        if (q == 0)
+            continue;
+        if (kw == "QLOAD") {
+            const int edge = RoundToInt(f.N(2));
+            if (edge < 1 || edge > 4 || (edge == 4 && IsTriangle(m, q)))
+                continue;
+            const double p1 = f.N(3);
+            const double p2 = f.count == 3 ? p1 : f.N(4);
+            qs(q, 1, edge) += p1 * s;
+            qs(q, 2, edge) += p2 * s;
+        } else { // QTEMP
+            std::array<double, 5> t{0, f.N(2), f.N(3), f.N(4), f.N(5)};
+            if (IsTriangle(m, q))
+                t[4] = t[3];
+            for (int k = 1; k <= 4; ++k)
+                qs(q, 3, k) += (f.count == 2 ? f.N(2) : t[static_cast<std::size_t>(k)]) * s;
+        }
+    }
+}
+
+// Upper-cased keyword of a record, or "" when it is none of the load keywords.
+std::string_view LoadKeyword(std::string_view word)
+{
+    for (std::string_view kw :
+         {"SUBCASE", "LOAD", "DISP", "GRAV", "BLOAD", "BINIT", "BTEMP", "QLOAD", "QTEMP"})
+        if (WordIs(word, kw))
+            return kw;
+    return {};
+}
+
+// A load record that overflows the fields: the diagnostic goes into FatalText and, since
+// the load step shows only its log, the echoed line and the message into the log too.
+void ReportBadRecord(Analysis& a, int line)
+{
+    Diagnose(a, 8, 0, line);
+    AppendLine(a.Summary.LogText, ModelLine(a, line));
+    AppendLine(a.Summary.LogText, DiagnosticMessage(8, 0, line));
+}
+
+} // namespace
+
+void ReadLoadRecords(Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    ResultSet& r = a.Results;
+
+    // SolutionVector(0..NEQ), Reactions(0..DOFTOTAL), BeamEndForces, QuadStresses: all
+    // re-created zero, so a repeated run starts from the same state as the first.
+    r.SolutionVector.Create(m.NEQ);
+    r.Reactions.Create(std::max(m.DOFTOTAL, 0));
+    r.BeamEndForces.Create(m.nBeams, 6);
+    r.QuadStresses.Create(m.nQuads);
+    r.Gravity = {0.0, 0.0};
+    r.CurrentSubcase = 0;
+    r.ErrorMeasure = 0;
+
+    // The model was read and decomposed without diagnostics, so FatalText holds only what
+    // an earlier load run (or the scalars dialog reading the same records) put there:
+    // this run reports the load section afresh.
+    a.State.FatalText.clear();
+    a.Summary.LogText = "Reading and processing load data";
+
+    Record rec;
+    for (int line = a.State.EndModelLine + 1; line <= a.Text.LineCount; ++line) {
+        const std::string& text = ModelLine(a, line);
+        const std::string_view recordText = RecordText(text);
+        if (recordText.empty())
+            continue;
+        SplitFields(recordText, LoadMaxNumbers, LoadMaxWords, rec);
+        if (rec.nWords < 0)
+            ReportBadRecord(a, line);
+
+        const std::string_view kw = LoadKeyword(rec.Word[1]);
+        if (kw.empty())
+            continue;
+        if (kw == "SUBCASE") {
+            r.CurrentSubcase = RoundToInt(rec.N(1));
+            continue;
+        }
+        if (r.CurrentSubcase < 0 || r.CurrentSubcase > 10)
+            continue;
+        const double s = a.LoadScalars[static_cast<std::size_t>(r.CurrentSubcase)];
+        if (s == 0)
+            continue;
+
+        LoadFields f;
+        f.count = std::min(rec.nNumbers, LoadMaxNumbers);
+        for (int i = 1; i <= LoadMaxNumbers; ++i)
+            f.n[static_cast<std::size_t>(i)] = rec.N(i);
+        long long first = RoundToInt(f.N(1));
+        long long last = first;
+        if (WordIs(rec.Word[2], "THRU")) {
+            last = RoundToInt(f.N(2));
+            for (int i = 2; i <= 6; ++i)
+                f.n[static_cast<std::size_t>(i)] = f.n[static_cast<std::size_t>(i + 1)];
+            f.count = std::max(f.count - 1, 0);
+        }
+        if (last < first)
+            continue;
+
+        if (kw == "LOAD") {
+            ApplyLoad(a, first, last, f, s);
+        } else if (kw == "DISP") {
+            ApplyDisp(a, first, last, f, s);
+        } else if (kw == "GRAV") {
+            // Applied once for each id of the range, as every other record is.
+            const double times = static_cast<double>(last - first + 1);
+            r.Gravity[0] += f.N(1) * s * times;
+            r.Gravity[1] += f.N(2) * s * times;
+        } else if (kw == "BLOAD" || kw == "BINIT" || kw == "BTEMP") {
+            ApplyBeamRecord(a, kw, first, last, f, s);
+        } else {
+            ApplyQuadRecord(a, kw, first, last, f, s);
+        }
+    }
+}
+
+void ReadLoads(Analysis& a)
+{
+    ReadLoadRecords(a);
+    const ModelStore& m = a.Model;
+    for (int b = 1; b <= m.nBeams; ++b)
+        BeamLoadVector(a, b);
+    for (int q = 1; q <= m.nQuads; ++q)
+        QuadLoadVector(a, q);
+}
+
+void BackSubstitute(Analysis& a)
+{
+    AppendLine(a.Summary.LogText, "Running back substitution");
+
+    // DiagPos(1..NEQ+1), in: column heads; KValues, in: D and the multipliers of L;
+    // SolutionVector(1..NEQ), in: loads, out: displacements.
+    const int neq = a.Model.NEQ;
+    const Vec<long long>& diag = a.Profile.DiagPos;
+    const Vec<double>& kv = a.Profile.KValues;
+    if (neq < 1 || diag.Last() < neq + 1 || a.Results.SolutionVector.Last() < neq ||
+        kv.Last() < diag(neq + 1) - 1) {
+        TAVU_ASSERT(neq < 1);
+        return;
+    }
+    double* u = a.Results.SolutionVector.Data();
+    const double* k = kv.Data();
+
+    // Forward reduction: L y = f.
+    for (int n = 2; n <= neq; ++n) {
+        const long long dn = diag(n);
+        const long long h = diag(n + 1) - dn;
+        double un = u[n];
+        for (long long mm = 1; mm < h; ++mm)
+            un -= k[dn + mm] * u[n - mm];
+        u[n] = un;
+    }
+    // Diagonal scaling: z = D^-1 y.
+    for (int n = 1; n <= neq; ++n)
+        u[n] /= k[diag(n)];
+    // Back substitution, column by column from the last: Lt u = z.
+    for (int n = neq; n >= 2; --n) {
+        const long long dn = diag(n);
+        const long long h = diag(n + 1) - dn;
+        const double un = u[n];
+        for (long long mm = 1; mm < h; ++mm)
+            u[n - mm] -= k[dn + mm] * un;
+    }
+}
 
 } // namespace tavu

@@ -10,11 +10,15 @@ namespace tavu {
 // scaled by its subcase's entry of LoadScalars; replaces LogText.
 void ReadLoads(Analysis& a);
 
+// The first part of ReadLoads: the load records alone. Element loads are left as load
+// data in BeamEndForces and QuadStresses, gravity in Gravity.
+void ReadLoadRecords(Analysis& a);
+
 // Solves K u = f with the factors in the store; appends to LogText.
 void BackSubstitute(Analysis& a);
 
-// Beam end forces, quad stresses, reactions, residuals and the error measure; appends to
-// LogText. Stage is set to Solved by the driver.
+// Beam end forces, quad stresses, reactions, residuals and the error measure (also kept
+// in Results.ErrorMeasure); appends to LogText. Stage is set to Solved by the driver.
 void RecoverResults(Analysis& a);
 
 } // namespace tavu

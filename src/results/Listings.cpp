@@ -1,30 +1,244 @@
 #include "results/Listings.h"
 
+#include "common/Numbers.h"
+#include "results/FormatNumbers.h"
+
+#include <cmath>
+#include <cstdlib>
+
 namespace tavu {
 
-int BuildResultLines(const Analysis&, int, int, const ListingOptions&, std::array<std::string, 5>&)
+namespace {
+
+// The slashed o (character 248 of the 8-bit character set) that stands for the rotation.
+constexpr const char* RotationMark = "\xF8";
+
+struct Separators
 {
-    return 0;
+    std::string leader, separator;
+};
+
+Separators SeparatorsOf(const ListingOptions& o)
+{
+    if (o.printLayout)
+        return {"", "   "};
+    return {"\t", "\t"};
 }
 
-bool DeflectionValues(const Analysis&, int, std::array<double, 3>&)
+// Signed equation number of dof d of grid index g.
+long long Equation(const ModelStore& m, int g, int d)
 {
-    return false;
+    return m.GridInt(g, d);
 }
 
-bool ReactionValues(const Analysis&, int, std::array<double, 3>&)
+double Displacement(const Analysis& a, long long e)
 {
-    return false;
+    const long long slot = std::llabs(e);
+    if (slot == 0 || slot > a.Model.NEQ || !a.Results.SolutionVector.Has(slot))
+        return 0.0;
+    return a.Results.SolutionVector(slot);
 }
 
-std::array<std::string, 7> ResultHeadings(int, bool)
+std::string GridLine(const Separators& sep, int gridId, const std::array<double, 3>& v)
 {
-    return {};
+    std::string line = sep.leader + sep.leader + FormatId(gridId);
+    for (double x : v)
+        line += sep.separator + FormatValue(x);
+    return line;
 }
 
-std::string ResultText(const Analysis&, int, bool)
+std::string StressLine(const Separators& sep, const std::string& ids, double sx, double sy,
+                       double sxy)
 {
-    return std::string();
+    const DerivedStresses d = DeriveStresses(sx, sy, sxy);
+    std::string line = ids;
+    for (double x : {sx, sy, sxy, d.principal, d.vonMises})
+        line += sep.separator + FormatValue(x);
+    return line;
+}
+
+} // namespace
+
+DerivedStresses DeriveStresses(double sx, double sy, double sxy)
+{
+    const double p = (sx + sy) / 2;
+    const double r = std::sqrt((sx - sy) * (sx - sy) / 4 + sxy * sxy);
+    DerivedStresses d;
+    d.principal = p > 0 ? std::fabs(p) + r : p < 0 ? -(std::fabs(p) + r) : 0.0;
+    d.vonMises = std::sqrt(sx * sx + sy * sy - sx * sy + 3 * sxy * sxy);
+    return d;
+}
+
+std::array<double, 5> CornerValues(const std::array<double, 5>& s)
+{
+    // The bilinear field through the four integration points, evaluated at the corners
+    // (-1,-1), (+1,-1), (+1,+1), (-1,+1); the divisors are 4a and 4a^2 for a = 0.57735.
+    const double a0 = (s[1] + s[2] + s[3] + s[4]) / 4;
+    const double a1 = (-s[1] - s[2] + s[3] + s[4]) / 2.309401;
+    const double a2 = (-s[1] + s[2] - s[3] + s[4]) / 2.309401;
+    const double a3 = (s[1] - s[2] - s[3] + s[4]) / 1.333333;
+    static constexpr double xi[5] = {0, -1, 1, 1, -1};
+    static constexpr double eta[5] = {0, -1, -1, 1, 1};
+    std::array<double, 5> corner{};
+    for (int k = 1; k <= 4; ++k)
+        corner[static_cast<std::size_t>(k)] = a0 + a1 * xi[k] + a2 * eta[k] + a3 * xi[k] * eta[k];
+    return corner;
+}
+
+bool DeflectionValues(const Analysis& a, int gridId, std::array<double, 3>& values)
+{
+    const ModelStore& m = a.Model;
+    const int g = GridIndexOf(m, gridId);
+    values = {0, 0, 0};
+    if (g == 0)
+        return false;
+    for (int d = 1; d <= 3; ++d)
+        values[static_cast<std::size_t>(d - 1)] = Displacement(a, Equation(m, g, d));
+    return true;
+}
+
+bool ReactionValues(const Analysis& a, int gridId, std::array<double, 3>& values)
+{
+    const ModelStore& m = a.Model;
+    const int g = GridIndexOf(m, gridId);
+    values = {0, 0, 0};
+    if (g == 0)
+        return false;
+    bool any = false;
+    for (int d = 1; d <= 3; ++d) {
+        const long long e = Equation(m, g, d);
+        double v = 0;
+        if (e < 0 || e > m.NEQ) {
+            const long long slot = std::llabs(e);
+            v = a.Results.Reactions.Has(slot) ? a.Results.Reactions(slot) : 0.0;
+            any = true;
+        } else if (const double k = m.GridReal(g, 3 + d); k > 0) {
+            v = -k * Displacement(a, e);
+            any = true;
+        }
+        values[static_cast<std::size_t>(d - 1)] = v;
+    }
+    return any;
+}
+
+int BuildResultLines(const Analysis& a, int item, int kind, const ListingOptions& options,
+                     std::array<std::string, 5>& lines)
+{
+    const ModelStore& m = a.Model;
+    const Separators sep = SeparatorsOf(options);
+    std::array<double, 3> v{};
+    switch (kind) {
+    case DeflectionsKind:
+        if (!DeflectionValues(a, item, v))
+            return 0;
+        lines[1] = GridLine(sep, item, v);
+        return 1;
+    case ReactionsKind:
+        if (!ReactionValues(a, item, v))
+            return 0;
+        lines[1] = GridLine(sep, item, v);
+        return 1;
+    case BeamForcesKind: {
+        if (item < 1 || item > m.nBeams || !a.Results.BeamEndForces.HasRow(item))
+            return 0;
+        const auto& f = a.Results.BeamEndForces;
+        for (int end = 0; end < 2; ++end) {
+            std::string line = sep.leader + FormatId(m.BeamInt(item, 0)) + sep.separator +
+                               FormatId(m.BeamInt(item, 1 + end));
+            for (int k = 1; k <= 3; ++k)
+                line += sep.separator + FormatValue(f(item, 3 * end + k));
+            lines[static_cast<std::size_t>(1 + end)] = line;
+        }
+        return 2;
+    }
+    case QuadStressesKind: {
+        if (item < 1 || item > m.nQuads || item > a.Results.QuadStresses.LastRow())
+            return 0;
+        const auto& qs = a.Results.QuadStresses;
+        const int quadId = m.QuadInt(item, 0);
+        if (options.averageStresses) {
+            std::array<double, 4> avg{};
+            for (int c = 1; c <= 3; ++c)
+                avg[static_cast<std::size_t>(c)] =
+                    (qs(item, c, 1) + qs(item, c, 2) + qs(item, c, 3) + qs(item, c, 4)) / 4;
+            lines[1] =
+                StressLine(sep, sep.leader + sep.leader + FormatId(quadId), avg[1], avg[2], avg[3]);
+            return 1;
+        }
+        std::array<std::array<double, 5>, 4> corner{};
+        for (int c = 1; c <= 3; ++c)
+            corner[static_cast<std::size_t>(c)] =
+                CornerValues({0, qs(item, c, 1), qs(item, c, 2), qs(item, c, 3), qs(item, c, 4)});
+        const int corners = m.QuadInt(item, 3) == m.QuadInt(item, 4) ? 3 : 4;
+        for (int k = 1; k <= corners; ++k) {
+            const std::size_t kk = static_cast<std::size_t>(k);
+            lines[kk] = StressLine(
+                sep, sep.leader + FormatId(quadId) + sep.separator + FormatId(m.QuadInt(item, k)),
+                corner[1][kk], corner[2][kk], corner[3][kk]);
+        }
+        return corners;
+    }
+    default:
+        return 0;
+    }
+}
+
+std::array<std::string, 7> ResultHeadings(int kind, bool averageStresses)
+{
+    const std::string rotation = RotationMark;
+    switch (kind) {
+    case DeflectionsKind:
+        return {"", "Grid", "u Defl", "v Defl", rotation + " Defl", "", ""};
+    case ReactionsKind:
+        return {"", "Grid", "u Ract", "v Ract", rotation + " Ract", "", ""};
+    case BeamForcesKind:
+        return {"Beam", "Grid", "Axial", "Shear", "Moment", "", ""};
+    case QuadStressesKind:
+        if (averageStresses)
+            return {"", "Quad", " Sx ", " Sy ", " Sxy", "Prin", "vonM"};
+        return {"Quad", "Grid", " Sx ", " Sy ", " Sxy", "Prin", "vonM"};
+    default:
+        return {};
+    }
+}
+
+int ResultItemCount(const Analysis& a, int kind)
+{
+    switch (kind) {
+    case DeflectionsKind:
+    case ReactionsKind:
+        return a.Model.maxGridId;
+    case BeamForcesKind:
+        return a.Model.nBeams;
+    case QuadStressesKind:
+        return a.Model.nQuads;
+    default:
+        return 0;
+    }
+}
+
+std::string ResultText(const Analysis& a, int kind, bool averageStresses)
+{
+    std::string text;
+    for (const std::string& heading : ResultHeadings(kind, averageStresses))
+        text += "\t" + heading;
+    text += CRLF;
+
+    ListingOptions options;
+    options.averageStresses = averageStresses;
+    std::array<std::string, 5> lines;
+    const int items = ResultItemCount(a, kind);
+    for (int item = 1; item <= items; ++item) {
+        const int n = BuildResultLines(a, item, kind, options, lines);
+        for (int i = 1; i <= n; ++i) {
+            const std::string& line = lines[static_cast<std::size_t>(i)];
+            if (line.empty())
+                continue;
+            text += line;
+            text += CRLF;
+        }
+    }
+    return text;
 }
 
 } // namespace tavu

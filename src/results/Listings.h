@@ -1,10 +1,10 @@
 #pragma once
 // The four result listings: one line builder serves the screen, the clipboard and paper.
 
+#include "common/Analysis.h"
+
 #include <array>
 #include <string>
-
-#include "common/Analysis.h"
 
 namespace tavu {
 
@@ -34,7 +34,24 @@ bool DeflectionValues(const Analysis& a, int gridId, std::array<double, 3>& valu
 // The values a Reactions line shows for a grid id; false when it shows no line.
 bool ReactionValues(const Analysis& a, int gridId, std::array<double, 3>& values);
 
-// The heading texts of labels 700..706 for a kind.
+// The items a listing runs over: grid ids 1..maxGridId (kinds 1, 2), beam or quad
+// positions 1..nBeams / 1..nQuads (kinds 3, 4).
+int ResultItemCount(const Analysis& a, int kind);
+
+// Principal stress of larger magnitude and von Mises stress of a plane stress state.
+struct DerivedStresses
+{
+    double principal = 0;
+    double vonMises = 0;
+};
+DerivedStresses DeriveStresses(double sx, double sy, double sxy);
+
+// Corner values [1..4] of the bilinear field through the values s[1..4] at the
+// integration points (-a,-a), (-a,+a), (+a,-a), (+a,+a).
+std::array<double, 5> CornerValues(const std::array<double, 5>& s);
+
+// The heading texts of labels 700..706 for a kind (the rotation columns are headed by
+// the 8-bit character 248, a slashed o).
 std::array<std::string, 7> ResultHeadings(int kind, bool averageStresses);
 
 // The listing as Copy puts it on the clipboard: the headings line, then every line, each

@@ -1,0 +1,274 @@
+// Recovery of a solved load case: beam end forces, quad stresses, the forces of elements
+// and springs on the grids, reactions and residuals, the solution error measure, and the
+// turn of results into the grids' own axes.
+
+#include "common/Numbers.h"
+#include "loads/ElementLoads.h"
+#include "loads/LoadAssembly.h"
+#include "loads/Loads.h"
+#include "loads/QuadStrainTemp.h"
+
+#include <cmath>
+
+namespace tavu {
+
+namespace {
+
+void RecoverBeam(Analysis& a, int b)
+{
+    const ModelStore& m = a.Model;
+    Table<double>& bef = a.Results.BeamEndForces;
+    const double kA = m.BeamReal(b, 1), k2 = m.BeamReal(b, 2), k3 = m.BeamReal(b, 3),
+                 k4 = m.BeamReal(b, 4), L = m.BeamReal(b, 5), theta = m.BeamReal(b, 9),
+                 eA = m.BeamReal(b, 10), eB = m.BeamReal(b, 11), P = m.BeamReal(b, 12);
+
+    const int ga = GridIndexOf(m, m.BeamInt(b, 1));
+    const int gb = GridIndexOf(m, m.BeamInt(b, 2));
+    std::array<long long, 7> e{0,
+                               m.GridInt(ga, 1),
+                               m.GridInt(ga, 2),
+                               m.GridInt(ga, 3),
+                               m.GridInt(gb, 1),
+                               m.GridInt(gb, 2),
+                               m.GridInt(gb, 3)};
+    std::array<double, 7> d{};
+    for (int k = 1; k <= 6; ++k)
+        d[static_cast<std::size_t>(k)] = DofDisplacement(a, e[static_cast<std::size_t>(k)]);
+
+    const double psiA = theta - EquationAxisAngle(m, ga);
+    const double psiB = theta - EquationAxisAngle(m, gb);
+    const double cA = std::cos(psiA), sA = std::sin(psiA);
+    const double cB = std::cos(psiB), sB = std::sin(psiB);
+
+    // Displacements of the ends in the beam's local axes.
+    const double uA = d[1] * cA + d[2] * sA, vA = d[2] * cA - d[1] * sA;
+    const double uB = d[4] * cB + d[5] * sB, vB = d[5] * cB - d[4] * sB;
+    const double rA = d[3], rB = d[6];
+
+    const double N = kA * (uB - uA + eA * rA - eB * rB);
+    const double V = k2 * (vB - vA) + k3 * (rA + rB);
+    double M = k3 * (vB - vA) - (L * k3 + k4) * rA + k4 * rB;
+    if (m.BeamInt(b, 3) == PinBeam)
+        M = 0;
+    const double Mp = P * (vB - vA);
+
+    bef(b, 4) += N;
+    bef(b, 5) += V;
+    bef(b, 6) += M;
+    bef(b, 1) += N;
+    bef(b, 2) += V;
+    bef(b, 3) += M + L * V + Mp;
+
+    // The beam's elastic forces on its grids, in their dof axes.
+    AddForceToDof(a, e[1], cA * N - sA * V);
+    AddForceToDof(a, e[2], sA * N + cA * V);
+    AddForceToDof(a, e[3], L * V + M + Mp - eA * N);
+    AddForceToDof(a, e[4], -cB * N + sB * V);
+    AddForceToDof(a, e[5], -sB * N - cB * V);
+    AddForceToDof(a, e[6], -M + eB * N);
+
+    // A curved member reports its axial force and shear along and across the arc at each
+    // end, that is in the axes of the end's grid.
+    if (m.BeamInt(b, 3) == CurvBeam) {
+        for (const auto& [slot, g] : {std::pair{1, ga}, std::pair{4, gb}}) {
+            const double alpha = theta - m.GridReal(g, 3);
+            const double n0 = bef(b, slot), v0 = bef(b, slot + 1);
+            bef(b, slot) = std::sin(alpha) * n0 + std::cos(alpha) * v0;
+            bef(b, slot + 1) = -std::cos(alpha) * n0 + std::sin(alpha) * v0;
+        }
+    }
+}
+
+// Position of K(i, j), i <= j, in the packed upper triangle (by rows) of an n-dof element.
+int PackedIndex(int i, int j, int n)
+{
+    return (i - 1) * n - (i - 1) * (i - 2) / 2 + (j - i);
+}
+
+void RecoverQuad(Analysis& a, int q)
+{
+    const ModelStore& m = a.Model;
+    QuadStressTable& qs = a.Results.QuadStresses;
+    const bool triangle = m.QuadInt(q, 3) == m.QuadInt(q, 4);
+    const int n = triangle ? 3 : 4;
+    const int nd = 2 * n;
+
+    std::array<int, 5> g{};
+    std::array<double, 5> c{}, s{};
+    std::array<double, 9> X{};
+    for (int k = 1; k <= 4; ++k)
+        g[static_cast<std::size_t>(k)] = GridIndexOf(m, m.QuadInt(q, k));
+    for (int k = 1; k <= n; ++k) {
+        const std::size_t kk = static_cast<std::size_t>(k);
+        const double gamma = EquationAxisAngle(m, g[kk]);
+        c[kk] = std::cos(gamma);
+        s[kk] = std::sin(gamma);
+        const double du = DofDisplacement(a, m.GridInt(g[kk], 1));
+        const double dv = DofDisplacement(a, m.GridInt(g[kk], 2));
+        X[2 * kk - 1] = c[kk] * du - s[kk] * dv;
+        X[2 * kk] = s[kk] * du + c[kk] * dv;
+    }
+
+    // Element forces on the grids: -Kq X, Kq kept as its packed upper triangle.
+    std::array<double, 9> Q{};
+    for (int i = 1; i <= nd; ++i) {
+        double sum = 0;
+        for (int j = 1; j <= nd; ++j) {
+            const int at = i <= j ? PackedIndex(i, j, nd) : PackedIndex(j, i, nd);
+            sum += m.QuadReal(q, 8 + at) * X[static_cast<std::size_t>(j)];
+        }
+        Q[static_cast<std::size_t>(i)] = -sum;
+    }
+    for (int k = 1; k <= n; ++k) {
+        const std::size_t kk = static_cast<std::size_t>(k);
+        const double qx = Q[2 * kk - 1], qy = Q[2 * kk];
+        AddForceToDof(a, m.GridInt(g[kk], 1), c[kk] * qx + s[kk] * qy);
+        AddForceToDof(a, m.GridInt(g[kk], 2), -s[kk] * qx + c[kk] * qy);
+    }
+
+    // Stresses D (B X - eps0) at the integration points, through C = the factor of D.
+    for (int i = 1; i <= 4; ++i)
+        a.Quad.QuadFactor[static_cast<std::size_t>(i)] = m.QuadReal(q, 3 + i);
+    const auto& C = a.Quad.QuadFactor;
+    for (int p = 1; p <= 4; ++p) {
+        interim::ComputeQuadStrainMatrix(a, p <= 2 ? 1 : 2, p % 2 == 1 ? 1 : 2, q);
+        const auto& B = a.Quad.QuadStrain;
+        std::array<double, 4> y{};
+        for (int r = 1; r <= 3; ++r) {
+            double sum = qs(q, r, p);
+            for (int j = 1; j <= nd; ++j)
+                sum += B[static_cast<std::size_t>(r)][static_cast<std::size_t>(j)] *
+                       X[static_cast<std::size_t>(j)];
+            y[static_cast<std::size_t>(r)] = sum;
+        }
+        qs(q, 1, p) = C[1] * y[1];
+        qs(q, 2, p) = C[2] * y[1] + C[3] * y[2];
+        qs(q, 3, p) = C[4] * y[3];
+    }
+
+    // A quad whose corners are all polar grids with unturned dofs reports radial,
+    // tangential and shear stresses about the coordinate origin.
+    bool polar = true;
+    for (int k = 1; k <= 4; ++k)
+        polar = polar && m.GridInt(g[static_cast<std::size_t>(k)], 4) < 0;
+    if (!polar)
+        return;
+    for (int p = 1; p <= 4; ++p) {
+        double xp = 0, yp = 0;
+        for (int k = 1; k <= 4; ++k) {
+            xp += QuadShapeValue(k, p) * m.GridReal(g[static_cast<std::size_t>(k)], 1);
+            yp += QuadShapeValue(k, p) * m.GridReal(g[static_cast<std::size_t>(k)], 2);
+        }
+        const double beta = AngleOf(yp, xp);
+        const double cb = std::cos(beta), sb = std::sin(beta);
+        const double sx = qs(q, 1, p), sy = qs(q, 2, p), sxy = qs(q, 3, p);
+        qs(q, 1, p) = cb * cb * sx + sb * sb * sy + 2 * cb * sb * sxy;
+        qs(q, 2, p) = sb * sb * sx + cb * cb * sy - 2 * cb * sb * sxy;
+        qs(q, 3, p) = cb * sb * (sy - sx) + (cb * cb - sb * sb) * sxy;
+    }
+}
+
+// Grounded springs: the force of the spring terms as the stiffness holds them. A grid
+// whose dofs were turned into its own axes has its springs on the diagonal; any other
+// grid has them turned into x-y terms by its axis angle, coupling u and v.
+void RecoverSprings(Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    for (int g = 1; g <= m.nGrids; ++g) {
+        const double kx = m.GridReal(g, 4), ky = m.GridReal(g, 5), kr = m.GridReal(g, 6);
+        if (kx == 0 && ky == 0 && kr == 0)
+            continue;
+        const long long eu = m.GridInt(g, 1), ev = m.GridInt(g, 2), er = m.GridInt(g, 3);
+        const double du = DofDisplacement(a, eu), dv = DofDisplacement(a, ev);
+        double fu = kx * du, fv = ky * dv;
+        if (m.GridInt(g, 4) <= 0 && m.GridReal(g, 3) != 0) {
+            const double c = std::cos(m.GridReal(g, 3)), s = std::sin(m.GridReal(g, 3));
+            const double kuu = c * c * kx + s * s * ky, kvv = s * s * kx + c * c * ky;
+            const double kuv = s * c * (kx - ky);
+            fu = kuu * du + kuv * dv;
+            fv = kuv * du + kvv * dv;
+        }
+        // The spring pulls the grid back: its force on the grid is minus k times u.
+        AddForceToDof(a, eu, -fu);
+        AddForceToDof(a, ev, -fv);
+        AddForceToDof(a, er, -kr * DofDisplacement(a, er));
+    }
+}
+
+// Sum over the free equations reached from the grids' dofs of v(e) * SolutionVector(e).
+double WorkOver(const Analysis& a, const Vec<double>& v)
+{
+    const ModelStore& m = a.Model;
+    double sum = 0;
+    for (int g = 1; g <= m.nGrids; ++g)
+        for (int k = 1; k <= 3; ++k) {
+            const int e = m.GridInt(g, k);
+            if (e >= 1 && e <= m.NEQ)
+                sum += a.Results.SolutionVector(e) * v(e);
+        }
+    return sum;
+}
+
+void Turn(double& first, double& second, double c, double s)
+{
+    const double x = first, y = second;
+    first = c * x + s * y;
+    second = c * y - s * x;
+}
+
+// Displacements and reactions of grids with an axis angle whose equations stayed in x-y
+// are reported in the grid's own axes. The pair is turned through the grid's own equation
+// numbers for u and v, and only when both dofs exist.
+void TurnIntoGridAxes(Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    ResultSet& r = a.Results;
+    for (int g = 1; g <= m.nGrids; ++g) {
+        const double gamma = m.GridReal(g, 3);
+        if (gamma == 0 || m.GridInt(g, 4) > 0)
+            continue;
+        const long long eu = std::llabs(static_cast<long long>(m.GridInt(g, 1)));
+        const long long ev = std::llabs(static_cast<long long>(m.GridInt(g, 2)));
+        if (eu == 0 || ev == 0)
+            continue;
+        const double c = std::cos(gamma), s = std::sin(gamma);
+        const bool uIn = eu <= m.NEQ, vIn = ev <= m.NEQ;
+        if (uIn && vIn)
+            Turn(r.SolutionVector(eu), r.SolutionVector(ev), c, s);
+        if (uIn == vIn && r.Reactions.Has(eu) && r.Reactions.Has(ev))
+            Turn(r.Reactions(eu), r.Reactions(ev), c, s);
+    }
+}
+
+} // namespace
+
+void RecoverResults(Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    ResultSet& r = a.Results;
+    AppendLine(a.Summary.LogText, "Computing element forces");
+
+    // Work of the loads, while Reactions still holds the applied loads.
+    const double W = WorkOver(a, r.Reactions);
+
+    for (int b = 1; b <= m.nBeams; ++b)
+        RecoverBeam(a, b);
+    for (int q = 1; q <= m.nQuads; ++q)
+        RecoverQuad(a, q);
+    if (m.nSprgRecords > 0)
+        RecoverSprings(a);
+
+    // Work of the residuals against the work of the loads; no load on a free equation
+    // (W = 0) leaves nothing to measure and shows 0.
+    const double R = WorkOver(a, r.Reactions);
+    double E = W != 0 ? R / W : 0.0;
+    if (E < PivotRatioLimit)
+        E = 0;
+    r.ErrorMeasure = E;
+    AppendLine(a.Summary.LogText, "");
+    AppendLine(a.Summary.LogText, "Solution error measure = " + NumberText(E, 4));
+
+    TurnIntoGridAxes(a);
+}
+
+} // namespace tavu

@@ -1,0 +1,264 @@
+#include "common/Numbers.h"
+#include "loads/ElementLoads.h"
+#include "loads/Loads.h"
+#include "test_loads_fixture.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace tavu {
+namespace {
+
+using testing::HandModel;
+
+TEST(BeamFixedEndForces, ClosedFormsOfTheLoadCases)
+{
+    const double L = 2, q = 3, EI = 5;
+    const double k2 = 12 * EI / (L * L * L), k3 = -6 * EI / (L * L), k4 = 4 * EI / L;
+    const double u = 1.0, f = 3 * (1 - u / std::tan(u)) / (u * u);
+    struct Case
+    {
+        const char* name;
+        BeamLoadInput in;
+        std::array<double, 7> expected; // NA, VA, MA, NB, VB, MB in 1..6
+    } cases[] = {
+        {"uniform load, plain",
+         {PlainBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},
+         {0, 0, q * L / 2, q * L * L / 12, 0, -q * L / 2, q * L * L / 12}},
+        {"triangular load 0 at A to q at B",
+         {PlainBeam, L, 0, 0, 0, 0, 0, 0, 0, 0, q},
+         {0, 0, 3 * q * L / 20, q * L * L / 30, 0, -7 * q * L / 20, q * L * L / 20}},
+        {"uniform load, pinned at B",
+         {PinBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},
+         {0, 0, 5 * q * L / 8, q * L * L / 8, 0, -3 * q * L / 8, 0}},
+        {"uniform load, curved member",
+         {CurvBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},
+         {0, 0, q * L / 2, 0, 0, -q * L / 2, 0}},
+        {"triangular load, a very large shear parameter: the simply supported shears",
+         {PlainBeam, L, 1e12, 0, 0, 0, 0, 0, 0, 0, q},
+         {0, 0, q * L / 6, q * L * L / 24, 0, -q * L / 3, q * L * L / 24}},
+        {"axial load per length",
+         {PlainBeam, L, 0, 0, 0, 0, 0, 0, 4, 0, 0},
+         {0, 4 * L / 2, 0, 0, -4 * L / 2, 0, 0}},
+        {"initial elongation",
+         {PlainBeam, L, 0, 1000, 0, 0, 0, 0, 0, 0, 0, 0.01},
+         {0, -10, 0, 0, -10, 0, 0}},
+        {"curvature of a temperature gradient: equal end moments, no shear",
+         {PlainBeam, L, 0, 0, k2, k3, k4, 0, 0, 0, 0, 0, -0.1 * L * L / 2, -0.1 * L},
+         {0, 0, 0, 0.1 * EI, 0, 0, 0.1 * EI}},
+        {"beam-column scales the end moments",
+         {AxialLoadBeam, L, 0, 0, 0, 0, 0, u, 0, q, q},
+         {0, 0, q * L / 2, f * q * L * L / 12, 0, -q * L / 2, f * q * L * L / 12}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto fe = BeamFixedEndForces(c.in);
+        for (int k = 1; k <= 6; ++k)
+            EXPECT_NEAR(fe[k], c.expected[k], 1e-9 * (1 + std::fabs(c.expected[k]))) << k;
+    }
+}
+
+// Two grids 4 apart along x (or up y), one beam of density 2 between them.
+HandModel BeamPair(bool vertical, int axisCodeB, double angleB)
+{
+    HandModel h(2, 1, 0, 6, 6);
+    h.Grid(1, 0, 0, 1, 2, 3);
+    h.Grid(2, vertical ? 0 : 4, vertical ? 4 : 0, 4, 5, 6, angleB, axisCodeB);
+    h.Beam(1, 1, 2, 1000, 1, 1);
+    h.a.Model.BeamReal(1, 8) = 2;
+    return h;
+}
+
+TEST(BeamLoadVector, GravityReachesTheGridsInTheirDofAxes)
+{
+    const double L = 4;
+    {
+        SCOPED_TRACE("gravity across a horizontal beam");
+        HandModel h = BeamPair(false, 0, 0);
+        h.SetLoadLines({"GRAV 0 -1"});
+        ReadLoads(h.a);
+        const auto& f = h.a.Results.BeamEndForces;
+        const auto& sv = h.a.Results.SolutionVector;
+        EXPECT_NEAR(f(1, 2), -L, 1e-12);
+        EXPECT_NEAR(f(1, 5), L, 1e-12);
+        EXPECT_NEAR(f(1, 3), -L * L / 6, 1e-12);
+        EXPECT_NEAR(f(1, 6), -L * L / 6, 1e-12);
+        EXPECT_NEAR(sv(2), -L, 1e-12);
+        EXPECT_NEAR(sv(5), -L, 1e-12);
+        EXPECT_NEAR(sv(3), -L * L / 6, 1e-12);
+        EXPECT_NEAR(sv(6), L * L / 6, 1e-12);
+        EXPECT_NEAR(sv(1), 0, 1e-12);
+        EXPECT_NEAR(sv(4), 0, 1e-12);
+    }
+    {
+        SCOPED_TRACE("gravity along a vertical beam is axial");
+        HandModel h = BeamPair(true, 0, 0);
+        h.SetLoadLines({"GRAV 0 -1"});
+        ReadLoads(h.a);
+        const auto& f = h.a.Results.BeamEndForces;
+        const auto& sv = h.a.Results.SolutionVector;
+        EXPECT_NEAR(f(1, 1), -L, 1e-12); // NA = pa*L/2 with pa = -2
+        EXPECT_NEAR(f(1, 4), L, 1e-12);
+        EXPECT_NEAR(sv(2), -L, 1e-12);
+        EXPECT_NEAR(sv(5), -L, 1e-12);
+        EXPECT_NEAR(sv(1), 0, 1e-12);
+        EXPECT_NEAR(sv(3), 0, 1e-12);
+    }
+    {
+        SCOPED_TRACE("a grid whose dofs are turned by 90 degrees gets the load on its u");
+        HandModel h = BeamPair(false, 3, 90 * DEG);
+        h.SetLoadLines({"GRAV 0 -1"});
+        ReadLoads(h.a);
+        const auto& sv = h.a.Results.SolutionVector;
+        EXPECT_NEAR(sv(4), -L, 1e-9);
+        EXPECT_NEAR(sv(5), 0, 1e-9);
+        EXPECT_NEAR(sv(2), -L, 1e-12);
+    }
+    {
+        SCOPED_TRACE("a restrained end takes the load into its reaction, negated");
+        HandModel h = BeamPair(false, 0, 0);
+        h.a.Model.NEQ = 3;
+        h.a.Model.GridInt(1, 1) = 6;
+        h.a.Model.GridInt(1, 2) = 5;
+        h.a.Model.GridInt(1, 3) = 4;
+        h.a.Model.GridInt(2, 1) = 1;
+        h.a.Model.GridInt(2, 2) = 2;
+        h.a.Model.GridInt(2, 3) = 3;
+        h.SetLoadLines({"BLOAD 10 -1"});
+        ReadLoads(h.a);
+        EXPECT_NEAR(h.a.Results.Reactions(5), L / 2, 1e-12);
+        EXPECT_NEAR(h.a.Results.Reactions(4), -(-L * L / 12), 1e-12);
+        EXPECT_NEAR(h.a.Results.SolutionVector(2), -L / 2, 1e-12);
+        EXPECT_NEAR(h.a.Results.SolutionVector(3), L * L / 12, 1e-12);
+    }
+    {
+        SCOPED_TRACE("an initial elongation pushes the ends apart");
+        HandModel h = BeamPair(false, 0, 0);
+        h.a.Model.BeamReal(1, 1) = 1000;
+        h.SetLoadLines({"BINIT 10 0.01"});
+        ReadLoads(h.a);
+        EXPECT_NEAR(h.a.Results.SolutionVector(1), -10, 1e-12);
+        EXPECT_NEAR(h.a.Results.SolutionVector(4), 10, 1e-12);
+    }
+}
+
+// Plane stress factor C of the material matrix (C^T C = D).
+void SetMaterial(ModelStore& m, int q, double E, double nu, double t)
+{
+    const double c11 = std::sqrt(E / (1 - nu * nu));
+    m.QuadReal(q, 3) = t;
+    m.QuadReal(q, 4) = c11;
+    m.QuadReal(q, 5) = nu * c11;
+    m.QuadReal(q, 6) = std::sqrt(E);
+    m.QuadReal(q, 7) = std::sqrt(E / (2 * (1 + nu)));
+}
+
+// A square of side 2 (grids 1..4 counter-clockwise) as quad 100; grids 1..4 have
+// equations 2g-1, 2g (x, y), no rotations.
+HandModel Square(double side = 2)
+{
+    HandModel h(4, 0, 1, 8, 8);
+    h.Grid(1, 0, 0, 1, 2, 0);
+    h.Grid(2, side, 0, 3, 4, 0);
+    h.Grid(3, side, side, 5, 6, 0);
+    h.Grid(4, 0, side, 7, 8, 0);
+    for (int k = 1; k <= 4; ++k)
+        h.a.Model.QuadInt(1, k) = k;
+    SetMaterial(h.a.Model, 1, 1000, 0.25, 0.5);
+    return h;
+}
+
+std::array<double, 9> Loads8(const Analysis& a)
+{
+    std::array<double, 9> f{};
+    for (int e = 1; e <= 8; ++e)
+        f[e] = a.Results.SolutionVector(e);
+    return f;
+}
+
+TEST(QuadLoadVector, EdgePressureGravityAndTemperature)
+{
+    const double p = 6, side = 2;
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> lines;
+        std::array<double, 9> expected; // x, y at corners 1..4
+    } cases[] = {
+        {"uniform pressure on edge 1 pushes up into the square",
+         {"QLOAD 100 1 6"},
+         {0, 0, p * side / 2, 0, p * side / 2, 0, 0, 0, 0}},
+        {"uniform pressure on edge 2 pushes in from the right",
+         {"QLOAD 100 2 6"},
+         {0, 0, 0, -p * side / 2, 0, -p * side / 2, 0, 0, 0}},
+        {"linear pressure on edge 4",
+         {"QLOAD 100 4 6 0"},
+         {0, 2 * 0 * side / 6 + 6 * side / 6, 0, 0, 0, 0, 0, 2 * 6 * side / 6, 0}},
+        {"the same pressure on every edge adds to zero at each corner",
+         {"QLOAD 100 1 6", "QLOAD 100 2 6", "QLOAD 100 3 6", "QLOAD 100 4 6"},
+         {0, p, p, -p, p, -p, -p, p, -p}},
+        {"gravity: t*g*area shared equally",
+         {"GRAV 3 -4"},
+         {0, 1.5, -2, 1.5, -2, 1.5, -2, 1.5, -2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HandModel h = Square(side);
+        h.SetLoadLines(c.lines);
+        ReadLoads(h.a);
+        const auto f = Loads8(h.a);
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_NEAR(f[i], c.expected[i], 1e-9) << i;
+        for (int pt = 1; pt <= 4; ++pt)
+            for (int comp = 1; comp <= 2; ++comp)
+                EXPECT_EQ(h.a.Results.QuadStresses(1, comp, pt), 0) << "pressure consumed";
+    }
+}
+
+TEST(QuadLoadVector, UniformTemperaturePushesEachCornerOutward)
+{
+    const double E = 1000, nu = 0.25, t = 0.5, alpha = 1e-3, T = 20, side = 2;
+    HandModel h = Square(side);
+    h.a.Model.QuadReal(1, 1) = alpha;
+    h.SetLoadLines({"QTEMP 100 20"});
+    ReadLoads(h.a);
+    const double s0 = E / (1 - nu) * alpha * T; // initial stress, both directions
+    const double corner = s0 * t * side / 2;
+    const auto f = Loads8(h.a);
+    const std::array<double, 9> expected{0,      -corner, -corner, corner, -corner,
+                                         corner, corner,  -corner, corner};
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_NEAR(f[i], expected[i], 1e-9) << i;
+    // The initial-stress terms -C*eps0 stay at the integration points.
+    const double c11 = std::sqrt(E / (1 - nu * nu));
+    for (int pt = 1; pt <= 4; ++pt) {
+        EXPECT_NEAR(h.a.Results.QuadStresses(1, 1, pt), -(c11 + nu * c11) * alpha * T, 1e-12);
+        EXPECT_NEAR(h.a.Results.QuadStresses(1, 2, pt), -std::sqrt(E) * alpha * T, 1e-12);
+        EXPECT_EQ(h.a.Results.QuadStresses(1, 3, pt), 0);
+    }
+}
+
+TEST(QuadLoadVector, ATriangleLoadsOnlyItsThreeGridsAndTurnedAxesAreRespected)
+{
+    // Triangle 1-2-3 (the fourth corner repeats the third); grid 3 has its dofs turned
+    // by 90 degrees, grid 4 belongs to no element.
+    HandModel h = Square(2);
+    h.a.Model.QuadInt(1, 4) = 3;
+    h.a.Model.GridReal(3, 3) = 90 * DEG;
+    h.a.Model.GridInt(3, 4) = 3;
+    h.a.Model.QuadReal(1, 1) = 1e-3;
+    h.SetLoadLines({"QTEMP 100 10 20 30 40", "GRAV 0 -1", "QLOAD 100 2 1"});
+    ReadLoads(h.a);
+    const auto f = Loads8(h.a);
+    EXPECT_EQ(f[7], 0);
+    EXPECT_EQ(f[8], 0);
+    // Gravity on the triangle: t * area = 0.5 * 2 in total, downward.
+    const double sumY = f[2] + f[4] + f[5]; // grid 3's u is along global y
+    // Thermal loads are self-balanced, the edge pressure on edge 2 acts along -x.
+    EXPECT_NEAR(sumY, -1.0, 1e-9);
+    const double sumX = f[1] + f[3] - f[6]; // grid 3's v is along global -x
+    EXPECT_NEAR(sumX, -2.0, 1e-9);
+}
+
+} // namespace
+} // namespace tavu
