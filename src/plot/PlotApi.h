@@ -1,6 +1,9 @@
 #pragma once
 // What the main window calls for plotting and printing.
 
+#include <string>
+#include <string_view>
+
 class QWidget;
 
 namespace tavu {
@@ -8,13 +11,29 @@ namespace tavu {
 struct Analysis;
 
 // Opens (or raises) the plot window over the main window: the model, and its deformed
-// shape when deformation is true and results exist.
+// shape when deformation is true and results exist. A model not read yet is read first;
+// its lines are split again from the editor text when LinesStale is set.
 void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation);
+void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation,
+                    std::string_view editorText);
 
-// Prints the model text (asks for a printer every time).
+// Closes the plot window when it is open (Quit).
+void ClosePlotWindow();
+
+// Prints the model text (asks "Print the file now?", then for a printer every time).
+// The lines are split again from the editor text (CR LF line ends) when LinesStale is
+// set; modelFileName heads every page.
 void PrintModelText(Analysis& a, QWidget* parent);
+void PrintModelText(Analysis& a, QWidget* parent, std::string_view editorText,
+                    const std::string& modelFileName);
 
 // Prints one result listing (kind 1..4); the printer is asked for once per program run.
 void PrintResultListing(const Analysis& a, int kind, bool averageStresses, QWidget* parent);
+void PrintResultListing(const Analysis& a, int kind, bool averageStresses, QWidget* parent,
+                        const std::string& modelFileName);
+
+// The forms without an editor text or a file name find them in the main window (the
+// top-level window of the widget given): the text of its QPlainTextEdit and the name
+// part of its windowFilePath.
 
 } // namespace tavu
