@@ -7,11 +7,13 @@
 #include "plot/QtText.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace tavu::plot {
 
@@ -73,6 +75,12 @@ std::string FindModelFileName(QWidget* w)
     for (QWidget* top = TopWindow(w); top; top = TopWindow(top->parentWidget())) {
         if (!top->windowFilePath().isEmpty())
             return ToBytes(QFileInfo(top->windowFilePath()).fileName());
+        // The status bar's file part shows the name, or the whole path.
+        if (auto* status = top->findChild<QLabel*>(QStringLiteral("statusFile"))) {
+            const QString path = status->text().trimmed();
+            return ToBytes(
+                path.mid(path.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\]"))) + 1));
+        }
     }
     return std::string();
 }

@@ -42,7 +42,8 @@ QPlainTextEdit* FindEditor(QWidget* w);
 // is found.
 std::string EditorText(const Analysis& a, QWidget* w);
 
-// The name part of the main window's windowFilePath; empty when none is set.
+// The model file's name: the name part of the main window's windowFilePath, or of the
+// text of its status bar label "statusFile"; empty when neither is found.
 std::string FindModelFileName(QWidget* w);
 
 } // namespace tavu::plot

@@ -11,8 +11,10 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -285,6 +287,38 @@ TEST_F(PrintCommandsTest, TheModelTextIsSplitFromTheEditorWhenStale)
     ASSERT_EQ(files.size(), 1);
     // 201 lines at 10 points need more than two printer pages.
     EXPECT_GE(PdfPages(Written(0)), 3);
+}
+
+} // namespace
+} // namespace tavu::plot
+
+namespace tavu::plot {
+namespace {
+
+TEST(MainWindowLookups, FileNameAndEditorTextComeFromTheMainWindow)
+{
+    QWidget main;
+    auto* status = new QLabel(QStringLiteral("/home/user/models/frame.tav"), &main);
+    status->setObjectName(QStringLiteral("statusFile"));
+    auto* results = new QWidget(&main, Qt::Window); // a window the main window owns
+    EXPECT_EQ(FindModelFileName(results), "frame.tav");
+    status->setText(QStringLiteral("plate.tav"));
+    EXPECT_EQ(FindModelFileName(results), "plate.tav");
+    main.setWindowFilePath(QStringLiteral("/data/ring.tav"));
+    EXPECT_EQ(FindModelFileName(results), "ring.tav");
+    EXPECT_EQ(FindModelFileName(nullptr), "");
+
+    Analysis a;
+    a.Text.ModelLines = {"", "GRID 1 0 0", "ENDMODEL"};
+    a.Text.LineCount = 2;
+    EXPECT_EQ(EditorText(a, results), "GRID 1 0 0\r\nENDMODEL") << "no editor: the lines";
+    auto* other = new QPlainTextEdit(&main);
+    other->setPlainText(QStringLiteral("not the editor"));
+    auto* editor = new QPlainTextEdit(&main);
+    editor->setObjectName(QStringLiteral("editor"));
+    editor->setPlainText(QStringLiteral("GRID 1 0 0\nGRID 2 1 0\n"));
+    EXPECT_EQ(EditorText(a, results), "GRID 1 0 0\r\nGRID 2 1 0\r\n");
+    EXPECT_EQ(FindEditor(results), editor);
 }
 
 } // namespace
