@@ -251,6 +251,59 @@ TEST(ListingPages, TitlesAndColumnHeadings)
     }
 }
 
+// Quads 1..n with ids 101.., every third a triangle, uniform stresses (so every corner
+// value equals the integration-point value).
+Analysis SolvedQuads(int n)
+{
+    Analysis a;
+    ModelStore& m = a.Model;
+    m.nQuads = n;
+    m.QuadInt.Create(n, 4);
+    a.Results.QuadStresses.Create(n);
+    for (int q = 1; q <= n; ++q) {
+        m.QuadInt(q, 0) = 100 + q;
+        for (int k = 1; k <= 4; ++k)
+            m.QuadInt(q, k) = q + k;
+        if (q % 3 == 0)
+            m.QuadInt(q, 4) = m.QuadInt(q, 3);
+        for (int p = 1; p <= 4; ++p) {
+            a.Results.QuadStresses(q, 1, p) = 2.5;
+            a.Results.QuadStresses(q, 2, p) = -1;
+            a.Results.QuadStresses(q, 3, p) = 0;
+        }
+    }
+    a.State.Stage = Solved;
+    return a;
+}
+
+TEST(ResultPages, QuadCornersOfOneQuadStayOnOnePage)
+{
+    const Analysis a = SolvedQuads(10);
+    const auto items = ResultItems(a, 4, false);
+    ASSERT_EQ(items.size(), 10u);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        EXPECT_EQ(items[i].size(), (i + 1) % 3 == 0 ? 3u : 4u) << "quad " << i + 1;
+    // Print layout: no leader, three blanks between columns.
+    EXPECT_EQ(items[0][0], "101    2       2.500E+00   -1.000E+00    0.000E+00    2.500E+00    "
+                           "3.122E+00");
+    // L = 20: 12 listing lines a page; 4 + 4 + 3 fit, the next 4 move on.
+    const PrintJob job = LayoutResults(a, 4, false, "plate.tav", 20);
+    EXPECT_EQ(PagesOfItems(job, items), (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 3}));
+    ASSERT_EQ(job.Pages.size(), 4u);
+    EXPECT_EQ(job.Pages[3].Lines[0], "        Quad Stresses");
+    EXPECT_EQ(job.Pages[3].Lines[1], "        plate.tav  -  Page 4");
+    EXPECT_EQ(job.Pages[3].Lines[4], "        " + PrintColumnHeading(4, false));
+
+    // Averaged: one line a quad, twelve to a page.
+    const PrintJob averaged = LayoutResults(a, 4, true, "plate.tav", 20);
+    EXPECT_EQ(averaged.Pages.size(), 1u);
+    EXPECT_EQ(averaged.Pages[0].Lines.size(), 17u);
+    EXPECT_EQ(averaged.Pages[0].Lines[4], "        " + PrintColumnHeading(4, true));
+    // A kind without items, or an unknown kind, prints nothing.
+    EXPECT_TRUE(LayoutResults(a, 3, false, "plate.tav", 20).Pages.empty());
+    EXPECT_TRUE(LayoutResults(a, 9, false, "plate.tav", 20).Pages.empty());
+}
+
 TEST(PrinterSelection, ResultsAskOnceTheModelTextAlways)
 {
     PrinterSelection s;
