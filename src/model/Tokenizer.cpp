@@ -1,7 +1,10 @@
 #include "model/Tokenizer.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <system_error>
 
 namespace tavu {
 
@@ -36,27 +39,34 @@ double NumberValue(std::string_view token)
     while (i < n && (token[i] == ' ' || token[i] == '\t' || token[i] == '\r' || token[i] == '\n'))
         ++i;
 
-    // value = sign * digits * 10^scale, with at most 40 significant digits kept: more
-    // cannot change the double.
+    // value = sign * digits * 10^scale. A double is decided by its first 768 significant
+    // digits; the digits after those only break ties, so one sticky digit stands for them.
+    constexpr int MaxDigits = 780;
     bool negative = false;
     if (i < n && (token[i] == '+' || token[i] == '-'))
         negative = token[i++] == '-';
-    char digits[48];
+    char digits[MaxDigits + 1];
     int kept = 0;
+    bool dropped = false;       // a nonzero digit beyond MaxDigits
+    std::uint64_t mantissa = 0; // the first 19 digits
     long long scale = 0;
     bool any = false;
-    auto take = [&](char c, bool fraction) {
+    const auto take = [&](char c, bool fraction) {
         if (kept == 0 && c == '0') {
             if (fraction)
                 --scale;
             return;
         }
-        if (kept < 40) {
+        if (kept < MaxDigits) {
             digits[kept++] = c;
+            if (kept <= 19)
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
             if (fraction)
                 --scale;
-        } else if (!fraction) {
-            ++scale;
+        } else {
+            dropped = dropped || c != '0';
+            if (!fraction)
+                ++scale;
         }
     };
     while (i < n && IsDigit(token[i])) {
@@ -88,9 +98,33 @@ double NumberValue(std::string_view token)
         }
         scale += expNegative ? -e : e;
     }
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%s%.*se%lld", negative ? "-" : "", kept, digits, scale);
-    return std::strtod(buf, nullptr);
+
+    // Most numbers of a model: at most 15 or so digits and a small exponent. Both factors
+    // are exact doubles, so the one rounding of the product or quotient is the right one.
+    static constexpr double exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double value;
+    if (kept <= 19 && mantissa <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+        const double m = static_cast<double>(mantissa);
+        value = scale < 0 ? m / exact[-scale] : m * exact[scale];
+    } else {
+        char buf[MaxDigits + 32];
+        std::memcpy(buf, digits, static_cast<std::size_t>(kept));
+        std::size_t len = static_cast<std::size_t>(kept);
+        if (dropped) {
+            buf[len++] = '1';
+            --scale;
+        }
+        buf[len++] = 'e';
+        len = static_cast<std::size_t>(std::to_chars(buf + len, buf + sizeof buf, scale).ptr - buf);
+        const std::from_chars_result r = std::from_chars(buf, buf + len, value);
+        if (r.ec == std::errc::result_out_of_range)
+            value = kept + scale > 0 ? HUGE_VAL : 0.0; // beyond the largest, below the least
+        else if (r.ec != std::errc())
+            value = 0.0;
+    }
+    return negative ? -value : value;
 }
 
 void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& rec)

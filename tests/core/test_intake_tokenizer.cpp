@@ -172,6 +172,21 @@ TEST(NumberValue, AgreesWithTheLibraryOnRandomDecimals)
     }
 }
 
+// Ties decided by a digit far beyond the 19th: 2^53 + 1 is halfway between two doubles.
+TEST(NumberValue, DigitsFarBehindTheFirstStillDecideTheRounding)
+{
+    const std::string zeros(900, '0');
+    const std::string tokens[] = {
+        "9007199254740993." + zeros + "1",     "9007199254740993." + zeros,
+        "9007199254740993" + zeros + "1e-901", "0." + zeros + "9007199254740993" + zeros + "1e917",
+        std::string(500, '9') + "e-500",       "1" + zeros + zeros + "e-1800",
+    };
+    for (const std::string& t : tokens)
+        EXPECT_EQ(NumberValue(t), std::strtod(t.c_str(), nullptr)) << t.substr(0, 30);
+    EXPECT_EQ(NumberValue(tokens[0]), 9007199254740994.0);
+    EXPECT_EQ(NumberValue(tokens[1]), 9007199254740992.0);
+}
+
 TEST(Keywords, AreMatchedWithoutRegardToCase)
 {
     EXPECT_TRUE(WordIs("quad", "QUAD"));
