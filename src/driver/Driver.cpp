@@ -94,8 +94,11 @@ bool RunDecomposition(Analysis& a, SummaryWindow& w)
         StopStep(w, a.Summary.LogText);
         return false;
     }
-    if (a.State.TransformFlag != 0)
-        RotateAndEliminate(a);
+    if (a.State.TransformFlag != 0 && !RotateAndEliminate(a)) {
+        StopStep(w, a.Summary.LogText);
+        w.FocusCancel();
+        return false;
+    }
     const DecompositionOutcome outcome = Decompose(a);
     w.ShowText(a.Summary.LogText);
     if (!outcome.ok) {

@@ -1,17 +1,196 @@
 #include "solver/Solver.h"
 
+#include "common/Numbers.h"
+#include "solver/BeamElement.h"
+#include "solver/Factor.h"
+#include "solver/QuadElement.h"
+#include "solver/RigidBody.h"
+#include "solver/StiffnessStore.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
 namespace tavu {
 
-bool AssembleStiffness(Analysis&)
+namespace {
+
+void ShowLog(Analysis& a, const std::string& text)
 {
-    return true;
+    if (a.Progress)
+        a.Progress->ShowProgressText(text);
 }
 
-void RotateAndEliminate(Analysis&) {}
-
-DecompositionOutcome Decompose(Analysis&)
+// Grounded springs act along the grid's dof axes; here they are turned into x-y terms.
+// A penalty-restrained dof takes its terms at its absolute equation number.
+void AddGroundedSprings(Analysis& a)
 {
-    return {true, 0, 0};
+    const ModelStore& m = a.Model;
+    for (int i = 1; i <= m.nGrids; ++i) {
+        const double kx = m.GridReal(i, 4);
+        const double ky = m.GridReal(i, 5);
+        const double kr = m.GridReal(i, 6);
+        if (kx != 0 || ky != 0) {
+            const double angle = m.GridReal(i, 3);
+            const double c = std::cos(angle);
+            const double s = std::sin(angle);
+            const int eu = std::abs(m.GridInt(i, 1));
+            const int ev = std::abs(m.GridInt(i, 2));
+            AddStiffnessTerm(a, eu, eu, c * c * kx + s * s * ky);
+            AddStiffnessTerm(a, ev, ev, s * s * kx + c * c * ky);
+            AddStiffnessTerm(a, ev, eu, s * c * (kx - ky));
+        }
+        if (kr != 0) {
+            const int er = std::abs(m.GridInt(i, 3));
+            AddStiffnessTerm(a, er, er, kr);
+        }
+    }
+}
+
+// The grid (table position) and dof of equation n: the first grid in table order with
+// |GridInt(i, d)| = n.
+void GridDofOf(const ModelStore& m, int n, int& grid, int& dof)
+{
+    for (int i = 1; i <= m.nGrids; ++i)
+        for (int d = 1; d <= 3; ++d)
+            if (std::abs(m.GridInt(i, d)) == n) {
+                grid = i;
+                dof = d;
+                return;
+            }
+    grid = 0;
+    dof = 0;
+}
+
+// The first run of the step after a model reading keeps what the step changes; a repeated
+// run (the decomposition failed, Stage is still 1) puts it back, so that it assembles the
+// model as read: the numbering before any elimination, E, nu, G of every quad, and a quad
+// table without the element stiffness of the earlier run.
+void StartFromModelAsRead(Analysis& a)
+{
+    ModelStore& m = a.Model;
+    ModelAsRead& s = m.AsRead;
+    StiffnessProfile& p = a.Profile;
+    if (!s.saved) {
+        s.NEQ = m.NEQ;
+        s.GridEquations.Create(m.nGrids, 3);
+        for (int i = 1; i <= m.nGrids; ++i)
+            for (int d = 1; d <= 3; ++d)
+                s.GridEquations(i, d) = m.GridInt(i, d);
+        s.DiagPos = p.DiagPos;
+        s.QuadMaterial.Create(m.nQuads, 3);
+        for (int q = 1; q <= m.nQuads; ++q)
+            for (int k = 1; k <= 3; ++k)
+                s.QuadMaterial(q, k) = m.QuadReal(q, 3 + k);
+        s.saved = true;
+        return;
+    }
+    m.NEQ = s.NEQ;
+    for (int i = 1; i <= m.nGrids; ++i)
+        for (int d = 1; d <= 3; ++d)
+            m.GridInt(i, d) = s.GridEquations(i, d);
+    p.DiagPos = s.DiagPos;
+    for (int q = 1; q <= m.nQuads; ++q) {
+        for (int k = 1; k <= 3; ++k)
+            m.QuadReal(q, 3 + k) = s.QuadMaterial(q, k);
+        for (int slot = 7; slot <= m.QuadReal.LastSlot(); ++slot)
+            m.QuadReal(q, slot) = 0;
+    }
+}
+
+} // namespace
+
+bool AssembleStiffness(Analysis& a)
+{
+    ModelStore& m = a.Model;
+    StartFromModelAsRead(a);
+    // Stage 1 means the model was read without a diagnostic: anything left here belongs to
+    // an earlier attempt at this step and would otherwise be reported, and stop it, again.
+    a.State.FatalText.clear();
+
+    const long long last = a.Profile.ProfileSize - 1;
+    try {
+        a.Profile.KValues.Create(last < 1 ? 1 : last);
+    } catch (const std::bad_alloc&) {
+        a.Profile.KValues.Clear();
+        a.Summary.LogText = "Not enough memory for the stiffness matrix";
+        ShowLog(a, a.Summary.LogText);
+        return false;
+    }
+
+    for (int b = 1; b <= m.nBeams; ++b) {
+        if (a.Progress)
+            a.Progress->ShowProgressText("Processing beam: " + NumberText(b));
+        // A beam-column at its buckling load has no finite stiffness: name it and stop.
+        if (BeamAtBucklingLoad(a, b)) {
+            a.State.FatalText +=
+                "Beam" + NumberText(b) + " axial load at or near buckling load" + CRLF;
+            continue;
+        }
+        AddBeamStiffness(a, b);
+    }
+    std::string beamText;
+    if (m.nBeams > 0)
+        beamText = "Processing beam: " + NumberText(m.nBeams);
+    if (!a.State.FatalText.empty())
+        beamText += CRLF + a.State.FatalText;
+    if (m.nBeams > 0)
+        beamText += std::string(CRLF) + "Done processing beams";
+
+    const std::size_t fatalBeforeQuads = a.State.FatalText.size();
+    std::string quadText;
+    for (int q = 1; q <= m.nQuads; ++q) {
+        quadText = "Processing Quad: " + NumberText(q);
+        if (a.Progress)
+            a.Progress->ShowProgressText(beamText.empty() ? quadText : beamText + CRLF + quadText);
+        AddQuadStiffness(a, q);
+    }
+    if (a.State.FatalText.size() > fatalBeforeQuads)
+        quadText += CRLF + a.State.FatalText.substr(fatalBeforeQuads);
+    if (m.nQuads > 0)
+        quadText += std::string(CRLF) + "Done processing quads";
+
+    if (m.nSprgRecords > 0)
+        AddGroundedSprings(a);
+
+    if (m.nBeams > 0 && m.nQuads > 0)
+        beamText += CRLF;
+    a.Summary.LogText = beamText + quadText;
+    ShowLog(a, a.Summary.LogText);
+    return a.State.FatalText.empty();
+}
+
+DecompositionOutcome Decompose(Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    StiffnessProfile& p = a.Profile;
+    std::string& log = a.Summary.LogText;
+    const long long size = p.DiagPos.Has(m.NEQ + 1) ? p.DiagPos(m.NEQ + 1) - 2 : 0;
+    log += CRLF;
+    AppendLine(log, "Number of equations =" + NumberText(m.NEQ));
+    AppendLine(log, "Size of stiffness =" + NumberText(static_cast<double>(size)));
+    AppendLine(log, "Maximum active column =" + NumberText(p.MaxActiveColumn));
+    AppendLine(log, "RMS active column =" + NumberText(p.RmsActiveColumn));
+    ShowLog(a, log);
+
+    const FactorResult r = FactorProfile(p.KValues, p.DiagPos, m.NEQ, PivotRatioLimit);
+    if (r.ok) {
+        p.KValues(1) = r.minRatio;
+        log += CRLF;
+        AppendLine(log, "Minimum pivot ratio = " + NumberText(r.minRatio, 5));
+        ShowLog(a, log);
+        return {true, 0, 0};
+    }
+
+    int grid = 0, dof = 0;
+    GridDofOf(m, r.equation, grid, dof);
+    log += CRLF;
+    AppendLine(log, "STOP - stiffness matrix not positive definite");
+    AppendLine(log, "Nonpositive pivot at grid" + NumberText(grid) + ", dof" + NumberText(dof));
+    AppendLine(log, "Pivot ratio =" + NumberText(r.value, 4));
+    ShowLog(a, log);
+    CheckRigidBodyModes(a);
+    return {false, r.equation, r.value};
 }
 
 } // namespace tavu

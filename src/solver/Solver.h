@@ -8,12 +8,15 @@ namespace tavu {
 
 // Allocates KValues and adds beam, quad and grounded-spring terms; replaces LogText with
 // the element lines. A quad that fails its orientation check adds diagnostic 21 to
-// FatalText (and to the log). Returns false when any diagnostic was raised.
+// FatalText (and to the log), a beam-column at its buckling load a line naming it.
+// Returns false when any such message was raised: the stage must not go on.
 bool AssembleStiffness(Analysis& a);
 
 // Turns the u, v pair of every grid with a positive axis code into the grid's axes,
 // eliminates the equations restrained in those axes and applies the penalty diagonals.
-void RotateAndEliminate(Analysis& a);
+// Appends "Rotating and eliminating dofs" when TransformFlag is 1. Returns false, with a
+// line naming the grid in LogText, when the store has no room to turn a grid's pair.
+bool RotateAndEliminate(Analysis& a);
 
 struct DecompositionOutcome
 {

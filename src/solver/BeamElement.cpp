@@ -1,0 +1,121 @@
+#include "solver/BeamElement.h"
+
+#include "solver/StiffnessStore.h"
+
+#include <cmath>
+
+namespace tavu {
+
+namespace {
+
+enum BeamDof
+{
+    UA = 0,
+    VA = 1,
+    RA = 2,
+    UB = 3,
+    VB = 4,
+    RB = 5,
+};
+
+} // namespace
+
+BeamTerms ComputeBeamTerms(const BeamStiffnessInput& in)
+{
+    BeamTerms out;
+    auto add = [&out](int r, int c, double v) {
+        out.terms[static_cast<std::size_t>(out.count++)] = {r, c, v};
+    };
+    const double c = std::cos(in.angle);
+    const double s = std::sin(in.angle);
+    const double kA = in.kA, k2 = in.k2, k3 = in.k3, k4 = in.k4, L = in.length;
+    const double eA = in.offsetA, eB = in.offsetB;
+    const double EA = kA * eA;
+    const double EB = kA * eB;
+
+    // Translations: the axial and transverse springs turned into x-y.
+    const double t1 = c * c * kA + s * s * k2;
+    add(UA, UA, t1);
+    add(UA, UB, -t1);
+    add(UB, UB, t1);
+    const double t2 = s * c * (kA - k2);
+    add(UA, VA, t2);
+    add(UA, VB, -t2);
+    add(VA, UB, -t2);
+    add(UB, VB, t2);
+    const double t3 = s * s * kA + c * c * k2;
+    add(VA, VA, t3);
+    add(VA, VB, -t3);
+    add(VB, VB, t3);
+
+    // A two-force member adds nothing to the rotations, whatever its offsets.
+    if (k2 == 0 && k3 == 0 && k4 == 0)
+        return out;
+
+    const double t4 = EA * c - k3 * s;
+    add(UA, RA, -t4);
+    add(UB, RA, t4);
+    const double t5 = EA * s + k3 * c;
+    add(VA, RA, -t5);
+    add(VB, RA, t5);
+    const double t6 = EB * c + k3 * s;
+    add(UA, RB, t6);
+    add(UB, RB, -t6);
+    const double t7 = EB * s - k3 * c;
+    add(VA, RB, t7);
+    add(VB, RB, -t7);
+    add(RA, RB, -(k4 + L * k3 + eA * EB));
+    add(RB, RB, k4 + eB * EB);
+    add(RA, RA, k4 + eA * EA);
+    return out;
+}
+
+BeamStiffnessInput BeamInputOf(const Analysis& a, int b)
+{
+    const Table<double>& r = a.Model.BeamReal;
+    BeamStiffnessInput in;
+    in.kA = r(b, 1);
+    in.k2 = r(b, 2);
+    in.k3 = r(b, 3);
+    in.k4 = r(b, 4);
+    in.length = r(b, 5);
+    in.angle = r(b, 9);
+    in.offsetA = r(b, 10);
+    in.offsetB = r(b, 11);
+    return in;
+}
+
+void AddBeamStiffness(Analysis& a, int b)
+{
+    const std::array<int, 6> eq = BeamEquations(a, b);
+    const BeamTerms t = ComputeBeamTerms(BeamInputOf(a, b));
+    for (int k = 0; k < t.count; ++k) {
+        const BeamTerm& term = t.terms[static_cast<std::size_t>(k)];
+        AddStiffnessTerm(a, eq[static_cast<std::size_t>(term.row)],
+                         eq[static_cast<std::size_t>(term.col)], term.value);
+    }
+}
+
+bool BeamAtBucklingLoad(const Analysis& a, int b)
+{
+    const Table<double>& r = a.Model.BeamReal;
+    for (int slot = 1; slot <= 4; ++slot)
+        if (!std::isfinite(r(b, slot)))
+            return true;
+    if (a.Model.BeamInt(b, 3) != AxialLoadBeam)
+        return false;
+    const double x = 2 * r(b, 13);
+    if (!std::isfinite(x))
+        return true;
+    // D has no zero between x = 0 and the fixed-ended buckling load at x = 2 pi; near 0 it
+    // is small because it behaves like x^4/12, which is not a buckling load.
+    if (x <= 4 * std::atan(1.0))
+        return false;
+    const double cx = std::cos(x);
+    const double sx = std::sin(x);
+    const double d = 2 - 2 * cx - x * sx;
+    const double scale = 2 + 2 * std::fabs(cx) + std::fabs(x * sx);
+    return std::fabs(d) <= 1.0e-12 * scale;
+}
+
+} // namespace tavu

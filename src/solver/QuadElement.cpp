@@ -1,0 +1,120 @@
+#include "solver/QuadElement.h"
+
+#include "common/Numbers.h"
+#include "model/Diagnostics.h"
+#include "solver/StiffnessStore.h"
+
+#include <cmath>
+
+namespace tavu {
+
+std::array<double, 5> QuadMaterialFactor(double E, double nu, double G)
+{
+    // No check of |nu| < 1, E >= 0 or G >= 0 here: such a material gives NaN or infinite
+    // factors, and the decomposition refuses a stiffness that is not finite.
+    const double c11 = std::sqrt(E / (1 - nu * nu));
+    return {0, c11, nu * c11, std::sqrt(E), std::sqrt(G)};
+}
+
+bool QuadIsTriangle(const Analysis& a, int q)
+{
+    return a.Model.QuadInt(q, 3) == a.Model.QuadInt(q, 4);
+}
+
+double QuadStrainAt(const std::array<double, 5>& x, const std::array<double, 5>& y, bool triangle,
+                    const std::array<double, 5>& factor, double xi, double eta,
+                    std::array<std::array<double, 9>, 4>& strain)
+{
+    std::array<double, 5> nXi{}, nEta{};
+    for (int k = 1; k <= 4; ++k) {
+        nXi[k] = QuadXi[k] * (1 + eta * QuadEta[k]) / 4;
+        nEta[k] = QuadEta[k] * (1 + xi * QuadXi[k]) / 4;
+    }
+    // Coordinates relative to grid 1, so that far-off models lose no digits.
+    double xXi = 0, yXi = 0, xEta = 0, yEta = 0;
+    for (int k = 1; k <= 4; ++k) {
+        const double dx = x[k] - x[1];
+        const double dy = y[k] - y[1];
+        xXi += dx * nXi[k];
+        yXi += dy * nXi[k];
+        xEta += dx * nEta[k];
+        yEta += dy * nEta[k];
+    }
+    const double detJ = yEta * xXi - yXi * xEta;
+
+    for (auto& row : strain)
+        row.fill(0.0);
+    for (int k = 1; k <= 4; ++k) {
+        const double nx = (yEta * nXi[k] - yXi * nEta[k]) / detJ;
+        const double ny = (-xEta * nXi[k] + xXi * nEta[k]) / detJ;
+        strain[1][2 * k - 1] = nx;
+        strain[3][2 * k - 1] = ny;
+        strain[2][2 * k] = ny;
+        strain[3][2 * k] = nx;
+    }
+    int n = 8;
+    if (triangle) {
+        for (int r = 1; r <= 3; ++r) {
+            strain[r][5] += strain[r][7];
+            strain[r][6] += strain[r][8];
+            strain[r][7] = 0;
+            strain[r][8] = 0;
+        }
+        n = 6;
+    }
+    for (int col = 1; col <= n; ++col) {
+        strain[1][col] = factor[1] * strain[1][col] + factor[2] * strain[2][col];
+        strain[2][col] = factor[3] * strain[2][col];
+        strain[3][col] = factor[4] * strain[3][col];
+    }
+    return detJ;
+}
+
+double ComputeQuadStrainMatrix(Analysis& a, int gi, int gj, int q)
+{
+    std::array<double, 5> x{}, y{};
+    for (int k = 1; k <= 4; ++k) {
+        // An undefined grid lands on row 0, the origin (the reader has reported it).
+        const int g = GridIndexOf(a.Model, a.Model.QuadInt(q, k));
+        x[k] = a.Model.GridReal(g, 1);
+        y[k] = a.Model.GridReal(g, 2);
+    }
+    return QuadStrainAt(x, y, QuadIsTriangle(a, q), a.Quad.QuadFactor, GaussPoint(gi),
+                        GaussPoint(gj), a.Quad.QuadStrain);
+}
+
+bool AddQuadStiffness(Analysis& a, int q)
+{
+    Table<double>& qr = a.Model.QuadReal;
+    const double t = qr(q, 3);
+    a.Quad.QuadFactor = QuadMaterialFactor(qr(q, 4), qr(q, 5), qr(q, 6));
+    const std::array<int, 8> eq = QuadEquations(a, q);
+    for (int k = 1; k <= 4; ++k)
+        qr(q, 3 + k) = a.Quad.QuadFactor[static_cast<std::size_t>(k)];
+    const int n = QuadIsTriangle(a, q) ? 6 : 8;
+
+    for (int gi = 1; gi <= 2; ++gi) {
+        for (int gj = 1; gj <= 2; ++gj) {
+            const double detJ = ComputeQuadStrainMatrix(a, gi, gj, q);
+            // NaN coordinates fail here as well: !(detJ > 0).
+            if (!(detJ > 0)) {
+                Diagnose(a, 21, q, 0);
+                return false;
+            }
+            const auto& b = a.Quad.QuadStrain;
+            int slot = 8;
+            for (int i = 1; i <= n; ++i) {
+                for (int j = i; j <= n; ++j) {
+                    const double kij =
+                        detJ * t * (b[1][i] * b[1][j] + b[2][i] * b[2][j] + b[3][i] * b[3][j]);
+                    qr(q, slot++) += kij;
+                    AddStiffnessTerm(a, eq[static_cast<std::size_t>(i - 1)],
+                                     eq[static_cast<std::size_t>(j - 1)], kij);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace tavu

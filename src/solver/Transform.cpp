@@ -1,0 +1,140 @@
+#include "solver/Transform.h"
+
+#include "common/Numbers.h"
+#include "solver/Solver.h"
+#include "solver/StiffnessStore.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace tavu {
+
+bool RotateEquationPair(StiffnessProfile& p, int neq, int ju, double c, double s)
+{
+    const int jv = ju + 1;
+    if (ju < 1 || jv > neq)
+        return false;
+    // Column jv must hold row ju and reach exactly as high as column ju, so that the two
+    // columns pair row by row.
+    if (ColumnHeight(p, jv) != ColumnHeight(p, ju) + 1)
+        return false;
+    for (int k = jv + 1; k <= neq; ++k) {
+        const long long h = ColumnHeight(p, k);
+        const bool holdsV = k - jv < h;
+        const bool holdsU = k - ju < h;
+        if (holdsV && !holdsU)
+            return false;
+    }
+    Vec<double>& kv = p.KValues;
+    const long long du = p.DiagPos(ju);
+    const long long dv = p.DiagPos(jv);
+
+    // The 2 x 2 block: rows first, then columns, as for every other term.
+    const double kuu = kv(du), kuv = kv(dv + 1), kvv = kv(dv);
+    const double ruu = c * kuu + s * kuv, rvu = c * kuv - s * kuu; // R K, column ju
+    const double ruv = c * kuv + s * kvv, rvv = c * kvv - s * kuv; // R K, column jv
+    kv(du) = c * ruu + s * ruv;
+    kv(dv + 1) = c * ruv - s * ruu;
+    kv(dv) = c * rvv - s * rvu;
+
+    // Rows ju and jv of the later columns.
+    for (int k = jv + 1; k <= neq; ++k) {
+        if (k - jv >= ColumnHeight(p, k))
+            continue;
+        const long long pu = p.DiagPos(k) + (k - ju);
+        const double x = kv(pu), y = kv(pu - 1);
+        kv(pu) = c * x + s * y;
+        kv(pu - 1) = c * y - s * x;
+    }
+    // Columns ju and jv above row ju.
+    const long long h = ColumnHeight(p, ju);
+    for (long long m = 1; m < h; ++m) {
+        const double x = kv(du + m), y = kv(dv + 1 + m);
+        kv(du + m) = c * x + s * y;
+        kv(dv + 1 + m) = c * y - s * x;
+    }
+    return true;
+}
+
+void EliminateEquation(Analysis& a, int n)
+{
+    ModelStore& m = a.Model;
+    StiffnessProfile& p = a.Profile;
+    const int neq = m.NEQ;
+    TAVU_ASSERT(n >= 1 && n <= neq);
+    Vec<double>& kv = p.KValues;
+
+    long long shift = ColumnHeight(p, n);
+    for (int j = n + 1; j <= neq; ++j) {
+        long long h = ColumnHeight(p, j);
+        const long long dj = p.DiagPos(j);
+        const long long height = h;
+        for (long long k = 0; k < height; ++k) {
+            if (j - k == n) {
+                ++shift;
+                --h;
+            } else {
+                kv(dj + k - shift) = kv(dj + k);
+            }
+        }
+        p.DiagPos(j) = p.DiagPos(j - 1) + h;
+    }
+
+    for (int g = 1; g <= m.nGrids; ++g) {
+        for (int d = 1; d <= 3; ++d) {
+            int& e = m.GridInt(g, d);
+            const int ae = std::abs(e);
+            if (ae > neq)
+                continue;
+            if (ae > n)
+                e = e > 0 ? ae - 1 : -(ae - 1);
+            else if (ae == n)
+                e = neq;
+        }
+    }
+    m.NEQ = neq - 1;
+}
+
+bool RotateAndEliminate(Analysis& a)
+{
+    ModelStore& m = a.Model;
+    if (a.State.TransformFlag == 1) {
+        AppendLine(a.Summary.LogText, "Rotating and eliminating dofs");
+        if (a.Progress)
+            a.Progress->ShowProgressText(a.Summary.LogText);
+    }
+
+    for (int i = 1; i <= m.nGrids; ++i) {
+        if (m.GridInt(i, 4) <= 0)
+            continue;
+        const double angle = m.GridReal(i, 3);
+        const int ju = std::abs(m.GridInt(i, 1));
+        const bool pairOk = ju >= 1 && std::abs(m.GridInt(i, 2)) == ju + 1;
+        if (!pairOk ||
+            !RotateEquationPair(a.Profile, m.NEQ, ju, std::cos(angle), std::sin(angle))) {
+            AppendLine(a.Summary.LogText,
+                       "Grid" + NumberText(i) + " cannot be turned into its dof axes");
+            return false;
+        }
+    }
+
+    for (int i = 1; i <= m.nGrids; ++i) {
+        const int code = m.GridInt(i, 4);
+        if (code != 1 && code != 2)
+            continue;
+        const int n = m.GridInt(i, code);
+        if (n >= 1 && n <= m.NEQ)
+            EliminateEquation(a, n);
+    }
+
+    for (int i = 1; i <= m.nGrids; ++i) {
+        for (int d = 1; d <= 3; ++d) {
+            const int e = m.GridInt(i, d);
+            if (e < 0 && -e <= m.NEQ)
+                a.Profile.KValues(a.Profile.DiagPos(-e)) = PenaltyStiffness;
+        }
+    }
+    return true;
+}
+
+} // namespace tavu

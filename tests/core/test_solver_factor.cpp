@@ -1,0 +1,409 @@
+// The decomposition kernels against a dense reference on random symmetric positive
+// definite profile matrices, and their failure behaviour.
+
+#include "common/Numbers.h"
+#include "solver/Factor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace tavu {
+namespace {
+
+using Dense = std::vector<std::vector<double>>;
+
+std::vector<FactorKernel> KernelsToTest()
+{
+    std::vector<FactorKernel> k{FactorKernel::Reference, FactorKernel::Portable};
+    if (FactorKernelAvailable(FactorKernel::Avx2))
+        k.push_back(FactorKernel::Avx2);
+    return k;
+}
+
+// A store with the given top rows (tops[j] for j = 1..neq, tops[0] unused).
+struct Store
+{
+    int neq = 0;
+    std::vector<long long> tops;
+    Vec<long long> diagPos;
+    Vec<double> kv;
+
+    explicit Store(const std::vector<long long>& t) : neq(static_cast<int>(t.size()) - 1), tops(t)
+    {
+        diagPos.Create(neq + 1);
+        diagPos(1) = 2;
+        for (int j = 1; j <= neq; ++j)
+            diagPos(j + 1) = diagPos(j) + (j - tops[static_cast<std::size_t>(j)] + 1);
+        kv.Create(diagPos(neq + 1) - 1);
+    }
+    long long Top(int j) const { return tops[static_cast<std::size_t>(j)]; }
+    bool Holds(int i, int j) const { return i <= j && i >= Top(j); }
+    double& At(int i, int j) { return kv(diagPos(j) + (j - i)); } // i <= j inside the profile
+    void Fill(const Dense& k)
+    {
+        for (int j = 1; j <= neq; ++j)
+            for (int i = static_cast<int>(Top(j)); i <= j; ++i)
+                At(i, j) = k[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+    }
+};
+
+// K = L0 * D0 * L0t with L0 unit lower triangular inside the profile: the profile keeps K
+// inside it, and L0, D0 are the exact factors.
+struct Generated
+{
+    Dense k, l;
+    std::vector<double> d;
+};
+
+Generated Generate(const std::vector<long long>& tops, std::mt19937& rng, double spread)
+{
+    const int n = static_cast<int>(tops.size()) - 1;
+    std::uniform_real_distribution<double> off(-0.6, 0.6), piv(1.0, 1.0 + spread);
+    Generated g;
+    g.k.assign(n + 1, std::vector<double>(n + 1, 0.0));
+    g.l = g.k;
+    g.d.assign(n + 1, 0.0);
+    for (int i = 1; i <= n; ++i) {
+        g.d[i] = piv(rng);
+        g.l[i][i] = 1;
+        for (long long j = tops[i]; j < i; ++j)
+            g.l[i][j] = off(rng) / std::sqrt(static_cast<double>(i - tops[i] + 1));
+    }
+    for (int i = 1; i <= n; ++i)
+        for (int j = i; j <= n; ++j) {
+            double s = 0;
+            for (int m = 1; m <= i; ++m)
+                s += g.l[i][m] * g.d[m] * g.l[j][m];
+            g.k[i][j] = g.k[j][i] = s;
+        }
+    return g;
+}
+
+// Dense L*D*Lt of the full symmetric matrix, with the pivot ratios.
+void DenseFactor(Dense k, Dense& l, std::vector<double>& d, double& minRatio)
+{
+    const int n = static_cast<int>(k.size()) - 1;
+    l.assign(n + 1, std::vector<double>(n + 1, 0.0));
+    d.assign(n + 1, 0.0);
+    minRatio = 1;
+    for (int j = 1; j <= n; ++j) {
+        double djj = k[j][j];
+        for (int m = 1; m < j; ++m)
+            djj -= l[j][m] * l[j][m] * d[m];
+        d[j] = djj;
+        if (j > 1 &&
+            std::any_of(k[j].begin() + 1, k[j].begin() + j, [](double v) { return v != 0; }))
+            minRatio = std::min(minRatio, djj / k[j][j]);
+        l[j][j] = 1;
+        for (int i = j + 1; i <= n; ++i) {
+            double s = k[i][j];
+            for (int m = 1; m < j; ++m)
+                s -= l[i][m] * l[j][m] * d[m];
+            l[i][j] = s / djj;
+        }
+    }
+}
+
+std::vector<long long> BandTops(int n, int halfBand)
+{
+    std::vector<long long> t(n + 1, 1);
+    for (int j = 1; j <= n; ++j)
+        t[j] = std::max(1, j - halfBand);
+    return t;
+}
+
+std::vector<long long> RandomTops(int n, int maxHeight, std::mt19937& rng)
+{
+    std::vector<long long> t(n + 1, 1);
+    for (int j = 1; j <= n; ++j) {
+        std::uniform_int_distribution<int> h(1, std::min(j, maxHeight));
+        t[j] = j - h(rng) + 1;
+    }
+    return t;
+}
+
+struct ProfileCase
+{
+    const char* name;
+    std::vector<long long> tops;
+};
+
+std::vector<ProfileCase> Profiles()
+{
+    std::mt19937 rng(12345);
+    std::vector<ProfileCase> c;
+    c.push_back({"one equation", {0, 1}});
+    c.push_back({"diagonal only", std::vector<long long>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}});
+    c.push_back({"full columns", BandTops(23, 100)});
+    c.push_back({"band 3", BandTops(40, 3)});
+    c.push_back({"band 9", BandTops(61, 9)});
+    c.push_back({"band 17", BandTops(75, 17)});
+    c.push_back({"random heights", RandomTops(90, 30, rng)});
+    c.push_back({"random tall", RandomTops(70, 70, rng)});
+    // Every eighth column full among short ones, and tops that jump down and up.
+    std::vector<long long> mixed(81, 1);
+    for (int j = 1; j <= 80; ++j)
+        mixed[j] = j % 8 == 5 ? 1 : std::max(1, j - 2 - (j % 3));
+    c.push_back({"mixed", mixed});
+    std::vector<long long> stairs(58, 1);
+    for (int j = 1; j <= 57; ++j)
+        stairs[j] = std::max(1, (j - 1) / 6 * 6 - 5);
+    c.push_back({"stairs", stairs});
+    return c;
+}
+
+TEST(FactorProfile, AgreesWithDenseReferenceOnRandomSpdProfiles)
+{
+    std::mt19937 rng(777);
+    for (const ProfileCase& pc : Profiles()) {
+        const Generated g = Generate(pc.tops, rng, 3.0);
+        Dense refL;
+        std::vector<double> refD;
+        double refMin = 1;
+        DenseFactor(g.k, refL, refD, refMin);
+        for (FactorKernel kernel : KernelsToTest()) {
+            Store s(pc.tops);
+            s.Fill(g.k);
+            const FactorResult r = FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel);
+            SCOPED_TRACE(std::string(pc.name) + " / " + FactorKernelName(kernel));
+            ASSERT_TRUE(r.ok) << "failed at " << r.equation;
+            EXPECT_NEAR(r.minRatio, refMin, 1e-12);
+            double worst = 0;
+            for (int j = 1; j <= s.neq; ++j) {
+                worst = std::max(worst, std::fabs(s.At(j, j) - refD[j]) / refD[j]);
+                worst = std::max(worst, std::fabs(s.At(j, j) - g.d[j]) / g.d[j]);
+                for (int i = static_cast<int>(s.Top(j)); i < j; ++i) {
+                    // Column j holds row j of L: L(j, i) in the place of K(i, j).
+                    worst = std::max(worst, std::fabs(s.At(i, j) - refL[j][i]));
+                    worst = std::max(worst, std::fabs(s.At(i, j) - g.l[j][i]));
+                }
+            }
+            EXPECT_LT(worst, 1e-11);
+            EXPECT_EQ(s.kv(1), 0.0) << "the spare position is the caller's";
+        }
+    }
+}
+
+TEST(FactorProfile, KernelsAgreeOnLargerBands)
+{
+    // Several blocks of the fast kernels with tiles of every remainder size.
+    std::mt19937 rng(99);
+    for (int band : {5, 6, 7, 8, 12, 13, 31}) {
+        const std::vector<long long> tops = BandTops(150 + band, band);
+        const Generated g = Generate(tops, rng, 1.0);
+        Store ref(tops);
+        ref.Fill(g.k);
+        ASSERT_TRUE(
+            FactorProfile(ref.kv, ref.diagPos, ref.neq, PivotRatioLimit, FactorKernel::Reference)
+                .ok);
+        for (FactorKernel kernel : KernelsToTest()) {
+            Store s(tops);
+            s.Fill(g.k);
+            ASSERT_TRUE(FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel).ok);
+            double worst = 0;
+            for (long long p = 2; p < ref.diagPos(ref.neq + 1); ++p)
+                worst = std::max(worst, std::fabs(s.kv(p) - ref.kv(p)) /
+                                            std::max(1.0, std::fabs(ref.kv(p))));
+            EXPECT_LT(worst, 1e-12) << "band " << band << " " << FactorKernelName(kernel);
+        }
+    }
+}
+
+TEST(FactorProfile, SmallMatricesGiveTheTextbookValues)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<long long> tops;
+        Dense k; // 1-based, upper triangle used
+        bool ok;
+        int equation;
+        double value;                // ratio (failure) or minimum ratio (success)
+        std::vector<double> factors; // kv(2..) after success
+    };
+    const Case cases[] = {
+        {"one positive", {0, 1}, {{0, 0}, {0, 7}}, true, 0, 1, {7}},
+        {"[[4,2],[2,4]]", {0, 1, 1}, {{0, 0, 0}, {0, 4, 2}, {0, 2, 4}}, true, 0, 0.75, {4, 3, 0.5}},
+        {"[[1,1],[1,1]]", {0, 1, 1}, {{0, 0, 0}, {0, 1, 1}, {0, 1, 1}}, false, 2, 0, {}},
+        {"zero diagonal", {0, 1, 1}, {{0, 0, 0}, {0, 2, 0}, {0, 0, 0}}, false, 2, 0, {}},
+        {"negative diagonal first",
+         {0, 1, 1},
+         {{0, 0, 0}, {0, -3, 1}, {0, 1, 5}},
+         false,
+         1,
+         -3,
+         {}},
+        {"5.0E-13 alone",
+         {0, 1, 2},
+         {{0, 0, 0}, {0, 1, 0}, {0, 0, 5.0e-13}},
+         false,
+         2,
+         5.0e-13,
+         {}},
+        {"1.0E-12 alone passes",
+         {0, 1, 2},
+         {{0, 0, 0}, {0, 1, 0}, {0, 0, 1.0e-12}},
+         true,
+         0,
+         1,
+         {1, 1.0e-12}},
+        {"penalty diagonal",
+         {0, 1, 1},
+         {{0, 0, 0}, {0, 4, 2}, {0, 2, 1.0e99}},
+         true,
+         0,
+         1,
+         {4, 1.0e99, 0.5}},
+    };
+    for (const Case& c : cases) {
+        for (FactorKernel kernel : KernelsToTest()) {
+            SCOPED_TRACE(std::string(c.name) + " / " + FactorKernelName(kernel));
+            Store s(c.tops);
+            s.Fill(c.k);
+            const FactorResult r = FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel);
+            EXPECT_EQ(r.ok, c.ok);
+            if (c.ok) {
+                EXPECT_DOUBLE_EQ(r.minRatio, c.value);
+                for (std::size_t p = 0; p < c.factors.size(); ++p)
+                    EXPECT_DOUBLE_EQ(s.kv(static_cast<long long>(p) + 2), c.factors[p]);
+            } else {
+                EXPECT_EQ(r.equation, c.equation);
+                EXPECT_DOUBLE_EQ(r.value, c.value);
+            }
+        }
+    }
+}
+
+TEST(FactorProfile, NonFinitePivotsFailLikeNonPositiveOnes)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case
+    {
+        const char* name;
+        Dense k;
+        int equation;
+        bool valueIsNan;
+        double value;
+    };
+    const Case cases[] = {
+        {"NaN diagonal", {{0, 0, 0, 0}, {0, 2, 1, 0}, {0, 1, nan, 0}, {0, 0, 0, 3}}, 2, true, 0},
+        {"infinite diagonal",
+         {{0, 0, 0, 0}, {0, 2, 1, 0}, {0, 1, 3, 0}, {0, 0, 0, inf}},
+         3,
+         false,
+         inf},
+        {"NaN coupling", {{0, 0, 0, 0}, {0, 2, 0, nan}, {0, 0, 3, 1}, {0, nan, 1, 3}}, 3, true, 0},
+        {"infinite coupling",
+         {{0, 0, 0, 0}, {0, 2, inf, 0}, {0, inf, 3, 0}, {0, 0, 0, 3}},
+         2,
+         true,
+         0},
+    };
+    for (const Case& c : cases) {
+        for (FactorKernel kernel : KernelsToTest()) {
+            SCOPED_TRACE(std::string(c.name) + " / " + FactorKernelName(kernel));
+            Store s({0, 1, 1, 1});
+            s.Fill(c.k);
+            const FactorResult r = FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel);
+            ASSERT_FALSE(r.ok);
+            EXPECT_EQ(r.equation, c.equation);
+            if (c.valueIsNan)
+                EXPECT_TRUE(std::isnan(r.value) || std::isinf(r.value)) << r.value;
+            else
+                EXPECT_EQ(r.value, c.value);
+        }
+    }
+}
+
+TEST(FactorProfile, FailureLeavesLaterColumnsAsTheyWere)
+{
+    // A singular equation in the middle of a banded matrix: every kernel stops there with
+    // a tiny ratio, the columns before it are factored and the columns after it untouched.
+    std::mt19937 rng(4242);
+    for (int failAt : {1, 9, 10, 17, 40}) {
+        const std::vector<long long> tops = BandTops(48, 11);
+        Generated g = Generate(tops, rng, 1.0);
+        // Zero pivot at failAt: rebuild K with d(failAt) = 0.
+        g.d[failAt] = 0;
+        const int n = 48;
+        for (int i = 1; i <= n; ++i)
+            for (int j = i; j <= n; ++j) {
+                double s = 0;
+                for (int m = 1; m <= i; ++m)
+                    s += g.l[i][m] * g.d[m] * g.l[j][m];
+                g.k[i][j] = g.k[j][i] = s;
+            }
+        for (FactorKernel kernel : KernelsToTest()) {
+            SCOPED_TRACE("fail at " + std::to_string(failAt) + " / " + FactorKernelName(kernel));
+            Store s(tops);
+            s.Fill(g.k);
+            const Vec<double> before = s.kv;
+            const FactorResult r = FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel);
+            ASSERT_FALSE(r.ok);
+            EXPECT_EQ(r.equation, failAt);
+            EXPECT_LT(std::fabs(r.value), 1e-12);
+            for (int j = 1; j < failAt; ++j)
+                EXPECT_NEAR(s.At(j, j), g.d[j], 1e-12 * g.d[j]) << "column " << j;
+            for (int j = failAt + 1; j <= n; ++j)
+                for (int i = static_cast<int>(s.Top(j)); i <= j; ++i)
+                    ASSERT_EQ(s.At(i, j), before(s.diagPos(j) + (j - i)))
+                        << "column " << j << " row " << i;
+        }
+    }
+}
+
+TEST(FactorProfile, UnreducedDiagonalFailureKeepsItsColumn)
+{
+    // Equation 10 has a negative diagonal: it fails before reduction with that diagonal,
+    // and its column (like every later one) keeps the assembled values.
+    std::mt19937 rng(5);
+    const std::vector<long long> tops = BandTops(20, 6);
+    Generated g = Generate(tops, rng, 1.0);
+    g.k[10][10] = -2.5;
+    for (FactorKernel kernel : KernelsToTest()) {
+        SCOPED_TRACE(FactorKernelName(kernel));
+        Store s(tops);
+        s.Fill(g.k);
+        const Vec<double> before = s.kv;
+        const FactorResult r = FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel);
+        ASSERT_FALSE(r.ok);
+        EXPECT_EQ(r.equation, 10);
+        EXPECT_EQ(r.value, -2.5);
+        for (long long p = s.diagPos(10); p < s.diagPos(21); ++p)
+            EXPECT_EQ(s.kv(p), before(p)) << p;
+        EXPECT_NEAR(s.At(9, 9), g.d[9], 1e-12);
+    }
+}
+
+TEST(FactorProfile, BrokenLayoutIsRefusedWithoutTouchingTheStore)
+{
+    Store s({0, 1, 1, 2});
+    s.Fill({{0, 0, 0, 0}, {0, 2, 1, 0}, {0, 1, 2, 1}, {0, 0, 1, 2}});
+    const Vec<double> before = s.kv;
+    s.diagPos(3) = 10; // column 2 now claims more rows than exist above it
+    for (FactorKernel kernel : KernelsToTest()) {
+        const FactorResult r = FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.equation, 0);
+        for (long long p = 0; p <= s.kv.Last(); ++p)
+            EXPECT_EQ(s.kv(p), before(p));
+    }
+}
+
+TEST(FactorMultiplyAdds, CountsInnerProductsAndPivots)
+{
+    // Full 3 x 3: column 2 one pivot term; column 3 one inner-product term (row 2) and two
+    // pivot terms. Band 1 of 4: one pivot term per column after the first.
+    Store full({0, 1, 1, 1});
+    EXPECT_EQ(FactorMultiplyAdds(full.diagPos, full.neq), 4.0);
+    Store band({0, 1, 1, 2, 3});
+    EXPECT_EQ(FactorMultiplyAdds(band.diagPos, band.neq), 3.0);
+}
+
+} // namespace
+} // namespace tavu
