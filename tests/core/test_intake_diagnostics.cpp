@@ -9,43 +9,21 @@ namespace {
 
 using testing_intake::ProcessModel;
 
-TEST(Diagnostics, EveryCodeHasItsMessage)
+// The messages the intake tests do not meet through a model (the others are checked
+// where the reader raises them), and the codes without a message.
+TEST(Diagnostics, MessagesOfTheRarerCodes)
 {
     struct Case
     {
         int code, first, second;
         const char* message;
     } cases[] = {
-        {1, 7, 3, "... Grid equate 7 not found"},
-        {2, 4, 3, "... Polar center grid 4 not found"},
-        {3, 4, 3, "... Polar center grid 4 not cartesian"},
-        {4, 12, 9, "... Grid number 12 not found"},
         {4, -3, 9, "... Grid number-3 not found"},
         {5, 6, 2, "... Prop 6 not found"},
         {6, 2, 2, "... Matl 2 not found"},
-        {7, 12, 40, "... Grid 12 a duplicate"},
-        {8, 99, 5, "... Bad record... check syntax"},
-        {9, 5, 40, "Grid 5 of beam 40 not found"},
-        {10, 5, 40, "Grid 5 of quad 40 not found"},
-        {11, 2, 0, "PROP missing from beam 2"},
-        {12, 2, 0, "MATL missing from beam 2"},
-        {13, 3, 0, "PROP missing from quad 3"},
-        {14, 3, 0, "MATL missing from quad 3"},
-        {15, 0, 0, "No PROP record found"},
-        {16, 0, 0, "No MATL record found"},
-        {17, 33, 0, "Input order is wrong for record 33"},
         {17, 0, 0, "Input order is wrong"},
-        {18, 0, 0, "Must re-sequence all grids consecutively"},
-        {19, 0, 0, "Must include constraints (RACT or SPRG)"},
         {21, 4, 0, "Quad 4 grids not counter-clockwise order"},
         {22, 10, 0, "Number of subcases exceeds maximum of 10"},
-        {23, 0, 0, "No grids found (GRID)"},
-        {24, 0, 0, "No elements found (BEAM, QUAD)"},
-        {25, 0, 0, "No properties found (PROP)"},
-        {26, 0, 0, "No materials found (MATL)"},
-        {27, 0, 0, "No restraints found (RACT, SPRG)"},
-        {28, 0, 0, "ENDMODEL not found"},
-        {29, 500, 0, "Stiffness matrix too large: more than 500 terms"},
         {20, 1, 1, ""},
         {0, 1, 1, ""},
         {-4, 1, 1, ""},
