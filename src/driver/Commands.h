@@ -119,8 +119,6 @@ inline constexpr const char* OpenChangedQuestion = "File has changed...\r\nShoul
 inline constexpr const char* SaveNowQuestion = "Save file now?";
 inline constexpr const char* OpenDialogTitle = "Open File";
 inline constexpr const char* SaveDialogTitle = "Save File";
-inline constexpr const char* PrintFileTitle = "Print File";
-inline constexpr const char* PrintFileQuestion = "Print the file now?";
 
 // The commands that may ask before they act on unsaved text.
 enum class FileCommand

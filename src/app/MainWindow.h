@@ -1,0 +1,147 @@
+#pragma once
+// The main window: the model editor under a strip of seven buttons, the menus, the
+// status bar, and the commands that open, save, run, show, plot and print a model.
+
+#include "app/HelpWindow.h"
+#include "app/ModelFile.h"
+#include "app/ResultsWindow.h"
+#include "app/SummaryDialog.h"
+#include "driver/Commands.h"
+#include "driver/Driver.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <string>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace tavu::app {
+
+class ModelEditor;
+class UserPrompts;
+
+class MainWindow : public QMainWindow, public DriverEvents, public ProgressSink
+{
+    Q_OBJECT
+public:
+    inline static const char* const Title = "2D Finite Element Program";
+
+    MainWindow(Analysis& a, UserPrompts& prompts, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The model named on the command line; a path that names no file is ignored.
+    void OpenStartupFile(const QString& path);
+
+    const QString& ModelPath() const { return modelPath_; }
+    const QString& ModelFolder() const { return modelFolder_; }
+    const QString& ModelFileName() const { return modelFileName_; }
+    bool TextChanged() const { return textChanged_; }
+    CommandStates States() const { return states_; }
+    int CaretLine() const { return caretLine_; }
+    ModelEditor* Editor() const { return editor_; }
+    SummaryDialog* Summary() const { return summary_; }
+    ResultsWindow* Results() const { return results_; }
+    HelpWindow* Help() const { return help_; }
+    // The editor text as the driver reads it: CR LF between lines, UTF-8.
+    std::string DriverText() const;
+
+public slots:
+    void NewModel();
+    void OpenModel();
+    void SaveModel();
+    bool SaveModelAs();
+    void PrintModel();
+    void PlotModel();
+    void ExitProgram();
+    void ResetSolutionCommand();
+    void RunSolution();
+    void ShowSolution();
+    void PlotDeformation();
+    void ShowHelp();
+    void ShowSyntax();
+    void ShowAbout();
+    void Quit();
+    // A second start asked for this window: restore it and bring it to the front.
+    void BringToFront();
+    // Keyboard focus into the editor, with everything the editor does when it gains it.
+    void FocusEditor();
+
+signals:
+    // The window has closed for good: the program ends.
+    void ProgramEnds();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    // DriverEvents
+    void ModelReaderRan() override;
+    // ProgressSink
+    void ShowProgressText(const std::string& text) override;
+    void ShowReadProgress(int line) override;
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolbar();
+    void CreateStatusBar();
+    void FindModelFolder();
+    void Apply(CommandEvent event);
+    bool PromptSaveChanges();
+    bool SaveModelFile();
+    bool LoadModelFile(const QString& path, bool reportMissing);
+    void SetStatusPart(int part);
+    void OnTextEdited(int line);
+    void OnEditorFocus(bool caretToTop);
+    void MeasureCaret();
+    void LayOut();
+    void CloseResultsAndPlot();
+
+    Analysis& a_;
+    UserPrompts& prompts_;
+
+    QString modelPath_;
+    QString modelFolder_;
+    QString modelFileName_;
+    bool textChanged_ = false;
+    ModelFileFormat format_;
+    int caretLine_ = 1;
+    CommandStates states_;
+
+    QWidget* client_ = nullptr;
+    QFrame* strip_ = nullptr;
+    ModelEditor* editor_ = nullptr;
+    std::array<QPushButton*, 7> buttons_{};
+    std::array<QLabel*, 3> status_{};
+
+    QAction* newAction_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* saveAsAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* plotModelAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction* resetAction_ = nullptr;
+    QAction* runAction_ = nullptr;
+    QAction* showAction_ = nullptr;
+    QAction* plotAction_ = nullptr;
+    QAction* helpAction_ = nullptr;
+    QAction* syntaxAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+
+    QPointer<SummaryDialog> summary_;
+    QPointer<ResultsWindow> results_;
+    QPointer<HelpWindow> help_;
+    bool exitConfirmed_ = false;
+    bool focusHandled_ = false;
+    bool destroying_ = false;
+    QElapsedTimer progressPainted_;
+};
+
+} // namespace tavu::app

@@ -1,0 +1,75 @@
+#include "app/Prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tavu::app {
+
+namespace {
+
+QString Shown(const QString& text)
+{
+    QString s = text;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+class SystemPromptsImpl : public UserPrompts
+{
+public:
+    Answer Ask(QWidget* parent, const QString& title, const QString& text, bool withCancel) override
+    {
+        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+        if (withCancel)
+            buttons |= QMessageBox::Cancel;
+        QMessageBox box(QMessageBox::Question, title, Shown(text), buttons, parent);
+        box.setDefaultButton(QMessageBox::Yes);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            // Esc or the close button: Cancel where there is one, otherwise No.
+            return withCancel ? Answer::Cancel : Answer::No;
+        }
+    }
+
+    void Report(QWidget* parent, const QString& title, const QString& text) override
+    {
+        QMessageBox::warning(parent, title, Shown(text));
+    }
+
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder) override
+    {
+        return QFileDialog::getOpenFileName(parent, title, folder, ModelFileFilter());
+    }
+
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& initialPath) override
+    {
+        QFileDialog dialog(parent, title, folder, ModelFileFilter());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("tav"));
+        if (!initialPath.isEmpty())
+            dialog.selectFile(initialPath);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    }
+};
+
+} // namespace
+
+UserPrompts& SystemPrompts()
+{
+    static SystemPromptsImpl prompts;
+    return prompts;
+}
+
+QString ModelFileFilter()
+{
+    return QStringLiteral("FE Files (*.tav);;All Files (*.*)");
+}
+
+} // namespace tavu::app

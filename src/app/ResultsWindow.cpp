@@ -1,0 +1,283 @@
+#include "app/ResultsWindow.h"
+
+#include "app/AppText.h"
+#include "app/Clipboard.h"
+#include "app/DialogUnits.h"
+#include "app/Prompts.h"
+#include "driver/Commands.h"
+#include "plot/PlotApi.h"
+#include "results/Listings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyledItemDelegate>
+
+namespace tavu::app {
+
+namespace {
+
+// Draws a listing line with its TAB-separated columns at the window's tab stops.
+class TabStopDelegate : public QStyledItemDelegate
+{
+public:
+    TabStopDelegate(std::vector<int> stops, int step, QObject* parent)
+        : QStyledItemDelegate(parent), stops_(std::move(stops)), step_(step)
+    {
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+        painter->save();
+        painter->setFont(opt.font);
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QRect r = opt.rect.adjusted(2, 0, 0, 0);
+        const QFontMetrics fm(opt.font);
+        int x = 0;
+        const QStringList parts = text.split(QLatin1Char('\t'));
+        for (int i = 0; i < parts.size(); ++i) {
+            if (i > 0)
+                x = NextTabStop(x, stops_, step_);
+            painter->drawText(QRect(r.left() + x, r.top(), r.width() - x, r.height()),
+                              Qt::AlignLeft | Qt::AlignVCenter, parts[i]);
+            x += fm.horizontalAdvance(parts[i]);
+        }
+        painter->restore();
+    }
+
+private:
+    std::vector<int> stops_;
+    int step_;
+};
+
+const char* const OptionTexts[4] = {"Deflections", "Reactions", "Beam Forces", "Quad stresses"};
+const DuRect OptionRects[4] = {
+    {15, 10, 50, 10}, {15, 20, 50, 10}, {80, 10, 60, 10}, {80, 20, 60, 10}};
+
+int ItemCount(const Analysis& a, int kind)
+{
+    switch (kind) {
+    case DeflectionsKind:
+    case ReactionsKind:
+        return a.Model.maxGridId;
+    case BeamForcesKind:
+        return a.Model.nBeams;
+    case QuadStressesKind:
+        return a.Model.nQuads;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+ResultsWindow::ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWindow,
+                             ResultsHost host)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      a_(a), prompts_(prompts), host_(std::move(host))
+{
+    setObjectName(QStringLiteral("resultsWindow"));
+    setWindowTitle(QString::fromLatin1(ResultsTitle));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const DialogUnits du(font());
+
+    auto* frame = new QGroupBox(this);
+    frame->setGeometry(du.Rect({5, 2, 140, 30}));
+    for (int k = 0; k < 4; ++k) {
+        auto* option = new QRadioButton(QString::fromLatin1(OptionTexts[k]), this);
+        option->setObjectName(QStringLiteral("option%1").arg(711 + k));
+        option->setGeometry(du.Rect(OptionRects[k]));
+        connect(option, &QRadioButton::clicked, this, [this, k] { SelectKind(k + 1); });
+        options_[static_cast<std::size_t>(k)] = option;
+    }
+    options_[2]->setEnabled(a.Model.nBeams > 0);
+    options_[3]->setEnabled(a.Model.nQuads > 0);
+
+    averageBox_ = new QCheckBox(QString::fromLatin1(AverageStressesText), this);
+    averageBox_->setObjectName(QStringLiteral("averageStresses"));
+    averageBox_->setGeometry(du.Rect({280, 20, 80, 10}));
+    connect(averageBox_, &QCheckBox::clicked, this, [this] { ToggleAverage(); });
+
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("resultList"));
+    QFont listFont(QStringLiteral("Courier New"), 9);
+    listFont.setStyleHint(QFont::TypeWriter);
+    listFont.setFixedPitch(true);
+    list_->setFont(listFont);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setUniformItemSizes(true);
+    std::vector<int> stops;
+    for (int s : ResultTabStopsDu)
+        stops.push_back(du.X(s));
+    list_->setItemDelegate(new TabStopDelegate(stops, du.X(60), list_));
+
+    for (int i = 0; i < 7; ++i) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("heading%1").arg(700 + i));
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setGeometry(du.Rect(ResultHeadingRects[static_cast<std::size_t>(i)]));
+        headings_[static_cast<std::size_t>(i)] = label;
+    }
+
+    print_ = new QPushButton(QStringLiteral("&Print"), this);
+    print_->setObjectName(QStringLiteral("printButton"));
+    copy_ = new QPushButton(QStringLiteral("C&opy"), this);
+    copy_->setObjectName(QStringLiteral("copyButton"));
+    cancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
+    for (QPushButton* b : {print_, copy_, cancel_})
+        b->setAutoDefault(false);
+    connect(print_, &QPushButton::clicked, this, [this] { Print(); });
+    connect(copy_, &QPushButton::clicked, this, [this] { Copy(); });
+    connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+
+    // Created 260 x 285, then narrow (270) and placed beside the main window.
+    const QSize client = du.ClientOfWindow(ResultsCreateWidthDu, ResultsCreateHeightDu);
+    setMinimumHeight(du.Y(120));
+    resize(client);
+    SetWide(false);
+    if (mainWindow)
+        move(mainWindow->pos() + QPoint(du.X(ResultsOffsetDu), du.Y(ResultsOffsetDu)));
+    options_[0]->setChecked(true);
+    SelectKind(DeflectionsKind);
+}
+
+ResultsWindow::~ResultsWindow()
+{
+    if (host_.focusEditor)
+        host_.focusEditor();
+}
+
+QStringList ResultsWindow::ListedLines() const
+{
+    QStringList lines;
+    for (int i = 0; i < list_->count(); ++i)
+        lines << list_->item(i)->text();
+    return lines;
+}
+
+void ResultsWindow::SetWide(bool wide)
+{
+    const DialogUnits du(font());
+    const bool changed = wide != wide_;
+    wide_ = wide;
+    const int width = du.X(ResultsWindowWidth(wide) - FrameWidthDu);
+    setMinimumWidth(0);
+    setMaximumWidth(QWIDGETSIZE_MAX);
+    setFixedWidth(width);
+    resize(width, height());
+    if (changed) {
+        const int shift = du.X(ResultsWideShiftDu);
+        move(pos() + QPoint(wide ? -shift : shift, 0));
+    }
+    headings_[5]->setVisible(wide);
+    headings_[6]->setVisible(wide);
+    LayOut();
+}
+
+void ResultsWindow::SelectKind(int kind)
+{
+    if (kind < DeflectionsKind || kind > QuadStressesKind)
+        return;
+    if (!options_[static_cast<std::size_t>(kind - 1)]->isEnabled())
+        return;
+    if (kind == QuadStressesKind && !wide_)
+        SetWide(true);
+    else if (kind != QuadStressesKind && wide_)
+        SetWide(false);
+    options_[static_cast<std::size_t>(kind - 1)]->setChecked(true);
+    kind_ = kind;
+    Fill();
+}
+
+void ResultsWindow::ToggleAverage()
+{
+    average_ = !average_;
+    averageBox_->setChecked(average_);
+    SelectKind(QuadStressesKind);
+}
+
+void ResultsWindow::Fill()
+{
+    list_->clear();
+    const std::array<std::string, 7> headings = ResultHeadings(kind_, average_);
+    for (std::size_t i = 0; i < headings.size(); ++i)
+        headings_[i]->setText(FromCore(headings[i]));
+
+    // A model read again since the last solution has tables the results do not fit:
+    // nothing is listed then.
+    if (!ResultsMatchModel(a_)) {
+        listingText_.clear();
+        return;
+    }
+    const ListingOptions options{average_, false};
+    std::array<std::string, 5> lines;
+    const int count = ItemCount(a_, kind_);
+    QStringList shown;
+    for (int item = 1; item <= count; ++item) {
+        const int n = std::clamp(BuildResultLines(a_, item, kind_, options, lines), 0, 4);
+        for (int i = 1; i <= n; ++i)
+            if (!lines[static_cast<std::size_t>(i)].empty())
+                shown << FromCore(lines[static_cast<std::size_t>(i)]);
+    }
+    list_->addItems(shown);
+    listingText_ = FromCore(ResultText(a_, kind_, average_));
+}
+
+void ResultsWindow::Print()
+{
+    if (prompts_.Ask(this, QString::fromLatin1(PrintResultsTitle),
+                     FromCore(PrintResultsQuestion(kind_)), false) == Answer::Yes)
+        PrintResultListing(a_, kind_, average_, this,
+                           host_.modelFileName ? host_.modelFileName() : std::string());
+    print_->setDefault(false);
+    activateWindow();
+}
+
+void ResultsWindow::Copy()
+{
+    if (prompts_.Ask(this, QString::fromLatin1(CopyResultsTitle),
+                     FromCore(CopyResultsQuestion(kind_)), false) == Answer::Yes)
+        CopyTextToClipboard(listingText_);
+    copy_->setDefault(false);
+    activateWindow();
+}
+
+void ResultsWindow::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    LayOut();
+}
+
+void ResultsWindow::LayOut()
+{
+    if (!list_)
+        return;
+    const DialogUnits du(font());
+    const ResultsWindowLayout l =
+        ResultsLayout(du.WindowWidthDu(width()), du.WindowHeightDu(height()));
+    list_->setGeometry(du.Rect(l.list));
+    print_->setGeometry(du.Rect(l.print));
+    copy_->setGeometry(du.Rect(l.copy));
+    cancel_->setGeometry(du.Rect(l.cancel));
+}
+
+} // namespace tavu::app

@@ -1,0 +1,41 @@
+// tavu [MODEL]: the desktop program.
+
+#include "app/AppIcon.h"
+#include "app/AppText.h"
+#include "app/MainWindow.h"
+#include "app/Prompts.h"
+#include "app/SingleInstance.h"
+#include "common/Analysis.h"
+#include "driver/Commands.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TAVU"));
+    QApplication::setWindowIcon(tavu::app::AppIcon());
+
+    tavu::app::SingleInstance instance;
+    if (!instance.BecomeFirst())
+        return 0;
+
+    std::vector<std::string> arguments;
+    const QStringList args = QApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i)
+        arguments.push_back(tavu::app::ToCore(args[i]));
+    const QString modelPath = QString::fromStdString(tavu::CommandLinePath(arguments));
+
+    tavu::Analysis analysis;
+    tavu::app::MainWindow window(analysis, tavu::app::SystemPrompts());
+    QObject::connect(&instance, &tavu::app::SingleInstance::RaiseRequested, &window,
+                     &tavu::app::MainWindow::BringToFront);
+    QObject::connect(&window, &tavu::app::MainWindow::ProgramEnds, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    window.show();
+    window.OpenStartupFile(modelPath);
+    return QApplication::exec();
+}
