@@ -5,6 +5,7 @@
 #include "model/Keywords.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tavu {
 
@@ -19,10 +20,11 @@ enum class FieldUse
 
 bool FieldIsBad(const Record& rec, int i, FieldUse use)
 {
-    const double v = rec.N(i);
-    if (!FitsInt32(v))
+    // Rounded as RoundToInt rounds; NaN fails the range test as well.
+    const double rounded = std::nearbyint(rec.N(i));
+    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
         return true;
-    const int r = RoundToInt(v);
+    const int r = static_cast<int>(rounded);
     switch (use) {
     case FieldUse::RecordId:
         return r < 0 || r > MaxModelId;
@@ -55,7 +57,11 @@ bool RangeIsBad(const Record& rec, bool thru, int countFields)
 
 bool HasBadIntegerField(const Record& rec)
 {
-    const Keyword kw = KeywordOf(rec.Word[1]);
+    return HasBadIntegerField(rec, KeywordOf(rec.Word[1]));
+}
+
+bool HasBadIntegerField(const Record& rec, Keyword kw)
+{
     const Option opt = OptionOf(rec.Word[2]);
     const bool thru = opt == Option::Thru;
     switch (kw) {
@@ -115,11 +121,12 @@ void PreScanModel(Analysis& a)
             continue;
         SplitFields(text, 10, 2, rec);
         // One "Bad record" per line: an overlong line, or an id no table can be sized by.
-        if (rec.nWords < 0 || HasBadIntegerField(rec))
+        const Keyword kw = KeywordOf(rec.Word[1]);
+        if (rec.nWords < 0 || HasBadIntegerField(rec, kw))
             Diagnose(a, 8, 0, i);
 
         const int id = RoundToInt(rec.N(1));
-        switch (KeywordOf(rec.Word[1])) {
+        switch (kw) {
         case Keyword::Grid:
             ++nGrids;
             maxGrid = std::max(maxGrid, id);

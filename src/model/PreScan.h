@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Analysis.h"
+#include "model/Keywords.h"
 #include "model/Tokenizer.h"
 
 namespace tavu {
@@ -20,5 +21,6 @@ inline constexpr int MaxModelId = 10000000;
 // above MaxModelId or below -MaxModelId, or it is a negative record id of a table that is
 // indexed by it (GRID, BEAM, QUAD, PROP, MATL). Applies to model and load records.
 bool HasBadIntegerField(const Record& rec);
+bool HasBadIntegerField(const Record& rec, Keyword kw); // kw: the record's keyword
 
 } // namespace tavu
