@@ -121,7 +121,7 @@ void ReadConstraintsAndNumber(Analysis& a, int firstLine)
             continue;
 
         const int lo = std::max(g1, 1);
-        const int hi = std::min(g2, m.maxGridId);
+        const int hi = std::min(g2, n); // grid ids are exactly 1..nGrids
         for (int g = lo; g <= hi; ++g) {
             const int ix = GridIndexOf(m, g);
             if (ix == 0)
@@ -165,7 +165,7 @@ void ReadConstraintsAndNumber(Analysis& a, int firstLine)
 
     // Grids with turned axes whose dof 1 or 2 is held in those axes: the held dof is made
     // a free global dof here and eliminated after the turn.
-    for (int g = 1; g <= m.maxGridId; ++g) {
+    for (int g = 1; g <= n; ++g) {
         const int ix = GridIndexOf(m, g);
         if (ix == 0)
             continue;
