@@ -8,7 +8,7 @@
 namespace tavu {
 namespace {
 
-struct GridSpec
+struct GridSetup
 {
     int u, v, r; // equation numbers as the numbering leaves them
     int axisCode = 0;
@@ -16,7 +16,7 @@ struct GridSpec
 };
 
 // A numbered model made directly: grid i has id i; beams and quads name grid ids.
-Analysis Numbered(int neq, const std::vector<GridSpec>& grids,
+Analysis Numbered(int neq, const std::vector<GridSetup>& grids,
                   const std::vector<std::array<int, 2>>& beams,
                   const std::vector<std::array<int, 4>>& quads = {})
 {
@@ -30,7 +30,7 @@ Analysis Numbered(int neq, const std::vector<GridSpec>& grids,
     m.GridReal.Create(m.nGrids, 6);
     m.GridIndex.Create(m.nGrids);
     for (int i = 1; i <= m.nGrids; ++i) {
-        const GridSpec& g = grids[static_cast<std::size_t>(i - 1)];
+        const GridSetup& g = grids[static_cast<std::size_t>(i - 1)];
         m.GridIndex(i) = i;
         m.GridInt(i, 1) = g.u;
         m.GridInt(i, 2) = g.v;
@@ -135,7 +135,7 @@ TEST(BuildProfile, RefusesAStoreTooLargeToHold)
 {
     // Every column couples to equation 1: heights 1..n, n(n+1)/2 terms.
     const int n = 40000;
-    std::vector<GridSpec> grids;
+    std::vector<GridSetup> grids;
     for (int j = 2; j <= n; ++j)
         grids.push_back({1, j, 0, 0, 1.0, 0});
     Analysis a = Numbered(n, grids, {});
