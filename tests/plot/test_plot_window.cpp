@@ -121,6 +121,13 @@ TEST_F(PlotWindowTest, ScrollActionsFollowTheMagnificationRule)
     const QImage deformed = w->Surface()->grab().toImage();
     EXPECT_GT(DarkPixels(still), 0);
     EXPECT_GT(DarkPixels(deformed), DarkPixels(still));
+
+    // Opened again, the window starts over at magnification 0.
+    ShowPlotWindow(run.analysis, nullptr, true, "");
+    w = CurrentPlotWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Magnification(), 0);
+    EXPECT_EQ(w->ScrollBar()->value(), 0);
 }
 
 TEST_F(PlotWindowTest, TheCheckBoxTogglesTheGridNumbers)
@@ -205,19 +212,6 @@ TEST_F(PlotWindowTest, TheMainWindowsEditorTextIsReadWhenTheLinesAreStale)
     ClosePlotWindow();
     Flush();
     EXPECT_EQ(CurrentPlotWindow(), nullptr);
-}
-
-TEST_F(PlotWindowTest, ReopeningStartsAgainAtMagnificationZero)
-{
-    BatchRun run;
-    RunBatch(run, FrameText, {});
-    ShowPlotWindow(run.analysis, nullptr, true, "");
-    CurrentPlotWindow()->ScrollBar()->setSliderPosition(12);
-    EXPECT_EQ(CurrentPlotWindow()->Magnification(), 12);
-    ShowPlotWindow(run.analysis, nullptr, true, "");
-    ASSERT_NE(CurrentPlotWindow(), nullptr);
-    EXPECT_EQ(CurrentPlotWindow()->Magnification(), 0);
-    EXPECT_EQ(CurrentPlotWindow()->ScrollBar()->value(), 0);
 }
 
 } // namespace
