@@ -36,7 +36,8 @@ std::string ReadFile(const std::string& path)
 // Runs of blanks become one blank; every page is one string.
 std::vector<std::vector<std::string>> PdfPages(const std::string& pdf, const std::string& txt)
 {
-    if (RunCommand(std::string(PDFTOTEXT_PATH) + " -layout " + Quoted(pdf) + " " + Quoted(txt)) != 0)
+    if (RunCommand(std::string(PDFTOTEXT_PATH) + " -layout " + Quoted(pdf) + " " + Quoted(txt)) !=
+        0)
         return {};
     std::vector<std::vector<std::string>> pages(1);
     std::string line;
@@ -76,8 +77,8 @@ protected:
     }
     int Solve(const std::string& options, const std::string& model)
     {
-        return RunCommand(std::string(TAVU_SOLVE_PATH) + " " + options + " " + Quoted(model) + " > " +
-                   Quoted(Path("stdout.txt")) + " 2> " + Quoted(Path("stderr.txt")));
+        return RunCommand(std::string(TAVU_SOLVE_PATH) + " " + options + " " + Quoted(model) +
+                          " > " + Quoted(Path("stdout.txt")) + " 2> " + Quoted(Path("stderr.txt")));
     }
 
     QTemporaryDir dir;
