@@ -1,12 +1,12 @@
 #include "BatchRun.h"
 
-#include <cmath>
-#include <cstdlib>
-#include <nlohmann/json.hpp>
-
 #include "common/Numbers.h"
 #include "driver/Driver.h"
 #include "results/Listings.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
 
 namespace tavu {
 
@@ -49,6 +49,24 @@ std::string WithLf(const std::string& text)
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             continue;
         out += text[i];
+    }
+    return out;
+}
+
+// The listings are 8-bit text (the rotation columns are headed by character 248, a
+// slashed o); standard output gets them as UTF-8.
+std::string Latin1ToUtf8(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
     }
     return out;
 }
@@ -123,7 +141,7 @@ std::string BatchText(const BatchRun& run)
             out += "\n";
             out += ListingTitles[kind];
             out += "\n";
-            out += WithLf(ResultText(run.analysis, kind, false));
+            out += Latin1ToUtf8(WithLf(ResultText(run.analysis, kind, false)));
         }
     }
     return out;
@@ -192,9 +210,9 @@ std::string BatchJson(const BatchRun& run)
             e["grids"] = {m.QuadInt(q, 1), m.QuadInt(q, 2), m.QuadInt(q, 3), m.QuadInt(q, 4)};
             nlohmann::json stress = nlohmann::json::array();
             for (int p = 1; p <= 4; ++p)
-                stress.push_back(Triple({a.Results.QuadStresses(q, 1, p),
-                                         a.Results.QuadStresses(q, 2, p),
-                                         a.Results.QuadStresses(q, 3, p)}));
+                stress.push_back(
+                    Triple({a.Results.QuadStresses(q, 1, p), a.Results.QuadStresses(q, 2, p),
+                            a.Results.QuadStresses(q, 3, p)}));
             e["stress"] = stress;
             quads.push_back(e);
         }
@@ -203,7 +221,9 @@ std::string BatchJson(const BatchRun& run)
     j["beams"] = beams;
     j["quads"] = quads;
     j["error_measure"] = run.solved ? Number(a.Results.ErrorMeasure) : nlohmann::json(nullptr);
-    return j.dump(2) + "\n";
+    // Echoed model lines may hold bytes that are not UTF-8: they are replaced rather than
+    // stopping the report.
+    return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 std::optional<std::vector<double>> ParseScalars(const std::string& list)

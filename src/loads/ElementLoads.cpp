@@ -2,7 +2,7 @@
 
 #include "common/Numbers.h"
 #include "loads/LoadAssembly.h"
-#include "loads/QuadStrainTemp.h"
+#include "solver/QuadElement.h"
 
 #include <cmath>
 
@@ -94,15 +94,15 @@ void BeamLoadVector(Analysis& a, int b)
 
 namespace {
 
-// Natural coordinates of the corners and of the four integration points, in the order
-// (-a,-a), (-a,+a), (+a,-a), (+a,+a).
-constexpr std::array<double, 5> CornerXi{0, -1, 1, 1, -1};
-constexpr std::array<double, 5> CornerEta{0, -1, -1, 1, 1};
-
-double ShapeValue(int k, double xi, double eta)
+// Gauss point indices (along xi, along eta) of integration point p.
+int XiIndex(int p)
 {
-    return (1 + xi * CornerXi[static_cast<std::size_t>(k)]) *
-           (1 + eta * CornerEta[static_cast<std::size_t>(k)]) / 4;
+    return p <= 2 ? 1 : 2;
+}
+
+int EtaIndex(int p)
+{
+    return p % 2 == 1 ? 1 : 2;
 }
 
 void LoadQuadFactor(Analysis& a, int q)
@@ -115,17 +115,19 @@ void LoadQuadFactor(Analysis& a, int q)
 
 double IntegrationPointXi(int p)
 {
-    return p <= 2 ? -GaussPointValue : GaussPointValue;
+    return GaussPoint(XiIndex(p));
 }
 
 double IntegrationPointEta(int p)
 {
-    return p % 2 == 1 ? -GaussPointValue : GaussPointValue;
+    return GaussPoint(EtaIndex(p));
 }
 
 double QuadShapeValue(int k, int p)
 {
-    return ShapeValue(k, IntegrationPointXi(p), IntegrationPointEta(p));
+    const std::size_t kk = static_cast<std::size_t>(k);
+    return (1 + IntegrationPointXi(p) * QuadXi[kk]) * (1 + IntegrationPointEta(p) * QuadEta[kk]) /
+           4;
 }
 
 void QuadLoadVector(Analysis& a, int q)
@@ -181,8 +183,7 @@ void QuadLoadVector(Analysis& a, int q)
                 Tp += QuadShapeValue(k, p) * T[static_cast<std::size_t>(k)];
             const double eps0 = alpha * Tp;
             LoadQuadFactor(a, q);
-            const double detJ =
-                interim::ComputeQuadStrainMatrix(a, p <= 2 ? 1 : 2, p % 2 == 1 ? 1 : 2, q);
+            const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
             const auto& C = a.Quad.QuadFactor;
             const double y1 = (C[1] + C[2]) * eps0, y2 = C[3] * eps0;
             qs(q, 1, p) = -y1;
@@ -199,8 +200,7 @@ void QuadLoadVector(Analysis& a, int q)
     if (gx != 0 || gy != 0) {
         LoadQuadFactor(a, q);
         for (int p = 1; p <= 4; ++p) {
-            const double detJ =
-                interim::ComputeQuadStrainMatrix(a, p <= 2 ? 1 : 2, p % 2 == 1 ? 1 : 2, q);
+            const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
             const double wp = t * detJ;
             for (int k = 1; k <= 4; ++k) {
                 F[static_cast<std::size_t>(2 * k - 1)] += QuadShapeValue(k, p) * gx * wp;

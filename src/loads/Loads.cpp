@@ -179,7 +179,7 @@ void ReadLoadRecords(Analysis& a)
     // SolutionVector(0..NEQ), Reactions(0..DOFTOTAL), BeamEndForces, QuadStresses: all
     // re-created zero, so a repeated run starts from the same state as the first.
     r.SolutionVector.Create(m.NEQ);
-    r.Reactions.Create(std::max(m.DOFTOTAL, 0));
+    r.Reactions.Create(std::max({m.DOFTOTAL, m.NEQ, 0}));
     r.BeamEndForces.Create(m.nBeams, 6);
     r.QuadStresses.Create(m.nQuads);
     r.Gravity = {0.0, 0.0};

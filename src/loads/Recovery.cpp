@@ -6,7 +6,7 @@
 #include "loads/ElementLoads.h"
 #include "loads/LoadAssembly.h"
 #include "loads/Loads.h"
-#include "loads/QuadStrainTemp.h"
+#include "solver/QuadElement.h"
 
 #include <cmath>
 
@@ -131,7 +131,7 @@ void RecoverQuad(Analysis& a, int q)
         a.Quad.QuadFactor[static_cast<std::size_t>(i)] = m.QuadReal(q, 3 + i);
     const auto& C = a.Quad.QuadFactor;
     for (int p = 1; p <= 4; ++p) {
-        interim::ComputeQuadStrainMatrix(a, p <= 2 ? 1 : 2, p % 2 == 1 ? 1 : 2, q);
+        ComputeQuadStrainMatrix(a, p <= 2 ? 1 : 2, p % 2 == 1 ? 1 : 2, q);
         const auto& B = a.Quad.QuadStrain;
         std::array<double, 4> y{};
         for (int r = 1; r <= 3; ++r) {
