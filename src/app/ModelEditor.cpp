@@ -55,12 +55,19 @@ void ModelEditor::OnContentsChange(int position, int removed, int added)
 
 namespace {
 
-int LinesOf(QPlainTextDocumentLayout* layout, const QTextBlock& block)
+// Up to this many text lines every line is laid out to count its screen lines exactly;
+// in a longer text the lines not laid out yet (never shown) count as one each, as the
+// editor itself counts them for its scroll bar.
+constexpr int ExactCountLimit = 20000;
+
+int LinesOf(QPlainTextDocumentLayout* layout, const QTextBlock& block, bool exact)
 {
-    if (layout)
+    if (exact && layout)
         layout->ensureBlockLayout(block);
     const QTextLayout* tl = block.layout();
-    return tl ? std::max(1, tl->lineCount()) : 1;
+    if (tl && tl->lineCount() > 0)
+        return tl->lineCount();
+    return std::max(1, block.lineCount());
 }
 
 } // namespace
@@ -68,21 +75,23 @@ int LinesOf(QPlainTextDocumentLayout* layout, const QTextBlock& block)
 int ModelEditor::VisualLineCount() const
 {
     auto* layout = qobject_cast<QPlainTextDocumentLayout*>(document()->documentLayout());
+    const bool exact = document()->blockCount() <= ExactCountLimit;
     int n = 0;
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
-        n += LinesOf(layout, b);
+        n += LinesOf(layout, b, exact);
     return std::max(1, n);
 }
 
 int ModelEditor::CaretVisualLine() const
 {
     auto* layout = qobject_cast<QPlainTextDocumentLayout*>(document()->documentLayout());
+    const bool exact = document()->blockCount() <= ExactCountLimit;
     const QTextCursor cursor = textCursor();
     const QTextBlock caretBlock = cursor.block();
     int n = 0;
     for (QTextBlock b = document()->begin(); b.isValid() && b != caretBlock; b = b.next())
-        n += LinesOf(layout, b);
-    LinesOf(layout, caretBlock);
+        n += LinesOf(layout, b, exact);
+    LinesOf(layout, caretBlock, true);
     int within = 0;
     if (const QTextLayout* tl = caretBlock.layout(); tl && tl->lineCount() > 0) {
         const QTextLine line = tl->lineForTextPosition(cursor.positionInBlock());
