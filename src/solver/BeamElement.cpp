@@ -1,5 +1,6 @@
 #include "solver/BeamElement.h"
 
+#include "solver/Profile.h"
 #include "solver/StiffnessStore.h"
 
 #include <cmath>
@@ -87,7 +88,7 @@ BeamStiffnessInput BeamInputOf(const Analysis& a, int b)
 
 void AddBeamStiffness(Analysis& a, int b)
 {
-    const std::array<int, 6> eq = BeamEquations(a, b);
+    const std::array<int, 6> eq = BeamEquationList(a, b);
     const BeamTerms t = ComputeBeamTerms(BeamInputOf(a, b));
     for (int k = 0; k < t.count; ++k) {
         const BeamTerm& term = t.terms[static_cast<std::size_t>(k)];

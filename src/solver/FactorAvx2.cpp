@@ -41,6 +41,39 @@ struct Ops
     {
         return {_mm256_fnmadd_pd(b.lo, x.lo, v.lo), _mm256_fnmadd_pd(b.hi, x.hi, v.hi)};
     }
+    // The 4 x 4 block of rows r .. r+3 and four columns: a column's four values lie in
+    // memory from row r+3 up to row r, so the transpose gives the rows last one first.
+    static inline void Transpose(__m256d& v0, __m256d& v1, __m256d& v2, __m256d& v3)
+    {
+        const __m256d a0 = _mm256_unpacklo_pd(v0, v1), a1 = _mm256_unpackhi_pd(v0, v1);
+        const __m256d a2 = _mm256_unpacklo_pd(v2, v3), a3 = _mm256_unpackhi_pd(v2, v3);
+        v0 = _mm256_permute2f128_pd(a0, a2, 0x20);
+        v1 = _mm256_permute2f128_pd(a1, a3, 0x20);
+        v2 = _mm256_permute2f128_pd(a0, a2, 0x31);
+        v3 = _mm256_permute2f128_pd(a1, a3, 0x31);
+    }
+    static inline void LoadColumns4(const double* const* col, long long r, double* x,
+                                    long long stride)
+    {
+        __m256d v0 = _mm256_loadu_pd(col[0] - r - 3), v1 = _mm256_loadu_pd(col[1] - r - 3);
+        __m256d v2 = _mm256_loadu_pd(col[2] - r - 3), v3 = _mm256_loadu_pd(col[3] - r - 3);
+        Transpose(v0, v1, v2, v3);
+        _mm256_storeu_pd(x + 3 * stride, v0);
+        _mm256_storeu_pd(x + 2 * stride, v1);
+        _mm256_storeu_pd(x + stride, v2);
+        _mm256_storeu_pd(x, v3);
+    }
+    static inline void StoreColumns4(double* const* col, long long r, const double* x,
+                                     long long stride)
+    {
+        __m256d v0 = _mm256_loadu_pd(x + 3 * stride), v1 = _mm256_loadu_pd(x + 2 * stride);
+        __m256d v2 = _mm256_loadu_pd(x + stride), v3 = _mm256_loadu_pd(x);
+        Transpose(v0, v1, v2, v3);
+        _mm256_storeu_pd(col[0] - r - 3, v0);
+        _mm256_storeu_pd(col[1] - r - 3, v1);
+        _mm256_storeu_pd(col[2] - r - 3, v2);
+        _mm256_storeu_pd(col[3] - r - 3, v3);
+    }
     static inline Row Mul(const Row& a, const Row& b)
     {
         return {_mm256_mul_pd(a.lo, b.lo), _mm256_mul_pd(a.hi, b.hi)};

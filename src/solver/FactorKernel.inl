@@ -1,8 +1,11 @@
 // The blocked active-column L*D*Lt kernel. Included inside a namespace that defines
-//   struct Ops  { static constexpr int W; using Row; Load, Store, Bcast, Fnma, Mul }
+//   struct Ops  { static constexpr int W; using Row; Load, Store, Bcast, Fnma, Mul,
+//                 LoadColumns4, StoreColumns4 }
 //   constexpr int TileRows, BlockRowTile;
 // where a Row holds W doubles (one row of W consecutive target columns) and
-// Fnma(v, b, x) = v - b * x lane by lane.
+// Fnma(v, b, x) = v - b * x lane by lane. LoadColumns4(col, r, x, stride) copies rows
+// r .. r+3 of the four columns col[g] (col[g][-r] is row r) into x[k * stride + g], k the
+// row's offset from r; StoreColumns4 copies them back.
 //
 // A block of W consecutive columns n0 .. n0+W-1 is copied into a small row-major scratch X
 // (rows T .. n0+W-1, T the lowest top row of the block, zeros above each column's top), so
@@ -185,25 +188,72 @@ inline void WriteBack(const KernelArgs& a, long long n0, long long T, int lanes)
 {
     double* col[W];
     long long top[W];
-    long long lowest = n0;
     for (int g = 0; g < lanes; ++g) {
         const long long n = n0 + g;
         top[g] = TopOf(a.dp, n);
         col[g] = a.kv + a.dp[n] + n; // col[g][-r] is row r
-        if (top[g] < lowest)
-            lowest = top[g];
     }
-    // Rows above the block, row by row across the lanes.
-    for (long long r = lowest; r < n0; ++r) {
-        const double* y = a.Y + (r - T) * W;
-        for (int g = 0; g < lanes; ++g)
-            if (r >= top[g])
-                col[g][-r] = y[g];
+    const double* Yt = a.Y - T * W; // Yt + r * W is row r
+    for (int g0 = 0; g0 < lanes; g0 += 4) {
+        // Four lanes at a time, four rows at a time where all four columns hold the rows,
+        // one by one elsewhere.
+        long long from = n0, simdEnd = n0;
+        if (g0 + 4 <= lanes) {
+            from = top[g0];
+            for (int g = g0 + 1; g < g0 + 4; ++g)
+                from = top[g] > from ? top[g] : from;
+            from = from < n0 ? from : n0;
+            simdEnd = from + (n0 - from) / 4 * 4;
+            for (long long r = from; r < simdEnd; r += 4)
+                Ops::StoreColumns4(col + g0, r, Yt + r * W + g0, W);
+        }
+        for (int g = g0; g < g0 + 4 && g < lanes; ++g) {
+            for (long long r = top[g]; r < from && r < n0; ++r)
+                col[g][-r] = Yt[r * W + g];
+            for (long long r = simdEnd > top[g] ? simdEnd : top[g]; r < n0; ++r)
+                col[g][-r] = Yt[r * W + g];
+        }
     }
     for (int g = 0; g < lanes; ++g) {
         const double* x = a.X + g - T * W;
         for (long long r = n0 > top[g] ? n0 : top[g]; r <= n0 + g; ++r)
             col[g][-r] = x[r * W];
+    }
+}
+
+// Copies the block's columns into X (zeros elsewhere) and their diagonals into d0.
+inline void ReadBlock(const KernelArgs& a, long long n0, long long T, int nc, double* d0)
+{
+    double* X = a.X;
+    const long long rows = n0 + nc - T;
+    for (long long i = 0; i < rows * W; ++i)
+        X[i] = 0.0;
+    const double* col[W];
+    long long top[W];
+    for (int g = 0; g < nc; ++g) {
+        const long long n = n0 + g;
+        top[g] = TopOf(a.dp, n);
+        col[g] = a.kv + a.dp[n] + n; // col[g][-r] is row r
+        d0[g] = col[g][-n];
+    }
+    double* Xt = X - T * W; // Xt + r * W is row r
+    for (int g0 = 0; g0 < nc; g0 += 4) {
+        long long from = n0, simdEnd = n0;
+        if (g0 + 4 <= nc) {
+            from = top[g0];
+            for (int g = g0 + 1; g < g0 + 4; ++g)
+                from = top[g] > from ? top[g] : from;
+            from = from < n0 ? from : n0;
+            simdEnd = from + (n0 - from) / 4 * 4;
+            for (long long r = from; r < simdEnd; r += 4)
+                Ops::LoadColumns4(col + g0, r, Xt + r * W + g0, W);
+        }
+        for (int g = g0; g < g0 + 4 && g < nc; ++g) {
+            for (long long r = top[g]; r < from && r < n0; ++r)
+                Xt[r * W + g] = col[g][-r];
+            for (long long r = simdEnd > top[g] ? simdEnd : top[g]; r <= n0 + g; ++r)
+                Xt[r * W + g] = col[g][-r];
+        }
     }
 }
 
@@ -225,18 +275,8 @@ FactorResult FactorBlocked(const KernelArgs& a)
             if (top < T)
                 T = top;
         }
-        const long long rows = n0 + nc - T;
-        for (long long i = 0; i < rows * W; ++i)
-            X[i] = 0.0;
         double d0[W];
-        for (int g = 0; g < nc; ++g) {
-            const long long n = n0 + g;
-            const double* col = a.kv + a.dp[n] + n; // col[-r] is row r
-            double* x = X + g - T * W;
-            for (long long r = TopOf(a.dp, n); r <= n; ++r)
-                x[r * W] = col[-r];
-            d0[g] = col[-n];
-        }
+        ReadBlock(a, n0, T, nc, d0);
 
         // The next block's columns are one stretch of the store: have it fetched from memory
         // a few lines per tile while this block works in the cache.

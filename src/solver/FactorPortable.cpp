@@ -28,6 +28,18 @@ struct Ops
             r.v[k] = v.v[k] - b.v[k] * x.v[k];
         return r;
     }
+    static void LoadColumns4(const double* const* col, long long r, double* x, long long stride)
+    {
+        for (int k = 0; k < 4; ++k)
+            for (int g = 0; g < 4; ++g)
+                x[k * stride + g] = col[g][-(r + k)];
+    }
+    static void StoreColumns4(double* const* col, long long r, const double* x, long long stride)
+    {
+        for (int k = 0; k < 4; ++k)
+            for (int g = 0; g < 4; ++g)
+                col[g][-(r + k)] = x[k * stride + g];
+    }
     static Row Mul(const Row& a, const Row& b)
     {
         Row r;

@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "model/Diagnostics.h"
+#include "solver/Profile.h"
 #include "solver/StiffnessStore.h"
 
 #include <cmath>
@@ -88,7 +89,7 @@ bool AddQuadStiffness(Analysis& a, int q)
     Table<double>& qr = a.Model.QuadReal;
     const double t = qr(q, 3);
     a.Quad.QuadFactor = QuadMaterialFactor(qr(q, 4), qr(q, 5), qr(q, 6));
-    const std::array<int, 8> eq = QuadEquations(a, q);
+    const std::array<int, 8> eq = QuadEquationList(a, q);
     for (int k = 1; k <= 4; ++k)
         qr(q, 3 + k) = a.Quad.QuadFactor[static_cast<std::size_t>(k)];
     const int n = QuadIsTriangle(a, q) ? 6 : 8;
