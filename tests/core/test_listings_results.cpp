@@ -66,12 +66,13 @@ TEST(BuildResultLines, EveryKindInScreenAndPrintLayout)
 {
     ListingModel lm;
     const Analysis& a = lm.h.a;
-    const auto prin = [](double sx, double sy, double sxy) {
-        return DeriveStresses(sx, sy, sxy).principal;
+    // The five stress columns of a line.
+    const auto S = [](double sx, double sy, double sxy) {
+        const DerivedStresses d = DeriveStresses(sx, sy, sxy);
+        return "\t" + V(sx) + "\t" + V(sy) + "\t" + V(sxy) + "\t" + V(d.principal) + "\t" +
+               V(d.vonMises);
     };
-    const auto vm = [](double sx, double sy, double sxy) {
-        return DeriveStresses(sx, sy, sxy).vonMises;
-    };
+    const auto tri = CornerValues({0, 1, 2, 3, 4});
     struct Case
     {
         const char* name;
@@ -149,35 +150,21 @@ TEST(BuildResultLines, EveryKindInScreenAndPrintLayout)
          QuadStressesKind,
          false,
          false,
-         {"\t100 \t1   \t" + V(10) + "\t" + V(-5) + "\t" + V(2) + "\t" + V(prin(10, -5, 2)) + "\t" +
-              V(vm(10, -5, 2)),
-          "\t100 \t2   \t" + V(10) + "\t" + V(-5) + "\t" + V(2) + "\t" + V(prin(10, -5, 2)) + "\t" +
-              V(vm(10, -5, 2)),
-          "\t100 \t3   \t" + V(10) + "\t" + V(-5) + "\t" + V(2) + "\t" + V(prin(10, -5, 2)) + "\t" +
-              V(vm(10, -5, 2)),
-          "\t100 \t5   \t" + V(10) + "\t" + V(-5) + "\t" + V(2) + "\t" + V(prin(10, -5, 2)) + "\t" +
-              V(vm(10, -5, 2))}},
+         {"\t100 \t1   " + S(10, -5, 2), "\t100 \t2   " + S(10, -5, 2),
+          "\t100 \t3   " + S(10, -5, 2), "\t100 \t5   " + S(10, -5, 2)}},
         {"quad averaged: two leaders, one line",
          1,
          QuadStressesKind,
          true,
          false,
-         {"\t\t100 \t" + V(10) + "\t" + V(-5) + "\t" + V(2) + "\t" + V(prin(10, -5, 2)) + "\t" +
-          V(vm(10, -5, 2))}},
+         {"\t\t100 " + S(10, -5, 2)}},
         {"a triangle gives three corner lines",
          2,
          QuadStressesKind,
          false,
          false,
-         {"\t200 \t1   \t" + V(CornerValues({0, 1, 2, 3, 4})[1]) + "\t" + V(0) + "\t" + V(0) +
-              "\t" + V(prin(CornerValues({0, 1, 2, 3, 4})[1], 0, 0)) + "\t" +
-              V(vm(CornerValues({0, 1, 2, 3, 4})[1], 0, 0)),
-          "\t200 \t2   \t" + V(CornerValues({0, 1, 2, 3, 4})[2]) + "\t" + V(0) + "\t" + V(0) +
-              "\t" + V(prin(CornerValues({0, 1, 2, 3, 4})[2], 0, 0)) + "\t" +
-              V(vm(CornerValues({0, 1, 2, 3, 4})[2], 0, 0)),
-          "\t200 \t3   \t" + V(CornerValues({0, 1, 2, 3, 4})[3]) + "\t" + V(0) + "\t" + V(0) +
-              "\t" + V(prin(CornerValues({0, 1, 2, 3, 4})[3], 0, 0)) + "\t" +
-              V(vm(CornerValues({0, 1, 2, 3, 4})[3], 0, 0))}},
+         {"\t200 \t1   " + S(tri[1], 0, 0), "\t200 \t2   " + S(tri[2], 0, 0),
+          "\t200 \t3   " + S(tri[3], 0, 0)}},
         {"unknown kind", 1, 5, false, false, {}},
     };
     for (const auto& c : cases) {

@@ -76,34 +76,6 @@ TEST(BackSubstitute, SolvesSmallSystemsExactly)
     }
 }
 
-TEST(BackSubstitute, ThreeStepsOfTheFactoredTwoByTwo)
-{
-    // K = [[4, 2], [2, 4]]: d1 = 4, L(2,1) = 0.5, d2 = 3; the store holds d1, d2, L(2,1).
-    Analysis a;
-    a.Model.NEQ = 2;
-    a.Profile.DiagPos.Create(3);
-    a.Profile.DiagPos(1) = 2;
-    a.Profile.DiagPos(2) = 3;
-    a.Profile.DiagPos(3) = 5;
-    a.Profile.KValues.Create(4);
-    a.Profile.KValues(2) = 4;
-    a.Profile.KValues(3) = 3;
-    a.Profile.KValues(4) = 0.5;
-    a.Results.SolutionVector.Create(2);
-    a.Results.SolutionVector(1) = 6;
-    a.Results.SolutionVector(2) = 6;
-    BackSubstitute(a);
-    EXPECT_EQ(a.Results.SolutionVector(1), 1);
-    EXPECT_EQ(a.Results.SolutionVector(2), 1);
-    // The factors are left as they were, so a second load vector solves the same way.
-    EXPECT_EQ(a.Profile.KValues(4), 0.5);
-    a.Results.SolutionVector(1) = 4;
-    a.Results.SolutionVector(2) = 2;
-    BackSubstitute(a);
-    EXPECT_DOUBLE_EQ(a.Results.SolutionVector(1), 1);
-    EXPECT_DOUBLE_EQ(a.Results.SolutionVector(2), 0);
-}
-
 TEST(BackSubstitute, MatchesADenseReferenceOnRandomProfiles)
 {
     std::mt19937 rng(12345);

@@ -66,8 +66,8 @@ struct HandModel
         m.GridInt(g, 4) = axisCode;
     }
 
-    // A plain beam between grid ids ga and gb with the coefficients of E, A, I (no shear
-    // deformation, no offsets).
+    // A beam between grid ids ga and gb with the plain beam's coefficients of E, A, I (no
+    // shear deformation, no offsets).
     void Beam(int b, int ga, int gb, double E, double A, double I, int kind = PlainBeam)
     {
         ModelStore& m = a.Model;
@@ -78,13 +78,9 @@ struct HandModel
         const double dy = m.GridReal(gb, 2) - m.GridReal(ga, 2);
         const double L = std::sqrt(dx * dx + dy * dy);
         m.BeamReal(b, 1) = A * E / L;
-        if (kind == PinBeam) {
-            m.BeamReal(b, 2) = 3 * E * I / (L * L * L);
-        } else {
-            m.BeamReal(b, 2) = 12 * E * I / (L * L * L);
-            m.BeamReal(b, 3) = -6 * E * I / (L * L);
-            m.BeamReal(b, 4) = 4 * E * I / L;
-        }
+        m.BeamReal(b, 2) = 12 * E * I / (L * L * L);
+        m.BeamReal(b, 3) = -6 * E * I / (L * L);
+        m.BeamReal(b, 4) = 4 * E * I / L;
         m.BeamReal(b, 5) = L;
         m.BeamReal(b, 9) = std::atan2(dy, dx);
     }
