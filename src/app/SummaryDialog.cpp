@@ -31,6 +31,9 @@ SummaryDialog::SummaryDialog(Analysis& a, DriverEvents* events, std::function<vo
     text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setGeometry(du.Rect(SummaryTextRect));
+    // Only a click gives it the focus (which it hands back to the editor at once), so
+    // the window's own keyboard focus stays on its buttons.
+    text_->setFocusPolicy(Qt::ClickFocus);
     text_->installEventFilter(this);
 
     continue_ = new QPushButton(QStringLiteral("C&ontinue"), this);
@@ -135,8 +138,7 @@ void SummaryDialog::FocusEditor()
 bool SummaryDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == text_ && event->type() == QEvent::FocusIn) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
             // A click into the text shows its beginning; the focus goes back to the
             // model editor, as after every command of this window.
             QTextCursor c = text_->textCursor();

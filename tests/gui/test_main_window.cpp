@@ -549,6 +549,22 @@ private slots:
         QCOMPARE(MenuStates(), QStringLiteral("-U--"));
     }
 
+    void readProgressShowsUntilTheStepEnds()
+    {
+        auto* sink = static_cast<ProgressSink*>(w_.get());
+        QCOMPARE(a_->Progress, sink);
+        sink->ShowReadProgress(7);
+        sink->ShowReadProgress(12);
+        QCOMPARE(Status("statusProgress"), QStringLiteral("Process 12"));
+        QTRY_COMPARE(Status("statusProgress"), QString());
+        // The three parts stand side by side, left to right.
+        const auto* file = w_->findChild<QLabel*>("statusFile");
+        const auto* progress = w_->findChild<QLabel*>("statusProgress");
+        const auto* lines = w_->findChild<QLabel*>("statusLines");
+        QVERIFY(file->geometry().right() < progress->geometry().left());
+        QVERIFY(progress->geometry().right() < lines->geometry().left());
+    }
+
     void resetSolutionGraysItself()
     {
         OpenModel(DataModel(QStringLiteral("frame.tav")));

@@ -181,11 +181,21 @@ private slots:
         QCOMPARE(a_->State.Stage, int(Solved));
         Continue();
 
-        // A grid edited: back to model processing.
+        // A grid edited: back to model processing; the results of the old tables go.
+        QPointer<ResultsWindow> results(ShowResults());
+        QVERIFY(results);
         TypeAtLine(2, QStringLiteral(" "));
         QCOMPARE(a_->State.Stage, int(ModelPending));
         Run();
         QCOMPARE(Summary()->windowTitle(), QStringLiteral("Processing Model Data"));
+        QTRY_VERIFY(!results);
+        // A click into the summary text sends the focus back to the editor, caret on top.
+        Summary()->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), Summary());
+        w_->Editor()->moveCursor(QTextCursor::End);
+        QTest::mouseClick(Summary()->findChild<QPlainTextEdit*>("summaryText")->viewport(),
+                          Qt::LeftButton);
+        QTRY_COMPARE(w_->Editor()->textCursor().position(), 0);
 
         // Cancel after step 1: the next run decomposes at once.
         QPointer<SummaryDialog> s(Summary());
