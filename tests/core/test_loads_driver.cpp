@@ -195,5 +195,45 @@ TEST(LoadStep, AnOverlongLoadRecordAddedLaterIsShownInTheLogAndTheRunGoesOn)
     EXPECT_EQ(a.Summary.LogText, log);
 }
 
+TEST(LoadStep, RecordsNamingNothingOrOutOfRangeValuesAreIgnoredSafely)
+{
+    // After a solved run the load section is edited; the pre-scan does not see these.
+    Analysis a;
+    QuietWindow w;
+    auto lines = Model("2E8", "10");
+    RunAll(a, w, Crlf(lines));
+    ASSERT_EQ(a.State.Stage, Solved);
+    const ResultSet before = a.Results;
+    for (const char* hostile : {"LOAD 1e300 THRU 1e301 1",
+                                "LOAD -1e300 THRU 1e301 1",
+                                "LOAD 0 5 5",
+                                "LOAD 99 5 5",
+                                "QLOAD 1 1e10 5",
+                                "QLOAD 1 -2147483649 5",
+                                "QLOAD 7 2 5",
+                                "QTEMP -3 5",
+                                "BLOAD 3e9 1",
+                                "BINIT 0 1",
+                                "SUBCASE 1e20",
+                                "LOAD 3 1",
+                                "SUBCASE -5",
+                                "LOAD 3 1",
+                                "SUBCASE 11",
+                                "LOAD 3 1",
+                                "SUBCASE 0",
+                                "DISP 1 THRU 99999999999 1",
+                                "LOAD",
+                                "\t",
+                                "GRAV",
+                                "FOO 1 2 3"})
+        lines.push_back(hostile);
+    MarkTextEdited(a, 27);
+    QuietWindow w2;
+    StartStep(a, w2, Crlf(lines));
+    ASSERT_EQ(a.State.Stage, Solved);
+    EXPECT_TRUE(a.State.FatalText.empty());
+    ExpectSameResults(a.Results, before);
+}
+
 } // namespace
 } // namespace tavu
