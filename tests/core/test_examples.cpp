@@ -141,6 +141,8 @@ TEST(Examples, TheTextReportAgreesWithTheJsonReport)
         const std::string text = BatchText(run);
         const json j = json::parse(BatchJson(run));
         EXPECT_NE(text.find(j["load_log"].get<std::string>()), std::string::npos);
+        // The rotation column's slashed o reaches standard output as UTF-8.
+        EXPECT_NE(text.find("\n\t\tGrid\tu Defl\tv Defl\t\xC3\xB8 Defl\t\t\n"), std::string::npos);
 
         // Deflections and Reactions: two leaders, the grid id, three values.
         const auto defl = Section(text, "Deflections");
