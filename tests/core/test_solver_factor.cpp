@@ -312,10 +312,11 @@ TEST(FactorProfile, NonFinitePivotsFailLikeNonPositiveOnes)
             const FactorResult r = FactorProfile(s.kv, s.diagPos, s.neq, PivotRatioLimit, kernel);
             ASSERT_FALSE(r.ok);
             EXPECT_EQ(r.equation, c.equation);
-            if (c.valueIsNan)
+            if (c.valueIsNan) {
                 EXPECT_TRUE(std::isnan(r.value) || std::isinf(r.value)) << r.value;
-            else
+            } else {
                 EXPECT_EQ(r.value, c.value);
+            }
         }
     }
 }

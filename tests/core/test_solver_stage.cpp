@@ -195,10 +195,11 @@ TEST(Rotation, TurnsThePairLikeTheDenseProduct)
         ASSERT_TRUE(RotateEquationPair(a.Profile, a.Model.NEQ, 3, cs, sn));
         ExpectDenseNear(DenseK(a), Rotated(k, 3, cs, sn), 1e-15, c.name);
         EXPECT_EQ(a.Profile.KValues(1), 0.0);
-        if (c.angle == 0)
+        if (c.angle == 0) {
             for (int i = 1; i <= 8; ++i)
                 for (int j = 1; j <= 8; ++j)
                     EXPECT_EQ(StoredK(a, i, j), k[i][j]);
+        }
     }
     // 90 degrees: ur = v, ut = -u, the swap with one sign change (to the rounding of the
     // 15-digit degree factor, which leaves cos 90 at about 2E-15).
@@ -286,8 +287,9 @@ TEST(Elimination, RemovesTheEquationAndRenumbers)
             EXPECT_EQ(std::abs(a.Model.GridInt(e, 1)), number[e]) << "grid " << e;
             EXPECT_EQ(a.Model.GridInt(e, 3), 8) << "restrained dofs keep their number";
         }
-        if (std::abs(a.Model.GridInt(6, 1)) <= neq)
+        if (std::abs(a.Model.GridInt(6, 1)) <= neq) {
             EXPECT_LT(a.Model.GridInt(6, 1), 0) << "a penalty dof keeps its sign";
+        }
         EXPECT_EQ(a.Profile.DiagPos(1), 2);
     }
 }
