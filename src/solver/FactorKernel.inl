@@ -13,12 +13,14 @@
 //  1. rows T+1 .. n0-1 (equations already factored) are reduced in tiles of TileRows rows:
 //     X[s] -= sum over r < s of L(s, r) * X[r], the multipliers L(s, r) taken from column s
 //     of the store and broadcast against whole rows of X;
-//  2. the multipliers of the block's rows above n0 are Y[r] = X[r] / d_r, and the block's
-//     own rows n0+g get X[n0+g] -= sum over r < n0 of Y[r][g] * X[r] (for lane g this is
-//     the pivot's reduction by the earlier equations);
+//  2. the multipliers of the block's rows above n0 are Y[r] = X[r] / d_r (a product with
+//     the reciprocal pivot), and the block's own rows n0+g get
+//     X[n0+g] -= sum over r < n0 of Y[r][g] * X[r] (for lane g this is the pivot's
+//     reduction by the earlier equations);
 //  3. the small triangle of the block is finished column by column in the order of the
 //     equations, each with its diagonal check, pivot and ratio check;
-//  4. the finished columns are written back into the store.
+//  4. the finished columns are written back into the store. When an equation fails, the
+//     columns after it are not written back: they stay as they were assembled.
 
 // The including file includes <cmath> first.
 
@@ -33,8 +35,8 @@ struct KernelArgs
     const long long* dp;
     int neq;
     double limit;
-    double* X;    // ScratchRows(maxHeight) x W
-    double* Y;    // ScratchRows(maxHeight) x W
+    double* X;    // (maxHeight + W) x W: the block's rows
+    double* Y;    // (maxHeight + W) x W: the block's multipliers above its first row
     double* D;    // 1..neq: pivots of the factored equations
     double* invD; // 1..neq: their reciprocals
 };
