@@ -117,16 +117,6 @@ TEST(EndToEnd, BeamsUnderDistributedLoadsAndPins)
         EXPECT_EQ(j["error_measure"], 0.0);
     }
     {
-        SCOPED_TRACE("a linearly varying BLOAD on a cantilever");
-        // wA = 0 at the root, wB = -6 at the tip: root moment wB*L^2/3, shear wB*L/2.
-        const json j =
-            Solve({"GRID 1 0 0", "GRID 2 4 0", "BEAM 1 1 2 1 1", "PROP 1 1 3", "MATL 1 2000",
-                   "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL", "BLOAD 1 0 -6"});
-        Near(GridOf(j, 1)["reaction"][1], 6 * L / 2);
-        Near(GridOf(j, 1)["reaction"][2], 6 * L * L / 3);
-        Near(GridOf(j, 2)["disp"][1], -11 * 6 * L * L * L * L / (120 * EI));
-    }
-    {
         SCOPED_TRACE("a PIN beam from a clamped grid: moment 0 at its end B");
         const json j = Solve({"GRID 1 0 0", "GRID 2 4 0", "BEAM 1 1 2 1 1 PIN", "PROP 1 1 3",
                               "MATL 1 2000", "DOFS DEF 1 1 1", "DOFS 2 1 1 0", "RACT 1 1 1 1",
@@ -251,16 +241,6 @@ TEST(EndToEnd, SpringsAndPolarGrids)
         EXPECT_EQ(j["error_measure"], 0.0);
     }
     {
-        SCOPED_TRACE("springs on a polar grid whose dofs stay global");
-        const json j = Solve({"GRID 1 0 0", "GRID 2 2 30 POLAR", "BEAM 1 1 2 1 1", "PROP 1 1 1",
-                              "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "SPRG 2 100 300 0",
-                              "ENDMODEL", "LOAD 2 4 -6 1"});
-        EXPECT_EQ(j["error_measure"], 0.0) << j["load_log"];
-        const json& g = GridOf(j, 2);
-        Near(g["reaction"][0], -100 * Num(g["disp"][0]), 1e-12, 0);
-        Near(g["reaction"][1], -300 * Num(g["disp"][1]), 1e-12, 0);
-    }
-    {
         SCOPED_TRACE("a radial LOAD on a polar grid stretches a radial bar");
         // Bar from the origin to the polar grid at radius 2, angle 60: N = 10.
         const json j = Solve({"GRID 1 0 0", "GRID 2 2 60 POLAR", "BEAM 1 1 2 1 1", "PROP 1 0.5 0",
@@ -326,23 +306,9 @@ TEST(EndToEnd, QuadPatchTestsAreExactToRounding)
     }
 }
 
-TEST(EndToEnd, SquareAndTriangleUnderEdgePressure)
+TEST(EndToEnd, ATriangleUnderPressureOnAllThreeEdges)
 {
     {
-        SCOPED_TRACE("a square pressed on edges 2 and 4");
-        const json j =
-            Solve({"GRID 1 0 0", "GRID 2 1 0", "GRID 3 1 1", "GRID 4 0 1", "QUAD 1 1 2 3 4 1 1",
-                   "PROP 1 0.25", "MATL 1 1000 0.3", "DOFS DEF 1 1 0", "RACT 1 1 1", "RACT 4 1 0",
-                   "ENDMODEL", "QLOAD 1 2 5", "QLOAD 1 4 5"});
-        for (const auto& s : j["quads"][0]["stress"]) {
-            Near(s[0], -5 / 0.25);
-            Near(s[1], 0, 0, 1e-10);
-            Near(s[2], 0, 0, 1e-10);
-        }
-        EXPECT_EQ(j["error_measure"], 0.0);
-    }
-    {
-        SCOPED_TRACE("a triangle under pressure on all three edges");
         const json j =
             Solve({"GRID 1 0 0", "GRID 2 3 0", "GRID 3 1 2", "QUAD 5 1 2 3 0 1 1", "PROP 1 0.5",
                    "MATL 1 1000 0.25", "DOFS DEF 1 1 0", "RACT 1 1 1", "RACT 2 0 1", "ENDMODEL",
