@@ -56,46 +56,43 @@ TEST(StiffnessStore, TermsLandInTheirColumnOrAreDropped)
 TEST(GroundedSprings, ActAlongTheGridAxes)
 {
     const double c = std::cos(30 * DEG), s = std::sin(30 * DEG);
+    const double kuu = c * c * 10 + s * s * 4, kuv = s * c * 6, kvv = s * s * 10 + c * c * 4;
     struct Case
     {
         const char* name;
-        std::vector<std::string> constraints;
-        int u, v, r;               // equations of grid 2
-        double kuu, kuv, kvv, krr; // spring terms there (beyond the beam's)
+        std::vector<std::string> grids, constraints; // besides grid 1 (held) and the beam
+        int u, v, r;                                 // equations of the sprung grid
+        double kuu, kuv, kvv, krr;                   // spring terms there (beyond the beam's)
     } cases[] = {
-        {"axis angle 0", {"DOFS DEF 1 1 1", "RACT 1 1 1 1", "SPRG 2 10 4 7"}, 1, 2, 3, 10, 0, 4, 7},
-        {"axis angle 30",
-         {"DOFS DEF 1 1 1", "RACT 1 1 1 1", "SPRG 2 10 4 0"},
-         1,
-         2,
-         3,
-         c * c * 10 + s * s * 4,
-         s * c * 6,
-         s * s * 10 + c * c * 4,
-         0},
-        {"prescribed u",
-         {"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 2 -1 0 0", "SPRG 2 10 4 0"},
-         1,
-         2,
-         3,
-         10,
-         0,
+        {"axis angle 0", {"GRID 2 2 0"}, {"SPRG 2 10 4 7"}, 1, 2, 3, 10, 0, 4, 7},
+        {"axis angle 30", {"GRID 2 2 0 30"}, {"SPRG 2 10 4 0"}, 1, 2, 3, kuu, kuv, kvv, 0},
+        {"prescribed u", {"GRID 2 2 0"}, {"RACT 2 -1 0 0", "SPRG 2 10 4 0"}, 1, 2, 3, 10, 0, 4, 0},
+        {"grid no element uses",
+         {"GRID 2 2 0", "GRID 3 5 5 30"},
+         {"SPRG 3 10 4 2"},
          4,
-         0},
+         5,
+         6,
+         kuu,
+         kuv,
+         kvv,
+         2},
     };
     for (const auto& cs : cases) {
         SCOPED_TRACE(cs.name);
-        const bool turned = std::string(cs.name) == "axis angle 30";
-        std::vector<std::string> lines = {"GRID 1 0 0", turned ? "GRID 2 2 0 30" : "GRID 2 2 0",
-                                          "BEAM 1 1 2 1 1", "PROP 1 3 0.5", "MATL 1 100"};
+        std::vector<std::string> lines = {"GRID 1 0 0"};
+        lines.insert(lines.end(), cs.grids.begin(), cs.grids.end());
+        for (const char* l :
+             {"BEAM 1 1 2 1 1", "PROP 1 3 0.5", "MATL 1 100", "DOFS DEF 1 1 1", "RACT 1 1 1 1"})
+            lines.push_back(l);
         lines.insert(lines.end(), cs.constraints.begin(), cs.constraints.end());
         lines.push_back("ENDMODEL");
-        Analysis withSprings, without;
-        ReadModelText(withSprings, lines);
         std::vector<std::string> bare = lines;
         for (std::string& l : bare)
             if (l.rfind("SPRG", 0) == 0)
-                l = "SPRG 2 0 0 0";
+                l = l.substr(0, 6) + " 0 0 0";
+        Analysis withSprings, without;
+        ReadModelText(withSprings, lines);
         ReadModelText(without, bare);
         ASSERT_TRUE(AssembleStiffness(withSprings));
         ASSERT_TRUE(AssembleStiffness(without));
@@ -108,20 +105,6 @@ TEST(GroundedSprings, ActAlongTheGridAxes)
         EXPECT_NEAR(extra(cs.r, cs.r), cs.krr, 1e-12);
         EXPECT_EQ(extra(cs.u, cs.r), 0.0);
     }
-}
-
-TEST(GroundedSprings, ReachAGridThatNoElementUses)
-{
-    // Grid 3 belongs to no element; its turned springs still couple its u and v.
-    const double c = std::cos(30 * DEG), s = std::sin(30 * DEG);
-    Analysis a;
-    ReadModelText(a, {"GRID 1 0 0", "GRID 2 2 0", "GRID 3 5 5 30", "BEAM 1 1 2 1 1", "PROP 1 3 0.5",
-                      "MATL 1 100", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "SPRG 3 10 4 2", "ENDMODEL"});
-    ASSERT_TRUE(AssembleStiffness(a));
-    EXPECT_NEAR(StoredK(a, 4, 4), c * c * 10 + s * s * 4, 1e-12);
-    EXPECT_NEAR(StoredK(a, 4, 5), s * c * 6, 1e-12);
-    EXPECT_NEAR(StoredK(a, 5, 5), s * s * 10 + c * c * 4, 1e-12);
-    EXPECT_EQ(StoredK(a, 6, 6), 2);
 }
 
 Dense RandomSymmetric(int n, std::mt19937& rng)
@@ -201,18 +184,6 @@ TEST(Rotation, TurnsThePairLikeTheDenseProduct)
                     EXPECT_EQ(StoredK(a, i, j), k[i][j]);
         }
     }
-    // 90 degrees: ur = v, ut = -u, the swap with one sign change (to the rounding of the
-    // 15-digit degree factor, which leaves cos 90 at about 2E-15).
-    Analysis a;
-    MakeStore(a, tops);
-    const Dense k = Profiled(a, RandomSymmetric(8, rng));
-    FillStore(a, k);
-    ASSERT_TRUE(RotateEquationPair(a.Profile, 8, 3, std::cos(90 * DEG), std::sin(90 * DEG)));
-    EXPECT_NEAR(StoredK(a, 3, 3), k[4][4], 1e-13);
-    EXPECT_NEAR(StoredK(a, 4, 4), k[3][3], 1e-13);
-    EXPECT_NEAR(StoredK(a, 3, 4), -k[3][4], 1e-13);
-    EXPECT_NEAR(StoredK(a, 3, 6), k[4][6], 1e-13);
-    EXPECT_NEAR(StoredK(a, 4, 6), -k[3][6], 1e-13);
 }
 
 TEST(Rotation, RefusesAStoreWithoutRoomForThePair)
@@ -385,70 +356,6 @@ TEST(RigidBody, CountsTheMotionsTheRestraintsLeaveFree)
         EXPECT_EQ(a.Summary.LogText, c.free ? "log\r\n" + std::string(c.text) : "log");
     }
     EXPECT_EQ(RigidBodyText(1).size(), RigidBodyText(2).size()) << "the text keeps its length";
-}
-
-TEST(RigidBody, OrthogonalisationKeepsUnitDirections)
-{
-    int r = 0;
-    RigidBodyBasis q{};
-    RigidBodyRow v = {3, 4, 0};
-    AddRigidBodyRow(r, v, q);
-    EXPECT_EQ(r, 1);
-    EXPECT_NEAR(q[0][0], 0.6, 1e-15);
-    EXPECT_NEAR(q[0][1], 0.8, 1e-15);
-    v = {6, 8, 0}; // parallel: not counted
-    AddRigidBodyRow(r, v, q);
-    EXPECT_EQ(r, 1);
-    v = {1, 0, 2};
-    AddRigidBodyRow(r, v, q);
-    EXPECT_EQ(r, 2);
-    EXPECT_NEAR(q[1][0] * q[0][0] + q[1][1] * q[0][1] + q[1][2] * q[0][2], 0, 1e-15);
-    EXPECT_NEAR(q[1][0] * q[1][0] + q[1][1] * q[1][1] + q[1][2] * q[1][2], 1, 1e-15);
-    v = {0, 0, 1};
-    AddRigidBodyRow(r, v, q);
-    EXPECT_EQ(r, 3);
-}
-
-TEST(Decompose, WritesTheStatisticsAndTheMinimumPivotRatio)
-{
-    struct Case
-    {
-        const char* name;
-        std::vector<long long> tops;
-        Dense k;
-        const char* tail;
-    } cases[] = {
-        {"one equation", {0, 1}, {{0, 0}, {0, 3}}, "Minimum pivot ratio =  1"},
-        {"[[4,2],[2,4]]",
-         {0, 1, 1},
-         {{0, 0, 0}, {0, 4, 2}, {0, 2, 4}},
-         "Minimum pivot ratio =  .75"},
-        {"penalty", {0, 1, 1}, {{0, 0, 0}, {0, 4, 2}, {0, 2, 1e99}}, "Minimum pivot ratio =  1"},
-        {"ratio of five digits",
-         {0, 1, 1},
-         {{0, 0, 0}, {0, 3, 1}, {0, 1, 7}},
-         "Minimum pivot ratio =  .95238"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Analysis a;
-        MakeStore(a, c.tops);
-        FillStore(a, c.k);
-        a.Profile.MaxActiveColumn = 7;
-        a.Profile.RmsActiveColumn = 5;
-        MakeGrids(a, {{0, 0, 0, 1, c.tops.size() > 2 ? 2 : 0, 0}});
-        a.Summary.LogText = "Done processing beams";
-        const DecompositionOutcome out = Decompose(a);
-        EXPECT_TRUE(out.ok);
-        const std::string n = NumberText(a.Model.NEQ);
-        const std::string size = NumberText(static_cast<double>(a.Profile.ProfileSize - 2));
-        EXPECT_EQ(a.Summary.LogText, "Done processing beams\r\n\r\nNumber of equations =" + n +
-                                         "\r\nSize of stiffness =" + size +
-                                         "\r\nMaximum active column = 7\r\nRMS active column = "
-                                         "5\r\n\r\n" +
-                                         c.tail);
-        EXPECT_EQ(a.Profile.KValues(1), c.k.size() == 2 ? 1.0 : a.Profile.KValues(1));
-    }
 }
 
 TEST(Decompose, FailureNamesTheGridTablePositionAndTheDof)
