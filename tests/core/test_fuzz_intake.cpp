@@ -68,19 +68,12 @@ private:
     // A number token: mostly ordinary, sometimes hostile.
     std::string NumberToken()
     {
-        static const std::vector<std::string> odd = {"1e999",      "-1e999",
-                                                     "1e300",      "-1e300",
-                                                     "10000001",   "-10000001",
-                                                     "2147483648", "-2147483649",
-                                                     "4e9",        ".5",
-                                                     "-.5",        "2.5",
-                                                     "1D3",        "-",
-                                                     "?",          "0",
-                                                     "-0",         "1e-320",
-                                                     "12abc",      "1e",
-                                                     "--3",        "0.49999999999999994",
-                                                     "3.5",        "-2.5",
-                                                     "1e15",       "9e9999999999"};
+        // clang-format off
+        static const std::vector<std::string> odd = {
+            "1e999", "-1e999", "1e300", "-1e300", "10000001", "-10000001", "2147483648",
+            "-2147483649", "4e9", ".5", "-.5", "2.5", "1D3", "-", "?", "0", "-0", "1e-320",
+            "12abc", "1e", "--3", "0.49999999999999994", "3.5", "-2.5", "1e15", "9e9999999999"};
+        // clang-format on
         if (Hostile(15))
             return OneOf(odd);
         if (Chance(50))

@@ -18,16 +18,13 @@ TEST(Diagnostics, MessagesOfTheRarerCodes)
         int code, first, second;
         const char* message;
     } cases[] = {
-        {4, -3, 9, "... Grid number-3 not found"},
-        {5, 6, 2, "... Prop 6 not found"},
-        {6, 2, 2, "... Matl 2 not found"},
-        {17, 0, 0, "Input order is wrong"},
+        // clang-format off
+        {4, -3, 9, "... Grid number-3 not found"}, {5, 6, 2, "... Prop 6 not found"},
+        {6, 2, 2, "... Matl 2 not found"}, {17, 0, 0, "Input order is wrong"},
         {21, 4, 0, "Quad 4 grids not counter-clockwise order"},
-        {22, 10, 0, "Number of subcases exceeds maximum of 10"},
-        {20, 1, 1, ""},
-        {0, 1, 1, ""},
-        {-4, 1, 1, ""},
-        {1000, 1, 1, ""},
+        {22, 10, 0, "Number of subcases exceeds maximum of 10"}, {20, 1, 1, ""}, {0, 1, 1, ""},
+        {-4, 1, 1, ""}, {1000, 1, 1, ""},
+        // clang-format on
     };
     for (const Case& c : cases)
         EXPECT_EQ(DiagnosticMessage(c.code, c.first, c.second), c.message) << c.code;
@@ -57,17 +54,9 @@ TEST(Diagnostics, CodesUpToEightEchoTheirLine)
 TEST(Diagnostics, EchoesComeInLineOrder)
 {
     Analysis a;
-    EXPECT_FALSE(ProcessModel(a, {
-                                     "GRID 3 0 0 $ id above the number of grids",
-                                     "GRID 1 0 0",
-                                     "GRAB 1 2",
-                                     "BEAM 1 1 1 1 1",
-                                     "PROP 1 1 1",
-                                     "MATL 1 1",
-                                     "DOFS DEF 1 1 1",
-                                     "RACT 1 1 1 1",
-                                     "ENDMODEL",
-                                 }));
+    EXPECT_FALSE(ProcessModel(a, {"GRID 3 0 0 $ id above the number of grids", "GRID 1 0 0",
+                                  "GRAB 1 2", "BEAM 1 1 1 1 1", "PROP 1 1 1", "MATL 1 1",
+                                  "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"}));
     EXPECT_EQ(a.State.FatalText, "GRID 3 0 0 $ id above the number of grids\r\n"
                                  "... Bad record... check syntax\r\n"
                                  "GRAB 1 2\r\n"

@@ -27,163 +27,56 @@ std::vector<std::string> Frame(const std::vector<std::string>& constraints,
 
 struct NumberingCase
 {
-    const char* name;
     std::vector<std::string> constraints;
-    Equations g1, g2, g3;
-    int neq, dofTotal, transformFlag;
-    const char* fatal;
+    int v[12]; // u, v, r of grids 1, 2, 3; then NEQ, DOFTOTAL and the transform flag
+    const char* fatal = "";
 };
 
 TEST(Numbering, GivesEquationNumbersByTheConstraints)
 {
     const NumberingCase cases[] = {
-        {"ids in order",
-         {"DOFS DEF 1 1 1", "RACT 1 1 1 1"},
-         {9, 8, 7},
-         {1, 2, 3},
-         {4, 5, 6},
-         6,
-         9,
-         0,
-         ""},
-        {"NSEQ 3 1 2",
-         {"DOFS DEF 1 1 1", "RACT 1 1 1 1", "NSEQ 3 1 2"},
-         {9, 8, 7},
-         {4, 5, 6},
-         {1, 2, 3},
-         6,
-         9,
-         0,
-         ""},
-        {"NSEQ over two lines",
-         {"NSEQ 2", "NSEQ 3 1", "DOFS DEF 1 1 1", "RACT 1 1 1 1"},
-         {9, 8, 7},
-         {1, 2, 3},
-         {4, 5, 6},
-         6,
-         9,
-         0,
-         ""},
-        {"RACT 3 1: dof 1 held, 2 and 3 freed",
-         {"DOFS DEF 1 1 1", "RACT 3 1"},
-         {1, 2, 3},
-         {4, 5, 6},
-         {9, 7, 8},
-         8,
-         9,
-         0,
-         ""},
-        {"RACT THRU counts down from DOFTOTAL",
-         {"DOFS DEF 1 1 1", "RACT 1 THRU 3 1 1 0"},
-         {9, 8, 1},
-         {7, 6, 2},
-         {5, 4, 3},
-         3,
-         9,
-         0,
-         ""},
-        {"DOFS DEF 1 1 0",
-         {"DOFS DEF 1 1 0", "RACT 1 1 1"},
-         {6, 5, 0},
-         {1, 2, 0},
-         {3, 4, 0},
-         4,
-         6,
-         0,
-         ""},
-        {"DOFS 2 with no flags removes its dofs",
-         {"DOFS 2", "RACT 1 1 1 1"},
-         {6, 5, 4},
-         {0, 0, 0},
-         {1, 2, 3},
-         3,
-         6,
-         0,
-         ""},
-        {"DOFS THRU",
-         {"DOFS 2 THRU 3 0 1 1", "RACT 1 1 1 1"},
-         {7, 6, 5},
-         {0, 1, 2},
-         {0, 3, 4},
-         4,
-         7,
-         0,
-         ""},
-        {"DOFS flags other than 0/1 mean present",
-         {"DOFS 2 2 -1 0.7", "RACT 1 1 1 1"},
-         {9, 8, 7},
-         {1, 2, 3},
-         {4, 5, 6},
-         6,
-         9,
-         0,
-         ""},
-        {"DOFS DEF flags other than 0/1",
-         {"DOFS DEF 5 -3 0", "RACT 1 1 1"},
-         {6, 5, 0},
-         {1, 2, 0},
-         {3, 4, 0},
-         4,
-         6,
-         0,
-         ""},
-        {"prescribed displacement",
-         {"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 3 -1 0 0"},
-         {9, 8, 7},
-         {1, 2, 3},
-         {-4, 5, 6},
-         6,
-         9,
-         2,
-         ""},
-        {"codes other than 1, 0 or negative leave the dof",
-         {"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 1 0.5 2 0"},
-         {9, 8, 1},
-         {2, 3, 4},
-         {5, 6, 7},
-         7,
-         9,
-         0,
-         ""},
-        {"a later RACT frees what an earlier one held",
-         {"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 1 0 0 0", "RACT 2 1 1 1"},
-         {1, 2, 3},
-         {9, 8, 7},
-         {4, 5, 6},
-         6,
-         9,
-         0,
-         ""},
-        {"RACT on absent dofs only",
-         {"DOFS DEF 1 1 1", "DOFS 1 0 0 0", "RACT 1 1 1 1"},
-         {0, 0, 0},
-         {1, 2, 3},
-         {4, 5, 6},
-         6,
-         6,
-         0,
+        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1"}, {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0}},
+        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "NSEQ 3 1 2"}, {9, 8, 7, 4, 5, 6, 1, 2, 3, 6, 9, 0}},
+        // A sequence list over two lines.
+        {{"NSEQ 2", "NSEQ 3 1", "DOFS DEF 1 1 1", "RACT 1 1 1 1"},
+         {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0}},
+        // Dof 1 held, 2 and 3 freed: held dofs count down from DOFTOTAL.
+        {{"DOFS DEF 1 1 1", "RACT 3 1"}, {1, 2, 3, 4, 5, 6, 9, 7, 8, 8, 9, 0}},
+        {{"DOFS DEF 1 1 1", "RACT 1 THRU 3 1 1 0"}, {9, 8, 1, 7, 6, 2, 5, 4, 3, 3, 9, 0}},
+        {{"DOFS DEF 1 1 0", "RACT 1 1 1"}, {6, 5, 0, 1, 2, 0, 3, 4, 0, 4, 6, 0}},
+        // DOFS with no flags removes the grid's dofs.
+        {{"DOFS 2", "RACT 1 1 1 1"}, {6, 5, 4, 0, 0, 0, 1, 2, 3, 3, 6, 0}},
+        {{"DOFS 2 THRU 3 0 1 1", "RACT 1 1 1 1"}, {7, 6, 5, 0, 1, 2, 0, 3, 4, 4, 7, 0}},
+        // Flags other than 0/1 mean present.
+        {{"DOFS 2 2 -1 0.7", "RACT 1 1 1 1"}, {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0}},
+        {{"DOFS DEF 5 -3 0", "RACT 1 1 1"}, {6, 5, 0, 1, 2, 0, 3, 4, 0, 4, 6, 0}},
+        // A prescribed displacement.
+        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 3 -1 0 0"},
+         {9, 8, 7, 1, 2, 3, -4, 5, 6, 6, 9, 2}},
+        // Codes other than 1, 0 or negative leave the dof.
+        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 1 0.5 2 0"},
+         {9, 8, 1, 2, 3, 4, 5, 6, 7, 7, 9, 0}},
+        // A later RACT frees what an earlier one held.
+        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 1 0 0 0", "RACT 2 1 1 1"},
+         {1, 2, 3, 9, 8, 7, 4, 5, 6, 6, 9, 0}},
+        {{"DOFS DEF 1 1 1", "DOFS 1 0 0 0", "RACT 1 1 1 1"},
+         {0, 0, 0, 1, 2, 3, 4, 5, 6, 6, 6, 0},
          "Must include constraints (RACT or SPRG)\r\n"},
-        {"springs count as constraints",
-         {"DOFS DEF 1 1 1", "SPRG 1 10 0 0"},
-         {1, 2, 3},
-         {4, 5, 6},
-         {7, 8, 9},
-         9,
-         9,
-         0,
-         ""},
+        // Springs count as constraints.
+        {{"DOFS DEF 1 1 1", "SPRG 1 10 0 0"}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 0}},
     };
     for (const NumberingCase& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(JoinCrlf(c.constraints));
         Analysis a;
         ProcessModel(a, Frame(c.constraints));
         EXPECT_EQ(a.State.FatalText, c.fatal);
-        EXPECT_EQ(EquationsOf(a, 1), c.g1);
-        EXPECT_EQ(EquationsOf(a, 2), c.g2);
-        EXPECT_EQ(EquationsOf(a, 3), c.g3);
-        EXPECT_EQ(a.Model.NEQ, c.neq);
-        EXPECT_EQ(a.Model.DOFTOTAL, c.dofTotal);
-        EXPECT_EQ(a.State.TransformFlag, c.transformFlag);
+        for (int g = 1; g <= 3; ++g)
+            EXPECT_EQ(EquationsOf(a, g),
+                      (Equations{c.v[3 * g - 3], c.v[3 * g - 2], c.v[3 * g - 1]}))
+                << "grid " << g;
+        EXPECT_EQ(a.Model.NEQ, c.v[9]);
+        EXPECT_EQ(a.Model.DOFTOTAL, c.v[10]);
+        EXPECT_EQ(a.State.TransformFlag, c.v[11]);
     }
 }
 

@@ -71,39 +71,26 @@ struct ProfileCase
 TEST(BuildProfile, LaysOutTheActiveColumns)
 {
     ProfileCase cases[] = {
+        // clang-format off
         {"one grid with one free dof", Numbered(1, {{1, 0, 0}}, {}), {2, 3}, 1, 1},
-        {"a beam from equations 1..3 to 4..6",
-         Numbered(6, {{1, 2, 3}, {4, 5, 6}}, {{1, 2}}),
-         {2, 3, 5, 8, 12, 17, 23},
-         6,
-         4},
+        {"a beam from equations 1..3 to 4..6", Numbered(6, {{1, 2, 3}, {4, 5, 6}}, {{1, 2}}),
+         {2, 3, 5, 8, 12, 17, 23}, 6, 4},
         // Restrained (above NEQ), absent (0) and penalty (negative) entries: the first two
         // take no part, the third counts by its absolute value.
-        {"a beam with restrained and absent dofs",
-         Numbered(3, {{5, 4, 0}, {1, -2, 3}}, {{1, 2}}),
-         {2, 3, 5, 8},
-         3,
-         2},
-        {"two beams on a chain",
-         Numbered(6, {{1, 2, 0}, {3, 4, 0}, {5, 6, 0}}, {{1, 2}, {2, 3}}),
-         {2, 3, 5, 8, 12, 15, 19},
-         4,
-         3},
-        {"a quad",
-         Numbered(8, {{1, 2, 0}, {3, 4, 0}, {5, 6, 0}, {7, 8, 0}}, {}, {{1, 2, 3, 4}}),
-         {2, 3, 5, 8, 12, 17, 23, 30, 38},
-         8,
-         5},
+        {"a beam with restrained and absent dofs", Numbered(3, {{5, 4, 0}, {1, -2, 3}}, {{1, 2}}),
+         {2, 3, 5, 8}, 3, 2},
+        {"two beams on a chain", Numbered(6, {{1, 2, 0}, {3, 4, 0}, {5, 6, 0}}, {{1, 2}, {2, 3}}),
+         {2, 3, 5, 8, 12, 15, 19}, 4, 3},
+        {"a quad", Numbered(8, {{1, 2, 0}, {3, 4, 0}, {5, 6, 0}, {7, 8, 0}}, {}, {{1, 2, 3, 4}}),
+         {2, 3, 5, 8, 12, 17, 23, 30, 38}, 8, 5},
         // A beam to a grid that does not exist couples only its own grid's dofs.
         {"a beam with a missing grid", Numbered(3, {{1, 2, 3}}, {{1, 7}}), {2, 3, 5, 8}, 3, 2},
         {"no equations at all", Numbered(0, {{4, 5, 6}}, {{1, 1}}), {2}, 0, 0},
         // Rms of heights 1, 2, 2, 4 is exactly 2.5: rounded to even.
         {"springs and turned axes couple u and v",
-         Numbered(4, {{1, 2, 0, 0, 1.0, 0}, {2, 3, 0, 0, 0, -3.0}, {1, 4, 0, 2}, {3, 4, 0, -1}},
-                  {}),
-         {2, 3, 5, 7, 11},
-         4,
-         2},
+         Numbered(4, {{1, 2, 0, 0, 1.0, 0}, {2, 3, 0, 0, 0, -3.0}, {1, 4, 0, 2}, {3, 4, 0, -1}}, {}),
+         {2, 3, 5, 7, 11}, 4, 2},
+        // clang-format on
     };
     for (ProfileCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -66,25 +66,11 @@ TEST(ReadText, MatchesTheReportOfASuccessfulRun)
 
     // A plate of two quads on four springs-held grids: the counts of every kind.
     Analysis b;
-    ASSERT_TRUE(ProcessModel(b,
-                             {
-                                 "GRID 1 0 0",
-                                 "GRID 2 1 0",
-                                 "GRID 3 2 0",
-                                 "GRID 4 0 1",
-                                 "GRID 5 1 1",
-                                 "GRID 6 2 1",
-                                 "QUAD 1 1 2 5 4 1 1",
-                                 "QUAD 2 2 3 6 5 1 1",
-                                 "PROP 1 0.1",
-                                 "MATL 1 1000 0.3",
-                                 "DOFS DEF 1 1 0",
-                                 "RACT 1 1 1",
-                                 "SPRG 4 100 100",
-                                 "SPRG 4 THRU 4 100 100",
-                                 "ENDMODEL",
-                                 "SPRG 9 1 1",
-                             }))
+    ASSERT_TRUE(
+        ProcessModel(b, {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 2 0", "GRID 4 0 1", "GRID 5 1 1",
+                         "GRID 6 2 1", "QUAD 1 1 2 5 4 1 1", "QUAD 2 2 3 6 5 1 1", "PROP 1 0.1",
+                         "MATL 1 1000 0.3", "DOFS DEF 1 1 0", "RACT 1 1 1", "SPRG 4 100 100",
+                         "SPRG 4 THRU 4 100 100", "ENDMODEL", "SPRG 9 1 1"}))
         << b.Summary.ReadText;
     // Grid 1 restrained, grids 2..6 free in u, v: 10 equations; a band of columns.
     EXPECT_EQ(b.Summary.ReadText,
@@ -389,20 +375,8 @@ TEST(BeamPass, FillsTheCoefficientSlots)
     EXPECT_EQ(R(1, 10), 0.1);
     EXPECT_EQ(R(1, 11), 0.2);
     EXPECT_EQ(a.Model.BeamInt(1, 3), AxialLoadBeam); // PROP 1 has P = 1
-    EXPECT_EQ(R(1, 12), 1.0);
-    EXPECT_GT(R(1, 13), 0.0);
-    EXPECT_EQ(a.Model.BeamInt(1, 0), 7);
-    EXPECT_EQ(a.Model.BeamInt(1, 1), 1);
     EXPECT_EQ(a.Model.BeamInt(1, 2), 2);
     EXPECT_EQ(BeamIndexOf(a.Model, 8), 2);
-    // The spring between coincident grids 2 and 3 takes PROP 2 as it stands.
-    EXPECT_EQ(R(2, 1), 10);
-    EXPECT_EQ(R(2, 2), 20);
-    EXPECT_EQ(R(2, 3), 0);
-    EXPECT_EQ(R(2, 4), 30);
-    EXPECT_EQ(R(2, 5), 0);
-    EXPECT_DOUBLE_EQ(R(2, 9), 0.0); // grid A (2) has unturned axes
-    EXPECT_EQ(R(2, 7), 0);
 }
 
 TEST(BeamPass, ReportsMissingGridsPropertiesAndMaterials)

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <cmath>
-
 #include "common/Numbers.h"
 #include "results/FormatNumbers.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
 
 namespace tavu {
 namespace {
@@ -16,32 +15,19 @@ TEST(NumberText, FollowsTheDigitRules)
         int p;
         const char* text;
     } cases[] = {
-        {5, 15, " 5"},
-        {0, 15, " 0"},
-        {-3, 15, "-3"},
-        {45, 15, " 45"},
-        {0.05, 15, " .05"},
-        {-0.75, 15, "-.75"},
-        {0.75, 5, " .75"},
-        {1, 5, " 1"},
-        {12.5, 15, " 12.5"},
-        {0.00000001234, 4, " 1.234E-8"},
-        {1.0e20, 15, " 1E+20"},
+        // clang-format off
+        {5, 15, " 5"}, {0, 15, " 0"}, {-3, 15, "-3"}, {45, 15, " 45"}, {0.05, 15, " .05"},
+        {-0.75, 15, "-.75"}, {0.75, 5, " .75"}, {1, 5, " 1"}, {12.5, 15, " 12.5"},
+        {0.00000001234, 4, " 1.234E-8"}, {1.0e20, 15, " 1E+20"},
         {123456789012345.0, 15, " 123456789012345"},
-        {1234567890123456.0, 15, " 1.23456789012346E+15"},
-        {9.99996, 4, " 10"},
-        {0.123456, 4, " .1235"},
-        {1.0 / 3.0, 15, " .333333333333333"},
-        {2.5e-5, 4, " 2.5E-5"},
-        {0.0025, 4, " .0025"},
-        {-1.5e300, 4, "-1.5E+300"},
+        {1234567890123456.0, 15, " 1.23456789012346E+15"}, {9.99996, 4, " 10"},
+        {0.123456, 4, " .1235"}, {1.0 / 3.0, 15, " .333333333333333"}, {2.5e-5, 4, " 2.5E-5"},
+        {0.0025, 4, " .0025"}, {-1.5e300, 4, "-1.5E+300"},
+        // clang-format on
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberText(c.x, c.p), c.text) << c.x << " p=" << c.p;
-}
-
-TEST(NumberText, NonFiniteValuesAreWrittenNotCrashed)
-{
+    // Non-finite values are written, not crashed on.
     EXPECT_EQ(NumberText(std::nan("")), " NaN");
     EXPECT_EQ(NumberText(-INFINITY), "-Infinity");
 }
@@ -53,10 +39,10 @@ TEST(FormatValue, IsAlwaysTenCharacters)
         double x;
         const char* text;
     } cases[] = {
-        {123.456, " 1.235E+02"},  {-0.0045, "-4.500E-03"}, {0, " 0.000E+00"},
-        {-1e-120, " 0.000E+00"},  {5e200, " 1.000E+99"},   {-5e200, "-1.000E+99"},
-        {9.9996, " 1.000E+01"},   {9.9994, " 9.999E+00"},  {2, " 2.000E+00"},
-        {2.5e-7, " 2.500E-07"},   {-1.0e12, "-1.000E+12"}, {1.0e99, " 1.000E+99"},
+        {123.456, " 1.235E+02"},    {-0.0045, "-4.500E-03"}, {0, " 0.000E+00"},
+        {-1e-120, " 0.000E+00"},    {5e200, " 1.000E+99"},   {-5e200, "-1.000E+99"},
+        {9.9996, " 1.000E+01"},     {9.9994, " 9.999E+00"},  {2, " 2.000E+00"},
+        {2.5e-7, " 2.500E-07"},     {-1.0e12, "-1.000E+12"}, {1.0e99, " 1.000E+99"},
         {9.99999e98, " 1.000E+99"}, {1.0e-99, " 1.000E-99"},
     };
     for (const Case& c : cases) {
@@ -99,13 +85,6 @@ TEST(RoundToInt, HalvesGoToEvenAndHugeValuesAreFlagged)
     EXPECT_EQ(RoundToInt(1e300), IntOutOfRange);
     EXPECT_EQ(RoundToInt(std::nan("")), IntOutOfRange);
     EXPECT_FALSE(FitsInt32(INFINITY));
-}
-
-TEST(Constants, HoldTheirSinglePrecisionValues)
-{
-    EXPECT_EQ(PivotRatioLimit, 9.999999960041972e-13);
-    EXPECT_EQ(GaussPointValue, 0.5773500204086304);
-    EXPECT_EQ(DEG, 0.017453292519943);
 }
 
 } // namespace
