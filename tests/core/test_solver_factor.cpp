@@ -3,6 +3,7 @@
 
 #include "common/Numbers.h"
 #include "solver/Factor.h"
+#include "test_solver_support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +15,7 @@
 namespace tavu {
 namespace {
 
-using Dense = std::vector<std::vector<double>>;
+using namespace testing_solver;
 
 std::vector<FactorKernel> KernelsToTest()
 {
@@ -81,31 +82,6 @@ Generated Generate(const std::vector<long long>& tops, std::mt19937& rng, double
             g.k[i][j] = g.k[j][i] = s;
         }
     return g;
-}
-
-// Dense L*D*Lt of the full symmetric matrix, with the pivot ratios.
-void DenseFactor(Dense k, Dense& l, std::vector<double>& d, double& minRatio)
-{
-    const int n = static_cast<int>(k.size()) - 1;
-    l.assign(n + 1, std::vector<double>(n + 1, 0.0));
-    d.assign(n + 1, 0.0);
-    minRatio = 1;
-    for (int j = 1; j <= n; ++j) {
-        double djj = k[j][j];
-        for (int m = 1; m < j; ++m)
-            djj -= l[j][m] * l[j][m] * d[m];
-        d[j] = djj;
-        if (j > 1 &&
-            std::any_of(k[j].begin() + 1, k[j].begin() + j, [](double v) { return v != 0; }))
-            minRatio = std::min(minRatio, djj / k[j][j]);
-        l[j][j] = 1;
-        for (int i = j + 1; i <= n; ++i) {
-            double s = k[i][j];
-            for (int m = 1; m < j; ++m)
-                s -= l[i][m] * l[j][m] * d[m];
-            l[i][j] = s / djj;
-        }
-    }
 }
 
 std::vector<long long> BandTops(int n, int halfBand)

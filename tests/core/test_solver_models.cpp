@@ -68,25 +68,12 @@ Dense ReducedReference(const std::vector<std::string>& lines)
 }
 
 // The smallest pivot ratio of a dense elimination, over the columns with a coupling term.
-double DenseMinimumRatio(Dense k)
+double DenseMinimumRatio(const Dense& k)
 {
-    const int n = static_cast<int>(k.size()) - 1;
-    std::vector<double> original(n + 1);
+    Dense l;
+    std::vector<double> d;
     double minRatio = 1;
-    for (int j = 1; j <= n; ++j)
-        original[j] = k[j][j];
-    for (int p = 1; p <= n; ++p) {
-        bool coupled = false;
-        for (int i = 1; i < p; ++i)
-            coupled = coupled || k[i][p] != 0;
-        if (coupled)
-            minRatio = std::min(minRatio, k[p][p] / original[p]);
-        for (int r = p + 1; r <= n; ++r) {
-            const double l = k[r][p] / k[p][p];
-            for (int c = p + 1; c <= n; ++c)
-                k[r][c] -= l * k[p][c];
-        }
-    }
+    DenseFactor(k, l, d, minRatio);
     return minRatio;
 }
 

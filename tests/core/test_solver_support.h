@@ -137,4 +137,29 @@ inline void ExpectDenseNear(const Dense& got, const Dense& want, double relTol, 
                 << what << " K(" << i << "," << j << ")";
 }
 
+// Dense L*D*Lt of the full symmetric matrix, with the pivot ratios.
+inline void DenseFactor(Dense k, Dense& l, std::vector<double>& d, double& minRatio)
+{
+    const int n = static_cast<int>(k.size()) - 1;
+    l.assign(n + 1, std::vector<double>(n + 1, 0.0));
+    d.assign(n + 1, 0.0);
+    minRatio = 1;
+    for (int j = 1; j <= n; ++j) {
+        double djj = k[j][j];
+        for (int m = 1; m < j; ++m)
+            djj -= l[j][m] * l[j][m] * d[m];
+        d[j] = djj;
+        if (j > 1 &&
+            std::any_of(k[j].begin() + 1, k[j].begin() + j, [](double v) { return v != 0; }))
+            minRatio = std::min(minRatio, djj / k[j][j]);
+        l[j][j] = 1;
+        for (int i = j + 1; i <= n; ++i) {
+            double s = k[i][j];
+            for (int m = 1; m < j; ++m)
+                s -= l[i][m] * l[j][m] * d[m];
+            l[i][j] = s / djj;
+        }
+    }
+}
+
 } // namespace tavu::testing_solver
