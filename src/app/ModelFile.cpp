@@ -21,6 +21,10 @@ ReadStatus ReadModelFile(const QString& path, ModelFileContent& content, QString
         error = QStringLiteral("It is a folder, not a file.");
         return ReadStatus::Failed;
     }
+    if (info.size() > MaxModelFileBytes) {
+        error = QStringLiteral("The file is larger than %1 MB.").arg(MaxModelFileBytes >> 20);
+        return ReadStatus::Failed;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
         return ReadStatus::Failed;

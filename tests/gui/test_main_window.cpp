@@ -198,6 +198,14 @@ private slots:
         QCOMPARE(Status("statusLines"), QStringLiteral(" 1 of  3"));
         QCOMPARE(w_->DriverText(), std::string("GRID 1 0 0\r\nGRID 2 1 0\r\nENDMODEL"));
         QVERIFY(prompts_->asked.isEmpty());
+
+        // Zooming and resizing change no text.
+        a_->State.LinesStale = false;
+        w_->Editor()->zoomIn(3);
+        w_->resize(w_->width() + 40, w_->height() + 20);
+        QTest::qWait(20);
+        QVERIFY(!w_->TextChanged());
+        QVERIFY(!a_->State.LinesStale);
     }
 
     void editsLowerTheStageByTheirLine()
@@ -530,6 +538,19 @@ private slots:
         QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("KEEP"));
         QCOMPARE(w_->ModelPath(), QString());
         QCOMPARE(MenuStates(), QStringLiteral("----"));
+
+        // A file too large for the editor is refused before anything is read.
+        const QString huge = Scratch(QStringLiteral("huge.tav"));
+        QFile f(huge);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(MaxModelFileBytes + 1)); // sparse: no disk space used
+        f.close();
+        prompts_->answers << Answer::No;
+        OpenModel(huge);
+        QCOMPARE(prompts_->reports.size(), 2);
+        QVERIFY(prompts_->reports[1].contains(QStringLiteral("larger than 256 MB")));
+        QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("KEEP"));
+        QFile::remove(huge);
     }
 
     void commandLineModel()
