@@ -370,7 +370,8 @@ bool MainWindow::SaveModelAs()
 void MainWindow::PrintModel()
 {
     // The print command asks whether to print, then for a printer.
-    PrintModelText(a_, this, DriverText(), ToCore(modelFileName_));
+    if (prompts_.Ask(this, Latin(PrintFileTitle), Latin(PrintNowQuestion), false) == Answer::Yes)
+        PrintModelText(a_, this, DriverText(), ToCore(modelFileName_));
     FocusEditor();
 }
 

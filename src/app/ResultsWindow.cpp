@@ -69,21 +69,6 @@ const char* const OptionTexts[4] = {"Deflections", "Reactions", "Beam Forces", "
 const DuRect OptionRects[4] = {
     {15, 10, 50, 10}, {15, 20, 50, 10}, {80, 10, 60, 10}, {80, 20, 60, 10}};
 
-int ItemCount(const Analysis& a, int kind)
-{
-    switch (kind) {
-    case DeflectionsKind:
-    case ReactionsKind:
-        return a.Model.maxGridId;
-    case BeamForcesKind:
-        return a.Model.nBeams;
-    case QuadStressesKind:
-        return a.Model.nQuads;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 ResultsWindow::ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWindow,
@@ -230,7 +215,7 @@ void ResultsWindow::Fill()
     }
     const ListingOptions options{average_, false};
     std::array<std::string, 5> lines;
-    const int count = ItemCount(a_, kind_);
+    const int count = ResultItemCount(a_, kind_);
     QStringList shown;
     for (int item = 1; item <= count; ++item) {
         const int n = std::clamp(BuildResultLines(a_, item, kind_, options, lines), 0, 4);

@@ -117,6 +117,8 @@ inline constexpr const char* SaveChangesQuestion =
     "File records have changed...\r\ndo you want to save them?";
 inline constexpr const char* OpenChangedQuestion = "File has changed...\r\nShould it be saved?";
 inline constexpr const char* SaveNowQuestion = "Save file now?";
+inline constexpr const char* PrintFileTitle = "Print File";
+inline constexpr const char* PrintNowQuestion = "Print the file now?";
 inline constexpr const char* OpenDialogTitle = "Open File";
 inline constexpr const char* SaveDialogTitle = "Save File";
 

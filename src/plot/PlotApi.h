@@ -20,7 +20,8 @@ void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation,
 // Closes the plot window when it is open (Quit).
 void ClosePlotWindow();
 
-// Prints the model text (asks "Print the file now?", then for a printer every time).
+// Prints the model text (the caller has asked whether to print; asks for a printer every
+// time).
 // The lines are split again from the editor text (CR LF line ends) when LinesStale is
 // set; modelFileName heads every page.
 void PrintModelText(Analysis& a, QWidget* parent);

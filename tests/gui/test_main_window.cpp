@@ -290,6 +290,19 @@ private slots:
         QCOMPARE(Status("statusLines"), QStringLiteral(" 1 of  3"));
     }
 
+    void printAsksBeforeItPrints()
+    {
+        OpenModel(MakeModel(QStringLiteral("print.tav"), "A\r\nB\r\n"));
+        prompts_->asked.clear();
+        prompts_->answers << Answer::No;
+        QTest::mouseClick(Tool("toolPrint"), Qt::LeftButton);
+        QCOMPARE(prompts_->asked.size(), 1);
+        QCOMPARE(prompts_->asked[0].text, QStringLiteral("Print the file now?"));
+        QCOMPARE(prompts_->asked[0].title, QStringLiteral("Print File"));
+        QVERIFY(!prompts_->asked[0].withCancel);
+        QCOMPARE(prompts_->unexpected, 0);
+    }
+
     void filesKeepEveryByte_data()
     {
         QTest::addColumn<QByteArray>("bytes");
