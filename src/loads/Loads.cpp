@@ -51,9 +51,12 @@ std::array<double, 3> GridComponents(const ModelStore& m, int g, const LoadField
     return {(f.N(2) * c - f.N(3) * sn) * s, (f.N(2) * sn + f.N(3) * c) * s, f.N(4) * s};
 }
 
-void ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
+// Calls dofLoad(equation number, load) for dofs 1..3 of every grid of the range, with the
+// record's components turned as the grid's dofs need them.
+template <class DofLoad>
+void ForEachGridDof(const ModelStore& m, long long first, long long last, const LoadFields& f,
+                    double s, DofLoad dofLoad)
 {
-    const ModelStore& m = a.Model;
     if (!ClampRange(first, last, m.maxGridId))
         return;
     for (long long id = first; id <= last; ++id) {
@@ -62,27 +65,23 @@ void ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f
             continue;
         const auto p = GridComponents(m, g, f, s);
         for (int k = 1; k <= 3; ++k)
-            AddLoadToDof(a, m.GridInt(g, k), p[static_cast<std::size_t>(k - 1)]);
+            dofLoad(m.GridInt(g, k), p[static_cast<std::size_t>(k - 1)]);
     }
+}
+
+void ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
+{
+    ForEachGridDof(a.Model, first, last, f, s,
+                   [&](long long e, double load) { AddLoadToDof(a, e, load); });
 }
 
 void ApplyDisp(Analysis& a, long long first, long long last, const LoadFields& f, double s)
 {
-    const ModelStore& m = a.Model;
-    if (!ClampRange(first, last, m.maxGridId))
-        return;
-    for (long long id = first; id <= last; ++id) {
-        const int g = GridIndexOf(m, id);
-        if (g == 0)
-            continue;
-        const auto p = GridComponents(m, g, f, s);
-        for (int k = 1; k <= 3; ++k) {
-            const long long e = m.GridInt(g, k);
-            // Only penalty-held dofs move; their equation holds 1.0E+99 on its diagonal.
-            if (e < 0 && -e <= m.NEQ)
-                a.Results.SolutionVector(-e) = p[static_cast<std::size_t>(k - 1)] * 1.0e99;
-        }
-    }
+    ForEachGridDof(a.Model, first, last, f, s, [&](long long e, double load) {
+        // Only penalty-held dofs move; their equation holds 1.0E+99 on its diagonal.
+        if (e < 0 && -e <= a.Model.NEQ)
+            a.Results.SolutionVector(-e) = load * 1.0e99;
+    });
 }
 
 void ApplyBeamRecord(Analysis& a, std::string_view kw, long long first, long long last,
