@@ -178,7 +178,8 @@ std::string BatchJson(const BatchRun& run)
         start = end + 1;
     }
     j["diagnostics"] = diagnostics;
-    j["neq"] = m.NEQ;
+    // The equations in force: the system's once the decomposition step has built it.
+    j["neq"] = a.System.built ? a.System.NEQ : m.NEQ;
 
     nlohmann::json grids = nlohmann::json::array();
     nlohmann::json beams = nlohmann::json::array();
@@ -196,18 +197,20 @@ std::string BatchJson(const BatchRun& run)
             grids.push_back(g);
         }
         for (int b = 1; b <= m.nBeams; ++b) {
-            const auto& f = a.Results.BeamEndForces;
+            const BeamForces& f = a.Results.BeamEndForces(b);
+            const BeamRow& beam = m.Beams(b);
             nlohmann::json e;
-            e["id"] = m.BeamInt(b, 0);
-            e["grids"] = {m.BeamInt(b, 1), m.BeamInt(b, 2)};
-            e["end_a"] = Triple({f(b, 1), f(b, 2), f(b, 3)});
-            e["end_b"] = Triple({f(b, 4), f(b, 5), f(b, 6)});
+            e["id"] = beam.id;
+            e["grids"] = {beam.gridA, beam.gridB};
+            e["end_a"] = Triple({f[AxialA], f[ShearA], f[MomentA]});
+            e["end_b"] = Triple({f[AxialB], f[ShearB], f[MomentB]});
             beams.push_back(e);
         }
         for (int q = 1; q <= m.nQuads; ++q) {
             nlohmann::json e;
-            e["id"] = m.QuadInt(q, 0);
-            e["grids"] = {m.QuadInt(q, 1), m.QuadInt(q, 2), m.QuadInt(q, 3), m.QuadInt(q, 4)};
+            const QuadRow& quad = m.Quads(q);
+            e["id"] = quad.id;
+            e["grids"] = {quad.grid[1], quad.grid[2], quad.grid[3], quad.grid[4]};
             nlohmann::json stress = nlohmann::json::array();
             for (int p = 1; p <= 4; ++p)
                 stress.push_back(

@@ -51,40 +51,91 @@ struct ProcessingSummary
 // Scalar per subcase: entry 0 (loads before any SUBCASE) is 1.0, 1..10 per subcase.
 using LoadScalarArray = std::array<double, 11>;
 
-// What the decomposition step changes of the model as read: the elimination renumbers
-// the equations and shrinks the store, the quad element replaces E, nu, G by its material
-// factor and adds into the quad table. Its first run after a model reading keeps these
-// here, so that a repeated run (after a failed decomposition) starts from the same model.
-struct ModelAsRead
+// Beam kinds: the option of a BEAM record, and AxialLoadBeam for a beam whose PROP gives
+// an axial compressive load.
+enum BeamKind : int
 {
-    bool saved = false;
-    int NEQ = 0;
-    Table<int> GridEquations;   // (0..nGrids, 0..3): GridInt slots 1..3
-    Vec<long long> DiagPos;     // (1..NEQ+1)
-    Table<double> QuadMaterial; // (0..nQuads, 0..3): QuadReal slots 4..6 (E, nu, G)
+    PlainBeam = 0,
+    PinBeam = 1,
+    BendBeam = 2,
+    CurvBeam = 3,
+    AxialLoadBeam = 4,
 };
 
-// Slots of GridInt / GridReal / BeamInt / BeamReal / QuadInt / QuadReal are documented
-// where they are written (the model reader and the elements).
+// Grid axis codes: how a grid's dofs relate to its own axes.
+enum AxisCode : int
+{
+    PolarAxes = -1,  // a POLAR grid whose dofs stay in x-y
+    NoAxisTurn = 0,  // dofs in x-y (or in the grid's axes for loads and results only)
+    EliminateU = 1,  // turned into the grid's axes, its u eliminated
+    EliminateV = 2,  // turned, its v eliminated
+    TurnOnly = 3,    // turned, one of u and v prescribed
+};
+
+// Equation numbers of dofs 1..3 (u, v, rotation; entry 0 unused): 0 no dof, 1..NEQ free,
+// -1..-NEQ prescribed displacement (held by a 1.0E+99 diagonal), above NEQ restrained
+// (a reaction slot up to DOFTOTAL).
+using DofEquations = std::array<int, 4>;
+
+// One GRID record, as read and numbered.
+struct GridRow
+{
+    double x = 0, y = 0;              // position; POLAR and EQ grids resolved
+    double axisAngle = 0;             // radians, counter-clockwise: the grid's dof axes
+    std::array<double, 4> spring{};   // 1..3: grounded spring stiffness on dof 1..3
+    DofEquations equation{};          // from the numbering
+    int axisCode = NoAxisTurn;        // AxisCode
+};
+
+// One BEAM record, its geometry and its stiffness coefficients.
+struct BeamRow
+{
+    int id = 0;
+    int gridA = 0, gridB = 0; // grid ids
+    int kind = PlainBeam;     // the record's option
+    int propId = 0, matlId = 0;
+    double offsetA = 0, offsetB = 0; // end offsets across the beam
+
+    double length = 0; // between the offset ends
+    double angle = 0;  // radians, counter-clockwise from x, from end A to end B
+
+    // The coefficient step. A beam of length 0 is a set of springs: kA, k2 and k4 hold the
+    // PROP's area, inertia and shear term as given.
+    int elementKind = PlainBeam;           // kind, or AxialLoadBeam
+    double kA = 0, k2 = 0, k3 = 0, k4 = 0; // axial, transverse, coupling, rotational
+    double phi = 0;                        // shear deformation parameter 12 I / (As L^2)
+    double expansion = 0, density = 0;     // of the material
+    double axialLoad = 0;                  // P of an axial-load beam
+    double u = 0;                          // its stability parameter (L/2) sqrt(P / EI)
+};
+
+// One QUAD record (a triangle repeats its third grid as the fourth) and its material.
+struct QuadRow
+{
+    int id = 0;
+    std::array<int, 5> grid{}; // 1..4: corner grid ids
+    int propId = 0, matlId = 0;
+
+    double thickness = 0;
+    double modulus = 0, poisson = 0, shearModulus = 0; // as the material mode gives them
+    double expansion = 0;                              // as the material mode gives it
+    double density = 0;
+};
+
 struct ModelStore
 {
     int nGrids = 0, nBeams = 0, nQuads = 0, nSprgRecords = 0;
     int maxGridId = 0, maxBeamId = 0, maxQuadId = 0, maxPropId = 0, maxMatlId = 0;
-    int NEQ = 0;      // equations: free and prescribed-displacement dofs
+    int NEQ = 0;      // equations of the numbering: free and prescribed-displacement dofs
     int DOFTOTAL = 0; // highest dof number; restrained dofs count down from it
 
-    Table<double> GridReal; // (0..nGrids, 0..6): x, y, axis angle, springs on dof 1..3
-    Table<int> GridInt;     // (0..nGrids, 0..4): dof codes / equation numbers, axisCode
-    Table<double> BeamReal; // (0..nBeams, 0..13)
-    Table<int> BeamInt;     // (0..nBeams, 0..3): id, grid A id, grid B id, kind
-    Table<double> QuadReal; // (0..nQuads, 0..43)
-    Table<int> QuadInt;     // (0..nQuads, 0..4): id, corner grid ids 1..4
+    Vec<GridRow> Grids; // (0..nGrids) by grid index
+    Vec<BeamRow> Beams; // (0..nBeams) by beam index
+    Vec<QuadRow> Quads; // (0..nQuads) by quad index
 
     Vec<int> GridIndex; // (0..maxGridId) grid id -> grid index, 0 = none
     Vec<int> BeamIndex; // (0..maxBeamId)
     Vec<int> QuadIndex; // (0..maxQuadId)
-
-    ModelAsRead AsRead; // kept by the decomposition step; emptied with the store
 };
 
 // Lookups of an id that may come from the model text: anything outside the map is 0.
@@ -101,15 +152,11 @@ inline int QuadIndexOf(const ModelStore& m, long long id)
     return m.QuadIndex.Has(id) && id >= 1 ? m.QuadIndex(id) : 0;
 }
 
-// Beam kinds (BeamInt slot 3).
-enum BeamKind : int
+// Row g of a table, or its neutral row 0 when g lies outside it.
+template <class Row> const Row& RowOf(const Vec<Row>& table, long long g)
 {
-    PlainBeam = 0,
-    PinBeam = 1,
-    BendBeam = 2,
-    CurvBeam = 3,
-    AxialLoadBeam = 4,
-};
+    return table.Has(g) ? table(g) : table(0);
+}
 
 // The upper triangle of K by active columns, each column stored from its diagonal
 // upward; after the decomposition the same positions hold D and the multipliers of L.
@@ -122,12 +169,65 @@ struct StiffnessProfile
     int RmsActiveColumn = 0;
 };
 
+// What the assembly keeps of a quad for its loads and stresses: the factor of its material
+// matrix and its element stiffness.
+struct QuadStiffnessRow
+{
+    std::array<double, 5> factor{};  // 1..4: C11, C12, C22, C33
+    std::array<double, 36> packed{}; // upper triangle by rows, 6 or 8 dofs
+};
+
+// The system the decomposition step builds from the model's numbering and profile: the
+// elimination of dofs restrained in turned axes renumbers its equations and shrinks its
+// store. Everything after the decomposition addresses the dofs through it.
+struct EquationSystem
+{
+    bool built = false;
+    int NEQ = 0;
+    Vec<DofEquations> GridEquations;   // (0..nGrids)
+    StiffnessProfile Store;            // DiagPos(1..NEQ+1) and the stiffness, then factors
+    Vec<QuadStiffnessRow> QuadMatrices; // (0..nQuads)
+};
+
+// Equation number of dof d (1..3) of grid index g in the system; 0 outside it.
+inline int SystemEquation(const EquationSystem& s, long long g, int d)
+{
+    return s.GridEquations.Has(g) && d >= 1 && d <= 3 ? s.GridEquations(g)[d] : 0;
+}
+
 // Scratch of the quad element: the material factor and the scaled strain matrix of the
 // quad and Gauss point last processed.
 struct QuadWork
 {
-    std::array<double, 5> QuadFactor{};                   // 1..4: C11, C12, C22, C33
-    std::array<std::array<double, 9>, 4> QuadStrain{};    // rows 1..3 by columns 1..8
+    std::array<double, 5> QuadFactor{};                // 1..4: C11, C12, C22, C33
+    std::array<std::array<double, 9>, 4> QuadStrain{}; // rows 1..3 by columns 1..8
+};
+
+// The load records' input for one beam: its transverse load and the initial deformation
+// of end B against end A, in the beam's axes.
+struct BeamLoadRow
+{
+    double qA = 0, qB = 0; // transverse load per unit length at A and B
+    double elongation = 0, deflection = 0, rotation = 0;
+};
+
+// The load records' input for one quad.
+struct QuadLoadRow
+{
+    std::array<double, 5> pressureStart{}, pressureEnd{}; // 1..4: edge from corner k
+    std::array<double, 5> temperature{};                  // 1..4: at corner k
+};
+
+// Axial force, shear and moment at end A and at end B, by BeamForce; entry 0 unused.
+using BeamForces = std::array<double, 7>;
+enum BeamForce : std::size_t
+{
+    AxialA = 1,
+    ShearA = 2,
+    MomentA = 3,
+    AxialB = 4,
+    ShearB = 5,
+    MomentB = 6,
 };
 
 // Stress component c (1..3) at integration point p (1..4) of quad q.
@@ -143,14 +243,24 @@ private:
     Table<double> data_;
 };
 
-struct ResultSet
+// The load case: the records' input, scaled and summed over the subcases, and the
+// element terms computed from it.
+struct LoadSet
 {
-    Vec<double> SolutionVector;   // (0..NEQ): load vector, then displacements
-    Vec<double> Reactions;        // (0..DOFTOTAL): applied loads, then residuals/reactions
-    Table<double> BeamEndForces;  // (0..nBeams, 0..6)
-    QuadStressTable QuadStresses; // (0..nQuads, 1..3, 1..4)
     int CurrentSubcase = 0;
     std::array<double, 2> Gravity{};
+    Vec<BeamLoadRow> BeamLoads; // (0..nBeams)
+    Vec<QuadLoadRow> QuadLoads; // (0..nQuads)
+    Vec<BeamForces> FixedEndForces;    // (0..nBeams): of the loads, beam ends held
+    QuadStressTable InitialStress;     // (0..nQuads): -D eps0 of a temperature load
+};
+
+struct ResultSet
+{
+    Vec<double> SolutionVector; // (0..NEQ): load vector, then displacements
+    Vec<double> Reactions;      // (0..DOFTOTAL): applied loads, then residuals/reactions
+    Vec<BeamForces> BeamEndForces; // (0..nBeams)
+    QuadStressTable QuadStresses;  // (0..nQuads, 1..3, 1..4)
     double ErrorMeasure = 0;
 };
 
@@ -173,8 +283,10 @@ struct Analysis
     ProcessingSummary Summary;
     LoadScalarArray LoadScalars{1.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     ModelStore Model;
-    StiffnessProfile Profile;
+    StiffnessProfile Profile; // built for the model's numbering
+    EquationSystem System;
     QuadWork Quad;
+    LoadSet Loads;
     ResultSet Results;
     ProgressSink* Progress = nullptr;
 };

@@ -273,7 +273,7 @@ int RecountSubcases(Analysis& a)
         Record rec;
         SplitFields(text, 10, 2, rec);
         if (rec.nWords < 0)
-            Diagnose(a, 8, 0, i);
+            Diagnose(a, Msg::BadRecord, 0, i);
         if (WordIs(rec.Word[1], "SUBCASE"))
             ++count;
     }
@@ -336,20 +336,15 @@ bool ResultsMatchModel(const Analysis& a)
 {
     const ModelStore& m = a.Model;
     const ResultSet& r = a.Results;
+    const int neq = a.System.NEQ;
     // Rows 1..count must exist wherever a listing reads count items.
     auto covers = [](long long last, long long count) { return count <= 0 || last >= count; };
-    auto slots = [](int lastSlot, long long count, int needed) {
-        return count <= 0 || lastSlot >= needed;
-    };
-    if (m.NEQ < 0 || m.DOFTOTAL < m.NEQ)
+    if (neq < 0 || m.DOFTOTAL < neq)
         return false;
-    return covers(m.GridIndex.Last(), m.maxGridId) && covers(m.GridInt.LastRow(), m.nGrids) &&
-           slots(m.GridInt.LastSlot(), m.nGrids, 3) && covers(m.GridReal.LastRow(), m.nGrids) &&
-           slots(m.GridReal.LastSlot(), m.nGrids, 6) && covers(m.BeamInt.LastRow(), m.nBeams) &&
-           slots(m.BeamInt.LastSlot(), m.nBeams, 2) && covers(m.QuadInt.LastRow(), m.nQuads) &&
-           slots(m.QuadInt.LastSlot(), m.nQuads, 4) && covers(r.SolutionVector.Last(), m.NEQ) &&
-           covers(r.Reactions.Last(), m.DOFTOTAL) && covers(r.BeamEndForces.LastRow(), m.nBeams) &&
-           slots(r.BeamEndForces.LastSlot(), m.nBeams, 6) &&
+    return covers(m.GridIndex.Last(), m.maxGridId) && covers(m.Grids.Last(), m.nGrids) &&
+           covers(a.System.GridEquations.Last(), m.nGrids) && covers(m.Beams.Last(), m.nBeams) &&
+           covers(m.Quads.Last(), m.nQuads) && covers(r.SolutionVector.Last(), neq) &&
+           covers(r.Reactions.Last(), m.DOFTOTAL) && covers(r.BeamEndForces.Last(), m.nBeams) &&
            covers(r.QuadStresses.LastRow(), m.nQuads);
 }
 

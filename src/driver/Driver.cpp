@@ -54,7 +54,7 @@ void SplitModelText(Analysis& a, std::string_view editorText)
     t.LineCount = static_cast<int>(t.ModelLines.size()) - 1;
 
     if (a.State.SubcaseCount > MaxSubcases)
-        Diagnose(a, 22, MaxSubcases, 0);
+        Diagnose(a, Msg::TooManySubcases, MaxSubcases, 0);
 }
 
 bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events)
@@ -64,7 +64,7 @@ bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events)
     // The pre-scan empties FatalText, so a subcase count found too large when the lines
     // were split is raised again here: the run must not reach the scalars dialog.
     if (a.State.SubcaseCount > MaxSubcases)
-        Diagnose(a, 22, MaxSubcases, 0);
+        Diagnose(a, Msg::TooManySubcases, MaxSubcases, 0);
     if (!a.State.FatalText.empty()) {
         a.Summary.ReadText = a.State.FatalText + CRLF + "Fatal error... Done processing model";
         StopStep(w, a.Summary.ReadText);
@@ -115,7 +115,7 @@ bool RunLoadCases(Analysis& a, SummaryWindow& w)
     SetTitle(w, TitleLoadCases);
     // The load section may have been edited since the model was read.
     if (a.State.SubcaseCount > MaxSubcases) {
-        a.Summary.LogText = DiagnosticMessage(22, MaxSubcases, 0);
+        a.Summary.LogText = DiagnosticMessage(Msg::TooManySubcases, MaxSubcases, 0);
         StopStep(w, a.Summary.LogText);
         return false;
     }

@@ -8,7 +8,7 @@
 
 namespace tavu {
 
-std::array<double, 7> BeamFixedEndForces(const BeamLoadInput& in)
+BeamForces BeamFixedEndForces(const BeamLoadInput& in)
 {
     const double L = in.L, phi = in.phi, qA = in.qA, qB = in.qB;
 
@@ -46,50 +46,50 @@ std::array<double, 7> BeamFixedEndForces(const BeamLoadInput& in)
 void BeamLoadVector(Analysis& a, int b)
 {
     const ModelStore& m = a.Model;
-    Table<double>& bef = a.Results.BeamEndForces;
-    const double gx = a.Results.Gravity[0], gy = a.Results.Gravity[1];
+    const BeamRow& beam = m.Beams(b);
+    const BeamLoadRow& load = a.Loads.BeamLoads(b);
+    const double gx = a.Loads.Gravity[0], gy = a.Loads.Gravity[1];
 
     BeamLoadInput in;
-    in.kind = m.BeamInt(b, 3);
-    in.kA = m.BeamReal(b, 1);
-    in.k2 = m.BeamReal(b, 2);
-    in.k3 = m.BeamReal(b, 3);
-    in.k4 = m.BeamReal(b, 4);
-    in.L = m.BeamReal(b, 5);
-    in.phi = m.BeamReal(b, 6);
-    in.u = m.BeamReal(b, 13);
-    const double density = m.BeamReal(b, 8);
-    const double theta = m.BeamReal(b, 9);
-    const double eA = m.BeamReal(b, 10), eB = m.BeamReal(b, 11);
+    in.kind = beam.elementKind;
+    in.kA = beam.kA;
+    in.k2 = beam.k2;
+    in.k3 = beam.k3;
+    in.k4 = beam.k4;
+    in.L = beam.length;
+    in.phi = beam.phi;
+    in.u = beam.u;
+    const double theta = beam.angle;
+    const double eA = beam.offsetA, eB = beam.offsetB;
 
     // Gravity per unit length: the density is the only factor.
     const double c = std::cos(theta), s = std::sin(theta);
-    in.pa = (gx * c + gy * s) * density;
-    const double pt = (gy * c - gx * s) * density;
-    in.qA = pt + bef(b, 5);
-    in.qB = pt + bef(b, 6);
-    in.delta = bef(b, 1);
-    in.w = bef(b, 2);
-    in.r0 = bef(b, 3);
+    in.pa = (gx * c + gy * s) * beam.density;
+    const double pt = (gy * c - gx * s) * beam.density;
+    in.qA = pt + load.qA;
+    in.qB = pt + load.qB;
+    in.delta = load.elongation;
+    in.w = load.deflection;
+    in.r0 = load.rotation;
 
-    const auto fe = BeamFixedEndForces(in);
-    for (int k = 1; k <= 6; ++k)
-        bef(b, k) = fe[static_cast<std::size_t>(k)];
-    const double NA = fe[1], VA = fe[2], MA = fe[3], NB = fe[4], VB = fe[5], MB = fe[6];
+    const BeamForces fe = BeamFixedEndForces(in);
+    a.Loads.FixedEndForces(b) = fe;
+    const double NA = fe[AxialA], VA = fe[ShearA], MA = fe[MomentA];
+    const double NB = fe[AxialB], VB = fe[ShearB], MB = fe[MomentB];
 
     // Nodal loads in the dof axes of each end's grid.
-    const int ga = GridIndexOf(m, m.BeamInt(b, 1));
-    const int gb = GridIndexOf(m, m.BeamInt(b, 2));
+    const int ga = GridIndexOf(m, beam.gridA);
+    const int gb = GridIndexOf(m, beam.gridB);
     const double psiA = theta - EquationAxisAngle(m, ga);
     const double psiB = theta - EquationAxisAngle(m, gb);
     const double cA = std::cos(psiA), sA = std::sin(psiA);
     const double cB = std::cos(psiB), sB = std::sin(psiB);
-    AddLoadToDof(a, m.GridInt(ga, 1), cA * NA - sA * VA);
-    AddLoadToDof(a, m.GridInt(ga, 2), sA * NA + cA * VA);
-    AddLoadToDof(a, m.GridInt(ga, 3), MA - eA * NA);
-    AddLoadToDof(a, m.GridInt(gb, 1), -cB * NB + sB * VB);
-    AddLoadToDof(a, m.GridInt(gb, 2), -sB * NB - cB * VB);
-    AddLoadToDof(a, m.GridInt(gb, 3), -MB + eB * NB);
+    AddLoadToDof(a, SystemEquation(a.System, ga, 1), cA * NA - sA * VA);
+    AddLoadToDof(a, SystemEquation(a.System, ga, 2), sA * NA + cA * VA);
+    AddLoadToDof(a, SystemEquation(a.System, ga, 3), MA - eA * NA);
+    AddLoadToDof(a, SystemEquation(a.System, gb, 1), -cB * NB + sB * VB);
+    AddLoadToDof(a, SystemEquation(a.System, gb, 2), -sB * NB - cB * VB);
+    AddLoadToDof(a, SystemEquation(a.System, gb, 3), -MB + eB * NB);
 }
 
 namespace {
@@ -107,8 +107,7 @@ int EtaIndex(int p)
 
 void LoadQuadFactor(Analysis& a, int q)
 {
-    for (int i = 1; i <= 4; ++i)
-        a.Quad.QuadFactor[static_cast<std::size_t>(i)] = a.Model.QuadReal(q, 3 + i);
+    a.Quad.QuadFactor = a.System.QuadMatrices(q).factor;
 }
 
 } // namespace
@@ -133,14 +132,15 @@ double QuadShapeValue(int k, int p)
 void QuadLoadVector(Analysis& a, int q)
 {
     const ModelStore& m = a.Model;
-    QuadStressTable& qs = a.Results.QuadStresses;
-    const bool triangle = m.QuadInt(q, 3) == m.QuadInt(q, 4);
+    const QuadRow& quad = m.Quads(q);
+    const QuadLoadRow& load = a.Loads.QuadLoads(q);
+    const bool triangle = quad.grid[3] == quad.grid[4];
     const int n = triangle ? 3 : 4;
-    const double t = m.QuadReal(q, 3);
+    const double t = quad.thickness;
 
     std::array<int, 5> g{};
     for (int k = 1; k <= 4; ++k)
-        g[static_cast<std::size_t>(k)] = GridIndexOf(m, m.QuadInt(q, k));
+        g[static_cast<std::size_t>(k)] = GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]);
 
     // F(2k-1), F(2k): x and y load at corner k in global axes.
     std::array<double, 9> F{};
@@ -148,47 +148,45 @@ void QuadLoadVector(Analysis& a, int q)
     // Edge pressures along the left normal of each edge, which points into an element
     // whose corners run counter-clockwise.
     for (int i = 1; i <= n; ++i) {
-        const double p1 = qs(q, 1, i), p2 = qs(q, 2, i);
+        const std::size_t ii = static_cast<std::size_t>(i);
+        const double p1 = load.pressureStart[ii], p2 = load.pressureEnd[ii];
         if (p1 == 0 && p2 == 0)
             continue;
-        qs(q, 1, i) = 0;
-        qs(q, 2, i) = 0;
         const int j = i == n ? 1 : i + 1;
-        const int gi = g[static_cast<std::size_t>(i)], gj = g[static_cast<std::size_t>(j)];
-        if (m.QuadInt(q, i) == m.QuadInt(q, j))
+        const std::size_t jj = static_cast<std::size_t>(j);
+        if (quad.grid[ii] == quad.grid[jj])
             continue;
-        const double dx = m.GridReal(gj, 1) - m.GridReal(gi, 1);
-        const double dy = m.GridReal(gj, 2) - m.GridReal(gi, 2);
+        const GridRow& gi = m.Grids(g[ii]);
+        const GridRow& gj = m.Grids(g[jj]);
+        const double dx = gj.x - gi.x;
+        const double dy = gj.y - gi.y;
         const double len = std::sqrt(dx * dx + dy * dy);
         const double beta = AngleOf(dy, dx);
         const double Ti = (2 * p1 + p2) * len / 6, Tj = (2 * p2 + p1) * len / 6;
-        F[static_cast<std::size_t>(2 * i - 1)] += -Ti * std::sin(beta);
-        F[static_cast<std::size_t>(2 * i)] += Ti * std::cos(beta);
-        F[static_cast<std::size_t>(2 * j - 1)] += -Tj * std::sin(beta);
-        F[static_cast<std::size_t>(2 * j)] += Tj * std::cos(beta);
+        F[2 * ii - 1] += -Ti * std::sin(beta);
+        F[2 * ii] += Ti * std::cos(beta);
+        F[2 * jj - 1] += -Tj * std::sin(beta);
+        F[2 * jj] += Tj * std::cos(beta);
     }
 
     // Temperature: the initial strain alpha'*T in both normal directions.
-    std::array<double, 5> T{};
     bool heated = false;
-    for (int k = 1; k <= 4; ++k) {
-        T[static_cast<std::size_t>(k)] = qs(q, 3, k);
-        heated = heated || T[static_cast<std::size_t>(k)] != 0;
-    }
+    for (int k = 1; k <= 4; ++k)
+        heated = heated || load.temperature[static_cast<std::size_t>(k)] != 0;
     if (heated) {
-        const double alpha = m.QuadReal(q, 1);
+        QuadStressTable& initial = a.Loads.InitialStress;
         for (int p = 1; p <= 4; ++p) {
             double Tp = 0;
             for (int k = 1; k <= 4; ++k)
-                Tp += QuadShapeValue(k, p) * T[static_cast<std::size_t>(k)];
-            const double eps0 = alpha * Tp;
+                Tp += QuadShapeValue(k, p) * load.temperature[static_cast<std::size_t>(k)];
+            const double eps0 = quad.expansion * Tp;
             LoadQuadFactor(a, q);
             const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
             const auto& C = a.Quad.QuadFactor;
             const double y1 = (C[1] + C[2]) * eps0, y2 = C[3] * eps0;
-            qs(q, 1, p) = -y1;
-            qs(q, 2, p) = -y2;
-            qs(q, 3, p) = 0;
+            initial(q, 1, p) = -y1;
+            initial(q, 2, p) = -y2;
+            initial(q, 3, p) = 0;
             const auto& B = a.Quad.QuadStrain;
             for (int r = 1; r <= 2 * n; ++r)
                 F[static_cast<std::size_t>(r)] += t * detJ * (B[1][r] * y1 + B[2][r] * y2);
@@ -196,7 +194,7 @@ void QuadLoadVector(Analysis& a, int q)
     }
 
     // Gravity: t*(gx, gy) per unit area, spread by the shape functions.
-    const double gx = a.Results.Gravity[0], gy = a.Results.Gravity[1];
+    const double gx = a.Loads.Gravity[0], gy = a.Loads.Gravity[1];
     if (gx != 0 || gy != 0) {
         LoadQuadFactor(a, q);
         for (int p = 1; p <= 4; ++p) {
@@ -216,8 +214,8 @@ void QuadLoadVector(Analysis& a, int q)
         const double c = std::cos(gamma), s = std::sin(gamma);
         const double fx = F[static_cast<std::size_t>(2 * k - 1)];
         const double fy = F[static_cast<std::size_t>(2 * k)];
-        AddLoadToDof(a, m.GridInt(gk, 1), c * fx + s * fy);
-        AddLoadToDof(a, m.GridInt(gk, 2), -s * fx + c * fy);
+        AddLoadToDof(a, SystemEquation(a.System, gk, 1), c * fx + s * fy);
+        AddLoadToDof(a, SystemEquation(a.System, gk, 2), -s * fx + c * fy);
     }
 }
 

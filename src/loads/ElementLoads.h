@@ -21,8 +21,8 @@ struct BeamLoadInput
     double delta = 0, w = 0, r0 = 0;       // initial elongation, deflection, rotation of B
 };
 
-// The fixed-end forces [1..6]: axial, shear, moment at A, then at B.
-std::array<double, 7> BeamFixedEndForces(const BeamLoadInput& in);
+// The fixed-end forces: axial, shear, moment at A, then at B.
+BeamForces BeamFixedEndForces(const BeamLoadInput& in);
 
 // Natural coordinates of integration point p = 1..4: (-a,-a), (-a,+a), (+a,-a), (+a,+a).
 double IntegrationPointXi(int p);
@@ -31,13 +31,12 @@ double IntegrationPointEta(int p);
 // The bilinear shape function of corner k = 1..4 at integration point p.
 double QuadShapeValue(int k, int p);
 
-// Reads the load data that ReadLoads left in BeamEndForces(b, 1..6) and Gravity, leaves
-// the fixed-end forces there and adds the six nodal loads in the grids' dof axes.
+// From the beam's loads and gravity: its fixed-end forces (kept in the load set) and the six
+// nodal loads in the grids' dof axes.
 void BeamLoadVector(Analysis& a, int b);
 
-// Consumes the edge pressures and corner temperatures that ReadLoads left in
-// QuadStresses(q, ., .), adds the nodal loads (with gravity) in the grids' dof axes and
-// leaves the initial-stress terms of a temperature load (or zeros) behind.
+// From the quad's edge pressures, corner temperatures and gravity: the nodal loads in the
+// grids' dof axes, and the initial-stress terms of a temperature load in the load set.
 void QuadLoadVector(Analysis& a, int q);
 
 } // namespace tavu

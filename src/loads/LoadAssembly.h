@@ -17,7 +17,7 @@ inline void AddLoadToDof(Analysis& a, long long e, double p)
     ResultSet& r = a.Results;
     if (e == 0)
         return;
-    if (e >= 1 && e <= a.Model.NEQ) {
+    if (e >= 1 && e <= a.System.NEQ) {
         r.SolutionVector(e) += p;
         r.Reactions(e) += p;
         return;
@@ -37,7 +37,7 @@ inline void AddForceToDof(Analysis& a, long long e, double q)
     const long long slot = std::llabs(e);
     if (!r.Reactions.Has(slot))
         return;
-    if (e >= 1 && e <= a.Model.NEQ)
+    if (e >= 1 && e <= a.System.NEQ)
         r.Reactions(slot) += q;
     else
         r.Reactions(slot) -= q;
@@ -47,7 +47,7 @@ inline void AddForceToDof(Analysis& a, long long e, double q)
 inline double DofDisplacement(const Analysis& a, long long e)
 {
     const long long slot = std::llabs(e);
-    if (slot == 0 || slot > a.Model.NEQ || !a.Results.SolutionVector.Has(slot))
+    if (slot == 0 || slot > a.System.NEQ || !a.Results.SolutionVector.Has(slot))
         return 0.0;
     return a.Results.SolutionVector(slot);
 }
@@ -56,7 +56,8 @@ inline double DofDisplacement(const Analysis& a, long long e)
 // when the decomposition turned its dofs (positive axisCode), else 0.
 inline double EquationAxisAngle(const ModelStore& m, int g)
 {
-    return m.GridInt(g, 4) > 0 ? m.GridReal(g, 3) : 0.0;
+    const GridRow& grid = m.Grids(g);
+    return grid.axisCode > 0 ? grid.axisAngle : 0.0;
 }
 
 } // namespace tavu

@@ -43,8 +43,8 @@ bool ClampRange(long long& first, long long& last, int maxId)
 std::array<double, 3> GridComponents(const ModelStore& m, int g, const LoadFields& f, double s)
 {
     double c = 1.0, sn = 0.0;
-    if (m.GridInt(g, 4) <= 0) {
-        const double gamma = m.GridReal(g, 3);
+    if (m.Grids(g).axisCode <= 0) {
+        const double gamma = m.Grids(g).axisAngle;
         c = std::cos(gamma);
         sn = std::sin(gamma);
     }
@@ -54,9 +54,10 @@ std::array<double, 3> GridComponents(const ModelStore& m, int g, const LoadField
 // Calls dofLoad(equation number, load) for dofs 1..3 of every grid of the range, with the
 // record's components turned as the grid's dofs need them.
 template <class DofLoad>
-void ForEachGridDof(const ModelStore& m, long long first, long long last, const LoadFields& f,
+void ForEachGridDof(const Analysis& a, long long first, long long last, const LoadFields& f,
                     double s, DofLoad dofLoad)
 {
+    const ModelStore& m = a.Model;
     if (!ClampRange(first, last, m.maxGridId))
         return;
     for (long long id = first; id <= last; ++id) {
@@ -65,21 +66,21 @@ void ForEachGridDof(const ModelStore& m, long long first, long long last, const 
             continue;
         const auto p = GridComponents(m, g, f, s);
         for (int k = 1; k <= 3; ++k)
-            dofLoad(m.GridInt(g, k), p[static_cast<std::size_t>(k - 1)]);
+            dofLoad(SystemEquation(a.System, g, k), p[static_cast<std::size_t>(k - 1)]);
     }
 }
 
 void ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
 {
-    ForEachGridDof(a.Model, first, last, f, s,
+    ForEachGridDof(a, first, last, f, s,
                    [&](long long e, double load) { AddLoadToDof(a, e, load); });
 }
 
 void ApplyDisp(Analysis& a, long long first, long long last, const LoadFields& f, double s)
 {
-    ForEachGridDof(a.Model, first, last, f, s, [&](long long e, double load) {
+    ForEachGridDof(a, first, last, f, s, [&](long long e, double load) {
         // Only penalty-held dofs move; their equation holds 1.0E+99 on its diagonal.
-        if (e < 0 && -e <= a.Model.NEQ)
+        if (e < 0 && -e <= a.System.NEQ)
             a.Results.SolutionVector(-e) = load * 1.0e99;
     });
 }
@@ -90,34 +91,36 @@ void ApplyBeamRecord(Analysis& a, std::string_view kw, long long first, long lon
     const ModelStore& m = a.Model;
     if (!ClampRange(first, last, m.maxBeamId))
         return;
-    Table<double>& bef = a.Results.BeamEndForces;
     for (long long id = first; id <= last; ++id) {
         const int b = BeamIndexOf(m, id);
         if (b == 0)
             continue;
+        BeamLoadRow& load = a.Loads.BeamLoads(b);
         if (kw == "BLOAD") {
             const double wA = f.N(2);
             const double wB = f.count == 2 ? wA : f.N(3);
-            bef(b, 5) += wA * s;
-            bef(b, 6) += wB * s;
+            load.qA += wA * s;
+            load.qB += wB * s;
         } else if (kw == "BINIT") {
-            for (int k = 1; k <= 3; ++k)
-                bef(b, k) += f.N(k + 1) * s;
+            load.elongation += f.N(2) * s;
+            load.deflection += f.N(3) * s;
+            load.rotation += f.N(4) * s;
         } else { // BTEMP
-            const double L = m.BeamReal(b, 5);
-            const double t = m.BeamReal(b, 7) * s * L;
-            bef(b, 1) += t * f.N(2);
+            const BeamRow& beam = m.Beams(b);
+            const double L = beam.length;
+            const double t = beam.expansion * s * L;
+            load.elongation += t * f.N(2);
             // A gradient G bends the beam to the curvature alpha*G: end B lags by
             // alpha*G*L^2/2 and turns by alpha*G*L against end A.
-            bef(b, 2) -= t * f.N(3) * L / 2;
-            bef(b, 3) -= t * f.N(3);
+            load.deflection -= t * f.N(3) * L / 2;
+            load.rotation -= t * f.N(3);
         }
     }
 }
 
 bool IsTriangle(const ModelStore& m, int q)
 {
-    return m.QuadInt(q, 3) == m.QuadInt(q, 4);
+    return m.Quads(q).grid[3] == m.Quads(q).grid[4];
 }
 
 void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long long last,
@@ -126,25 +129,26 @@ void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long lon
     const ModelStore& m = a.Model;
     if (!ClampRange(first, last, m.maxQuadId))
         return;
-    QuadStressTable& qs = a.Results.QuadStresses;
     for (long long id = first; id <= last; ++id) {
         const int q = QuadIndexOf(m, id);
         if (q == 0)
             continue;
+        QuadLoadRow& load = a.Loads.QuadLoads(q);
         if (kw == "QLOAD") {
             const int edge = RoundToInt(f.N(2));
             if (edge < 1 || edge > 4 || (edge == 4 && IsTriangle(m, q)))
                 continue;
             const double p1 = f.N(3);
             const double p2 = f.count == 3 ? p1 : f.N(4);
-            qs(q, 1, edge) += p1 * s;
-            qs(q, 2, edge) += p2 * s;
+            load.pressureStart[static_cast<std::size_t>(edge)] += p1 * s;
+            load.pressureEnd[static_cast<std::size_t>(edge)] += p2 * s;
         } else { // QTEMP
             std::array<double, 5> t{0, f.N(2), f.N(3), f.N(4), f.N(5)};
             if (IsTriangle(m, q))
                 t[4] = t[3];
             for (int k = 1; k <= 4; ++k)
-                qs(q, 3, k) += (f.count == 2 ? f.N(2) : t[static_cast<std::size_t>(k)]) * s;
+                load.temperature[static_cast<std::size_t>(k)] +=
+                    (f.count == 2 ? f.N(2) : t[static_cast<std::size_t>(k)]) * s;
         }
     }
 }
@@ -163,9 +167,9 @@ std::string_view LoadKeyword(std::string_view word)
 // the load step shows only its log, the echoed line and the message into the log too.
 void ReportBadRecord(Analysis& a, int line)
 {
-    Diagnose(a, 8, 0, line);
+    Diagnose(a, Msg::BadRecord, 0, line);
     AppendLine(a.Summary.LogText, ModelLine(a, line));
-    AppendLine(a.Summary.LogText, DiagnosticMessage(8, 0, line));
+    AppendLine(a.Summary.LogText, DiagnosticMessage(Msg::BadRecord, 0, line));
 }
 
 } // namespace
@@ -174,16 +178,21 @@ void ReadLoadRecords(Analysis& a)
 {
     const ModelStore& m = a.Model;
     ResultSet& r = a.Results;
+    LoadSet& loads = a.Loads;
 
-    // SolutionVector(0..NEQ), Reactions(0..DOFTOTAL), BeamEndForces, QuadStresses: all
-    // re-created zero, so a repeated run starts from the same state as the first.
-    r.SolutionVector.Create(m.NEQ);
-    r.Reactions.Create(std::max({m.DOFTOTAL, m.NEQ, 0}));
-    r.BeamEndForces.Create(m.nBeams, 6);
+    // The load case and the results, all re-created zero, so that a repeated run starts
+    // from the same state as the first.
+    const int neq = a.System.NEQ;
+    r = ResultSet();
+    r.SolutionVector.Create(neq);
+    r.Reactions.Create(std::max({m.DOFTOTAL, neq, 0}));
+    r.BeamEndForces.Create(m.nBeams);
     r.QuadStresses.Create(m.nQuads);
-    r.Gravity = {0.0, 0.0};
-    r.CurrentSubcase = 0;
-    r.ErrorMeasure = 0;
+    loads = LoadSet();
+    loads.BeamLoads.Create(m.nBeams);
+    loads.QuadLoads.Create(m.nQuads);
+    loads.FixedEndForces.Create(m.nBeams);
+    loads.InitialStress.Create(m.nQuads);
 
     // The model was read and decomposed without diagnostics, so FatalText holds only what
     // an earlier load run (or the scalars dialog reading the same records) put there:
@@ -205,12 +214,12 @@ void ReadLoadRecords(Analysis& a)
         if (kw.empty())
             continue;
         if (kw == "SUBCASE") {
-            r.CurrentSubcase = RoundToInt(rec.N(1));
+            loads.CurrentSubcase = RoundToInt(rec.N(1));
             continue;
         }
-        if (r.CurrentSubcase < 0 || r.CurrentSubcase > 10)
+        if (loads.CurrentSubcase < 0 || loads.CurrentSubcase > 10)
             continue;
-        const double s = a.LoadScalars[static_cast<std::size_t>(r.CurrentSubcase)];
+        const double s = a.LoadScalars[static_cast<std::size_t>(loads.CurrentSubcase)];
         if (s == 0)
             continue;
 
@@ -236,8 +245,8 @@ void ReadLoadRecords(Analysis& a)
         } else if (kw == "GRAV") {
             // Applied once for each id of the range, as every other record is.
             const double times = static_cast<double>(last - first + 1);
-            r.Gravity[0] += f.N(1) * s * times;
-            r.Gravity[1] += f.N(2) * s * times;
+            loads.Gravity[0] += f.N(1) * s * times;
+            loads.Gravity[1] += f.N(2) * s * times;
         } else if (kw == "BLOAD" || kw == "BINIT" || kw == "BTEMP") {
             ApplyBeamRecord(a, kw, first, last, f, s);
         } else {
@@ -262,9 +271,9 @@ void BackSubstitute(Analysis& a)
 
     // DiagPos(1..NEQ+1), in: column heads; KValues, in: D and the multipliers of L;
     // SolutionVector(1..NEQ), in: loads, out: displacements.
-    const int neq = a.Model.NEQ;
-    const Vec<long long>& diag = a.Profile.DiagPos;
-    const Vec<double>& kv = a.Profile.KValues;
+    const int neq = a.System.NEQ;
+    const Vec<long long>& diag = a.System.Store.DiagPos;
+    const Vec<double>& kv = a.System.Store.KValues;
     if (neq < 1 || diag.Last() < neq + 1 || a.Results.SolutionVector.Last() < neq ||
         kv.Last() < diag(neq + 1) - 1) {
         TAVU_ASSERT(neq < 1);

@@ -10,8 +10,8 @@ namespace tavu {
 // scaled by its subcase's entry of LoadScalars; replaces LogText.
 void ReadLoads(Analysis& a);
 
-// The first part of ReadLoads: the load records alone. Element loads are left as load
-// data in BeamEndForces and QuadStresses, gravity in Gravity.
+// The first part of ReadLoads: the load records alone, into the load set (element loads
+// per beam and quad, gravity) and the load vector.
 void ReadLoadRecords(Analysis& a);
 
 // Solves K u = f with the factors in the store; appends to LogText.

@@ -17,20 +17,20 @@ namespace {
 void RecoverBeam(Analysis& a, int b)
 {
     const ModelStore& m = a.Model;
-    Table<double>& bef = a.Results.BeamEndForces;
-    const double kA = m.BeamReal(b, 1), k2 = m.BeamReal(b, 2), k3 = m.BeamReal(b, 3),
-                 k4 = m.BeamReal(b, 4), L = m.BeamReal(b, 5), theta = m.BeamReal(b, 9),
-                 eA = m.BeamReal(b, 10), eB = m.BeamReal(b, 11), P = m.BeamReal(b, 12);
+    const EquationSystem& sys = a.System;
+    const BeamRow& beam = m.Beams(b);
+    const double kA = beam.kA, k2 = beam.k2, k3 = beam.k3, k4 = beam.k4, L = beam.length,
+                 theta = beam.angle, eA = beam.offsetA, eB = beam.offsetB, P = beam.axialLoad;
 
-    const int ga = GridIndexOf(m, m.BeamInt(b, 1));
-    const int gb = GridIndexOf(m, m.BeamInt(b, 2));
+    const int ga = GridIndexOf(m, beam.gridA);
+    const int gb = GridIndexOf(m, beam.gridB);
     std::array<long long, 7> e{0,
-                               m.GridInt(ga, 1),
-                               m.GridInt(ga, 2),
-                               m.GridInt(ga, 3),
-                               m.GridInt(gb, 1),
-                               m.GridInt(gb, 2),
-                               m.GridInt(gb, 3)};
+                               SystemEquation(sys, ga, 1),
+                               SystemEquation(sys, ga, 2),
+                               SystemEquation(sys, ga, 3),
+                               SystemEquation(sys, gb, 1),
+                               SystemEquation(sys, gb, 2),
+                               SystemEquation(sys, gb, 3)};
     std::array<double, 7> d{};
     for (int k = 1; k <= 6; ++k)
         d[static_cast<std::size_t>(k)] = DofDisplacement(a, e[static_cast<std::size_t>(k)]);
@@ -48,16 +48,19 @@ void RecoverBeam(Analysis& a, int b)
     const double N = kA * (uB - uA + eA * rA - eB * rB);
     const double V = k2 * (vB - vA) + k3 * (rA + rB);
     double M = k3 * (vB - vA) - (L * k3 + k4) * rA + k4 * rB;
-    if (m.BeamInt(b, 3) == PinBeam)
+    if (beam.elementKind == PinBeam)
         M = 0;
     const double Mp = P * (vB - vA);
 
-    bef(b, 4) += N;
-    bef(b, 5) += V;
-    bef(b, 6) += M;
-    bef(b, 1) += N;
-    bef(b, 2) += V;
-    bef(b, 3) += M + L * V + Mp;
+    // The end forces: those of the loads with the ends held, plus the elastic ones.
+    const BeamForces& fixed = a.Loads.FixedEndForces(b);
+    BeamForces& f = a.Results.BeamEndForces(b);
+    f[AxialB] = fixed[AxialB] + N;
+    f[ShearB] = fixed[ShearB] + V;
+    f[MomentB] = fixed[MomentB] + M;
+    f[AxialA] = fixed[AxialA] + N;
+    f[ShearA] = fixed[ShearA] + V;
+    f[MomentA] = fixed[MomentA] + (M + L * V + Mp);
 
     // The beam's elastic forces on its grids, in their dof axes.
     AddForceToDof(a, e[1], cA * N - sA * V);
@@ -69,12 +72,13 @@ void RecoverBeam(Analysis& a, int b)
 
     // A curved member reports its axial force and shear along and across the arc at each
     // end, that is in the axes of the end's grid.
-    if (m.BeamInt(b, 3) == CurvBeam) {
-        for (const auto& [slot, g] : {std::pair{1, ga}, std::pair{4, gb}}) {
-            const double alpha = theta - m.GridReal(g, 3);
-            const double n0 = bef(b, slot), v0 = bef(b, slot + 1);
-            bef(b, slot) = std::sin(alpha) * n0 + std::cos(alpha) * v0;
-            bef(b, slot + 1) = -std::cos(alpha) * n0 + std::sin(alpha) * v0;
+    if (beam.elementKind == CurvBeam) {
+        for (const auto& [axial, g] : {std::pair{AxialA, ga}, std::pair{AxialB, gb}}) {
+            const double alpha = theta - m.Grids(g).axisAngle;
+            const std::size_t shear = axial + 1;
+            const double n0 = f[axial], v0 = f[shear];
+            f[axial] = std::sin(alpha) * n0 + std::cos(alpha) * v0;
+            f[shear] = -std::cos(alpha) * n0 + std::sin(alpha) * v0;
         }
     }
 }
@@ -88,8 +92,12 @@ int PackedIndex(int i, int j, int n)
 void RecoverQuad(Analysis& a, int q)
 {
     const ModelStore& m = a.Model;
+    const EquationSystem& sys = a.System;
+    const QuadRow& quad = m.Quads(q);
+    const QuadStiffnessRow& kq = sys.QuadMatrices(q);
+    const QuadStressTable& initial = a.Loads.InitialStress;
     QuadStressTable& qs = a.Results.QuadStresses;
-    const bool triangle = m.QuadInt(q, 3) == m.QuadInt(q, 4);
+    const bool triangle = quad.grid[3] == quad.grid[4];
     const int n = triangle ? 3 : 4;
     const int nd = 2 * n;
 
@@ -97,14 +105,14 @@ void RecoverQuad(Analysis& a, int q)
     std::array<double, 5> c{}, s{};
     std::array<double, 9> X{};
     for (int k = 1; k <= 4; ++k)
-        g[static_cast<std::size_t>(k)] = GridIndexOf(m, m.QuadInt(q, k));
+        g[static_cast<std::size_t>(k)] = GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]);
     for (int k = 1; k <= n; ++k) {
         const std::size_t kk = static_cast<std::size_t>(k);
         const double gamma = EquationAxisAngle(m, g[kk]);
         c[kk] = std::cos(gamma);
         s[kk] = std::sin(gamma);
-        const double du = DofDisplacement(a, m.GridInt(g[kk], 1));
-        const double dv = DofDisplacement(a, m.GridInt(g[kk], 2));
+        const double du = DofDisplacement(a, SystemEquation(sys, g[kk], 1));
+        const double dv = DofDisplacement(a, SystemEquation(sys, g[kk], 2));
         X[2 * kk - 1] = c[kk] * du - s[kk] * dv;
         X[2 * kk] = s[kk] * du + c[kk] * dv;
     }
@@ -115,27 +123,26 @@ void RecoverQuad(Analysis& a, int q)
         double sum = 0;
         for (int j = 1; j <= nd; ++j) {
             const int at = i <= j ? PackedIndex(i, j, nd) : PackedIndex(j, i, nd);
-            sum += m.QuadReal(q, 8 + at) * X[static_cast<std::size_t>(j)];
+            sum += kq.packed[static_cast<std::size_t>(at)] * X[static_cast<std::size_t>(j)];
         }
         Q[static_cast<std::size_t>(i)] = -sum;
     }
     for (int k = 1; k <= n; ++k) {
         const std::size_t kk = static_cast<std::size_t>(k);
         const double qx = Q[2 * kk - 1], qy = Q[2 * kk];
-        AddForceToDof(a, m.GridInt(g[kk], 1), c[kk] * qx + s[kk] * qy);
-        AddForceToDof(a, m.GridInt(g[kk], 2), -s[kk] * qx + c[kk] * qy);
+        AddForceToDof(a, SystemEquation(sys, g[kk], 1), c[kk] * qx + s[kk] * qy);
+        AddForceToDof(a, SystemEquation(sys, g[kk], 2), -s[kk] * qx + c[kk] * qy);
     }
 
     // Stresses D (B X - eps0) at the integration points, through C = the factor of D.
-    for (int i = 1; i <= 4; ++i)
-        a.Quad.QuadFactor[static_cast<std::size_t>(i)] = m.QuadReal(q, 3 + i);
+    a.Quad.QuadFactor = kq.factor;
     const auto& C = a.Quad.QuadFactor;
     for (int p = 1; p <= 4; ++p) {
         ComputeQuadStrainMatrix(a, p <= 2 ? 1 : 2, p % 2 == 1 ? 1 : 2, q);
         const auto& B = a.Quad.QuadStrain;
         std::array<double, 4> y{};
         for (int r = 1; r <= 3; ++r) {
-            double sum = qs(q, r, p);
+            double sum = initial(q, r, p);
             for (int j = 1; j <= nd; ++j)
                 sum += B[static_cast<std::size_t>(r)][static_cast<std::size_t>(j)] *
                        X[static_cast<std::size_t>(j)];
@@ -150,14 +157,15 @@ void RecoverQuad(Analysis& a, int q)
     // tangential and shear stresses about the coordinate origin.
     bool polar = true;
     for (int k = 1; k <= 4; ++k)
-        polar = polar && m.GridInt(g[static_cast<std::size_t>(k)], 4) < 0;
+        polar = polar && m.Grids(g[static_cast<std::size_t>(k)]).axisCode < 0;
     if (!polar)
         return;
     for (int p = 1; p <= 4; ++p) {
         double xp = 0, yp = 0;
         for (int k = 1; k <= 4; ++k) {
-            xp += QuadShapeValue(k, p) * m.GridReal(g[static_cast<std::size_t>(k)], 1);
-            yp += QuadShapeValue(k, p) * m.GridReal(g[static_cast<std::size_t>(k)], 2);
+            const GridRow& corner = m.Grids(g[static_cast<std::size_t>(k)]);
+            xp += QuadShapeValue(k, p) * corner.x;
+            yp += QuadShapeValue(k, p) * corner.y;
         }
         const double beta = AngleOf(yp, xp);
         const double cb = std::cos(beta), sb = std::sin(beta);
@@ -175,14 +183,17 @@ void RecoverSprings(Analysis& a)
 {
     const ModelStore& m = a.Model;
     for (int g = 1; g <= m.nGrids; ++g) {
-        const double kx = m.GridReal(g, 4), ky = m.GridReal(g, 5), kr = m.GridReal(g, 6);
+        const GridRow& grid = m.Grids(g);
+        const double kx = grid.spring[1], ky = grid.spring[2], kr = grid.spring[3];
         if (kx == 0 && ky == 0 && kr == 0)
             continue;
-        const long long eu = m.GridInt(g, 1), ev = m.GridInt(g, 2), er = m.GridInt(g, 3);
+        const long long eu = SystemEquation(a.System, g, 1);
+        const long long ev = SystemEquation(a.System, g, 2);
+        const long long er = SystemEquation(a.System, g, 3);
         const double du = DofDisplacement(a, eu), dv = DofDisplacement(a, ev);
         double fu = kx * du, fv = ky * dv;
-        if (m.GridInt(g, 4) <= 0 && m.GridReal(g, 3) != 0) {
-            const double c = std::cos(m.GridReal(g, 3)), s = std::sin(m.GridReal(g, 3));
+        if (grid.axisCode <= 0 && grid.axisAngle != 0) {
+            const double c = std::cos(grid.axisAngle), s = std::sin(grid.axisAngle);
             const double kuu = c * c * kx + s * s * ky, kvv = s * s * kx + c * c * ky;
             const double kuv = s * c * (kx - ky);
             fu = kuu * du + kuv * dv;
@@ -198,12 +209,11 @@ void RecoverSprings(Analysis& a)
 // Sum over the free equations reached from the grids' dofs of v(e) * SolutionVector(e).
 double WorkOver(const Analysis& a, const Vec<double>& v)
 {
-    const ModelStore& m = a.Model;
     double sum = 0;
-    for (int g = 1; g <= m.nGrids; ++g)
+    for (int g = 1; g <= a.Model.nGrids; ++g)
         for (int k = 1; k <= 3; ++k) {
-            const int e = m.GridInt(g, k);
-            if (e >= 1 && e <= m.NEQ)
+            const int e = SystemEquation(a.System, g, k);
+            if (e >= 1 && e <= a.System.NEQ)
                 sum += a.Results.SolutionVector(e) * v(e);
         }
     return sum;
@@ -224,15 +234,15 @@ void TurnIntoGridAxes(Analysis& a)
     const ModelStore& m = a.Model;
     ResultSet& r = a.Results;
     for (int g = 1; g <= m.nGrids; ++g) {
-        const double gamma = m.GridReal(g, 3);
-        if (gamma == 0 || m.GridInt(g, 4) > 0)
+        const double gamma = m.Grids(g).axisAngle;
+        if (gamma == 0 || m.Grids(g).axisCode > 0)
             continue;
-        const long long eu = std::llabs(static_cast<long long>(m.GridInt(g, 1)));
-        const long long ev = std::llabs(static_cast<long long>(m.GridInt(g, 2)));
+        const long long eu = std::llabs(static_cast<long long>(SystemEquation(a.System, g, 1)));
+        const long long ev = std::llabs(static_cast<long long>(SystemEquation(a.System, g, 2)));
         if (eu == 0 || ev == 0)
             continue;
         const double c = std::cos(gamma), s = std::sin(gamma);
-        const bool uIn = eu <= m.NEQ, vIn = ev <= m.NEQ;
+        const bool uIn = eu <= a.System.NEQ, vIn = ev <= a.System.NEQ;
         if (uIn && vIn)
             Turn(r.SolutionVector(eu), r.SolutionVector(ev), c, s);
         if (uIn == vIn && r.Reactions.Has(eu) && r.Reactions.Has(ev))

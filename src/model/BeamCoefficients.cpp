@@ -80,49 +80,48 @@ BeamCoefficientValues BeamCoefficientsOf(int kind, double L, const PropRow& p, d
 
 void ComputeBeamCoefficients(Analysis& a, int b, const ReaderTables& t)
 {
-    Table<double>& R = a.Model.BeamReal;
-    const double L = R(b, 5);
-    const int propId = RoundToInt(R(b, 1));
-    const int matlId = RoundToInt(R(b, 2));
-    const bool propFound = t.PropTable.Has(propId);
+    BeamRow& beam = a.Model.Beams(b);
+    beam.elementKind = beam.kind;
+    const double L = beam.length;
+    const bool propFound = t.PropTable.Has(beam.propId);
 
     if (L == 0) {
         // Two coincident grids: springs along and across grid A's axes and on the
         // relative rotation, straight from the PROP record.
         if (!propFound) {
-            Diagnose(a, 11, b, 0);
+            Diagnose(a, Msg::BeamPropMissing, b, 0);
             return;
         }
-        const PropRow& p = t.PropTable(propId);
-        R(b, 1) = p.area;
-        R(b, 2) = p.inertia;
-        R(b, 3) = 0;
-        R(b, 4) = p.shearTerm;
+        const PropRow& p = t.PropTable(beam.propId);
+        beam.kA = p.area;
+        beam.k2 = p.inertia;
+        beam.k3 = 0;
+        beam.k4 = p.shearTerm;
         return;
     }
 
-    const bool matlFound = t.MatlTable.Has(matlId);
-    const PropRow p = propFound ? t.PropTable(propId) : PropRow();
-    const MatlRow m = matlFound ? t.MatlTable(matlId) : MatlRow();
+    const bool matlFound = t.MatlTable.Has(beam.matlId);
+    const PropRow p = propFound ? t.PropTable(beam.propId) : PropRow();
+    const MatlRow m = matlFound ? t.MatlTable(beam.matlId) : MatlRow();
     if (!propFound || (p.area == 0 && p.inertia == 0))
-        Diagnose(a, 11, b, 0);
+        Diagnose(a, Msg::BeamPropMissing, b, 0);
     if (!matlFound || m.modulus == 0)
-        Diagnose(a, 12, b, 0);
+        Diagnose(a, Msg::BeamMatlMissing, b, 0);
     if (!propFound || !matlFound)
         return;
 
-    R(b, 7) = m.expansion;
-    R(b, 8) = m.density;
-    const BeamCoefficientValues v = BeamCoefficientsOf(a.Model.BeamInt(b, 3), L, p, m.modulus);
-    R(b, 1) = v.kA;
-    R(b, 2) = v.k2;
-    R(b, 3) = v.k3;
-    R(b, 4) = v.k4;
-    R(b, 6) = v.phi;
+    beam.expansion = m.expansion;
+    beam.density = m.density;
+    const BeamCoefficientValues v = BeamCoefficientsOf(beam.kind, L, p, m.modulus);
+    beam.kA = v.kA;
+    beam.k2 = v.k2;
+    beam.k3 = v.k3;
+    beam.k4 = v.k4;
+    beam.phi = v.phi;
+    beam.elementKind = v.kind;
     if (v.kind == AxialLoadBeam) {
-        a.Model.BeamInt(b, 3) = AxialLoadBeam;
-        R(b, 12) = v.axialLoad;
-        R(b, 13) = v.u;
+        beam.axialLoad = v.axialLoad;
+        beam.u = v.u;
     }
 }
 

@@ -2,7 +2,7 @@
 // The beam's coefficient step: its property and material become four stiffness
 // coefficients (axial kA, transverse k2, coupling k3, rotational k4), with the options of
 // its kind (PIN, BEND, axial load) applied. The beam's stiffness, load and force steps
-// read them from BeamReal.
+// read them from its row.
 
 #include "common/Analysis.h"
 #include "model/ReaderTables.h"
@@ -30,11 +30,10 @@ struct AxialLoadFactorValues
 };
 AxialLoadFactorValues AxialLoadFactors(double u);
 
-// Coefficient step for beam b, after the beam pass has set its length (slot 5) and angle.
-// BeamReal(b, 1..2) hold the PROP and MATL ids as read; afterwards slots 1..4 hold kA,
-// k2, k3, k4, slot 6 phi, 7 and 8 the material's expansion coefficient and density, and
-// for an axial-load beam 12 P and 13 u with BeamInt(b, 3) = 4. A beam of length 0 is a
-// set of springs with the raw PROP values. Missing PROP or MATL: diagnostics 11, 12.
+// Coefficient step for beam b, after the beam pass has set its length and angle: its
+// coefficients, the material's expansion coefficient and density, and for an axial-load
+// beam P, u and the element kind. A beam of length 0 is a set of springs with the raw PROP
+// values. Missing PROP or MATL: the beam's diagnostics.
 void ComputeBeamCoefficients(Analysis& a, int b, const ReaderTables& t);
 
 } // namespace tavu

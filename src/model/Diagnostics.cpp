@@ -2,77 +2,84 @@
 
 #include "common/Numbers.h"
 
+#include <array>
+
 namespace tavu {
 
-std::string DiagnosticMessage(int code, int first, int second)
+namespace {
+
+// A message: text before the first number, between the two numbers and after them. A
+// message without a number has only `before`; one with a single number no `between`.
+struct MessageText
 {
-    const std::string f = NumberText(first);
-    switch (code) {
-    case 1:
-        return "... Grid equate" + f + " not found";
-    case 2:
-        return "... Polar center grid" + f + " not found";
-    case 3:
-        return "... Polar center grid" + f + " not cartesian";
-    case 4:
-        return "... Grid number" + f + " not found";
-    case 5:
-        return "... Prop" + f + " not found";
-    case 6:
-        return "... Matl" + f + " not found";
-    case 7:
-        return "... Grid" + f + " a duplicate";
-    case 8:
-        return "... Bad record... check syntax";
-    case 9:
-        return "Grid" + f + " of beam" + NumberText(second) + " not found";
-    case 10:
-        return "Grid" + f + " of quad" + NumberText(second) + " not found";
-    case 11:
-        return "PROP missing from beam" + f;
-    case 12:
-        return "MATL missing from beam" + f;
-    case 13:
-        return "PROP missing from quad" + f;
-    case 14:
-        return "MATL missing from quad" + f;
-    case 15:
-        return "No PROP record found";
-    case 16:
-        return "No MATL record found";
-    case 17:
-        return first != 0 ? "Input order is wrong for record" + f : "Input order is wrong";
-    case 18:
-        return "Must re-sequence all grids consecutively";
-    case 19:
-        return "Must include constraints (RACT or SPRG)";
-    case 21:
-        return "Quad" + f + " grids not counter-clockwise order";
-    case 22:
-        return "Number of subcases exceeds maximum of" + f;
-    case 23:
-        return "No grids found (GRID)";
-    case 24:
-        return "No elements found (BEAM, QUAD)";
-    case 25:
-        return "No properties found (PROP)";
-    case 26:
-        return "No materials found (MATL)";
-    case 27:
-        return "No restraints found (RACT, SPRG)";
-    case 28:
-        return "ENDMODEL not found";
-    case 29:
-        return "Stiffness matrix too large: more than" + f + " terms";
-    default:
-        return std::string();
-    }
+    Msg code;
+    int numbers; // 0, 1 or 2
+    const char* before;
+    const char* between;
+    const char* after;
+};
+
+constexpr std::array<MessageText, 28> Messages{{
+    {Msg::GridEquateMissing, 1, "... Grid equate", "", " not found"},
+    {Msg::PolarCenterMissing, 1, "... Polar center grid", "", " not found"},
+    {Msg::PolarCenterNotCartesian, 1, "... Polar center grid", "", " not cartesian"},
+    {Msg::GridNumberMissing, 1, "... Grid number", "", " not found"},
+    {Msg::PropIdOutOfRange, 1, "... Prop", "", " not found"},
+    {Msg::MatlIdOutOfRange, 1, "... Matl", "", " not found"},
+    {Msg::DuplicateGrid, 1, "... Grid", "", " a duplicate"},
+    {Msg::BadRecord, 0, "... Bad record... check syntax", "", ""},
+    {Msg::BeamGridMissing, 2, "Grid", " of beam", " not found"},
+    {Msg::QuadGridMissing, 2, "Grid", " of quad", " not found"},
+    {Msg::BeamPropMissing, 1, "PROP missing from beam", "", ""},
+    {Msg::BeamMatlMissing, 1, "MATL missing from beam", "", ""},
+    {Msg::QuadPropMissing, 1, "PROP missing from quad", "", ""},
+    {Msg::QuadMatlMissing, 1, "MATL missing from quad", "", ""},
+    {Msg::NoPropRecord, 0, "No PROP record found", "", ""},
+    {Msg::NoMatlRecord, 0, "No MATL record found", "", ""},
+    {Msg::InputOrder, 1, "Input order is wrong for record", "", ""},
+    {Msg::Resequence, 0, "Must re-sequence all grids consecutively", "", ""},
+    {Msg::NoConstraints, 0, "Must include constraints (RACT or SPRG)", "", ""},
+    {Msg::QuadNotCounterClockwise, 1, "Quad", "", " grids not counter-clockwise order"},
+    {Msg::TooManySubcases, 1, "Number of subcases exceeds maximum of", "", ""},
+    {Msg::NoGrids, 0, "No grids found (GRID)", "", ""},
+    {Msg::NoElements, 0, "No elements found (BEAM, QUAD)", "", ""},
+    {Msg::NoProperties, 0, "No properties found (PROP)", "", ""},
+    {Msg::NoMaterials, 0, "No materials found (MATL)", "", ""},
+    {Msg::NoRestraints, 0, "No restraints found (RACT, SPRG)", "", ""},
+    {Msg::NoEndModel, 0, "ENDMODEL not found", "", ""},
+    {Msg::StiffnessTooLarge, 1, "Stiffness matrix too large: more than", "", " terms"},
+}};
+
+// The messages about one record echo its line first.
+bool EchoesLine(Msg code)
+{
+    return static_cast<int>(code) <= static_cast<int>(Msg::BadRecord);
 }
 
-void Diagnose(Analysis& a, int code, int first, int second)
+} // namespace
+
+std::string DiagnosticMessage(Msg code, int first, int second)
+{
+    for (const MessageText& m : Messages) {
+        if (m.code != code)
+            continue;
+        // An order message without a record names none.
+        if (code == Msg::InputOrder && first == 0)
+            return "Input order is wrong";
+        std::string text = m.before;
+        if (m.numbers >= 1)
+            text += NumberText(first);
+        if (m.numbers == 2)
+            text += m.between + NumberText(second);
+        return text + m.after;
+    }
+    return std::string();
+}
+
+void Diagnose(Analysis& a, Msg code, int first, int second)
 {
     std::string& fatal = a.State.FatalText;
-    if (code <= 8) {
+    if (EchoesLine(code)) {
         fatal += ModelLine(a, second);
         fatal += CRLF;
     }

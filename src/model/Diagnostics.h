@@ -1,6 +1,6 @@
 #pragma once
-// Numbered diagnostics: each appends its message (and for codes up to 8 the echoed model
-// line) to FatalText. Any text in FatalText makes the run fail.
+// Numbered diagnostics: each appends its message (and for the record messages the echoed
+// model line) to FatalText. Any text in FatalText makes the run fail.
 
 #include <string>
 
@@ -8,11 +8,44 @@
 
 namespace tavu {
 
-// The message of a code, without the echoed line and without the line end.
-std::string DiagnosticMessage(int code, int first, int second);
+// The diagnostics by their numbers in the messages' table.
+enum class Msg : int
+{
+    GridEquateMissing = 1,       // first: EQ grid id; second: line
+    PolarCenterMissing = 2,      // first: center id; second: line
+    PolarCenterNotCartesian = 3, // first: center id; second: line
+    GridNumberMissing = 4,       // first: grid number; second: line
+    PropIdOutOfRange = 5,        // first: PROP id; second: line
+    MatlIdOutOfRange = 6,        // first: MATL id; second: line
+    DuplicateGrid = 7,           // first: id; second: line
+    BadRecord = 8,               // second: line
+    BeamGridMissing = 9,         // first: grid id; second: beam id
+    QuadGridMissing = 10,        // first: grid id; second: quad id
+    BeamPropMissing = 11,        // first: beam index
+    BeamMatlMissing = 12,        // first: beam index
+    QuadPropMissing = 13,        // first: quad index
+    QuadMatlMissing = 14,        // first: quad index
+    NoPropRecord = 15,
+    NoMatlRecord = 16,
+    InputOrder = 17,             // first: line, or 0
+    Resequence = 18,
+    NoConstraints = 19,
+    QuadNotCounterClockwise = 21, // first: quad index
+    TooManySubcases = 22,         // first: the maximum
+    NoGrids = 23,
+    NoElements = 24,
+    NoProperties = 25,
+    NoMaterials = 26,
+    NoRestraints = 27,
+    NoEndModel = 28,
+    StiffnessTooLarge = 29, // first: the largest number of terms
+};
 
-// Appends the diagnostic to a.State.FatalText: for code <= 8 the whole text of model
-// line `second` and CR LF first, then the message and CR LF.
-void Diagnose(Analysis& a, int code, int first, int second);
+// The message of a diagnostic, without the echoed line and without the line end.
+std::string DiagnosticMessage(Msg code, int first, int second);
+
+// Appends the diagnostic to a.State.FatalText: for a message about a record, the whole
+// text of model line `second` and CR LF first; then the message and CR LF.
+void Diagnose(Analysis& a, Msg code, int first, int second);
 
 } // namespace tavu

@@ -6,13 +6,14 @@
 #include "model/Tokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace tavu {
 
 namespace {
 
-// Dof codes while the constraints are read (GridInt slots 1..3).
+// Dof codes while the constraints are read, before the equations are numbered.
 constexpr int Absent = 0;
 constexpr int Free = 1;
 constexpr int Restrained = -9;
@@ -38,26 +39,80 @@ bool IsPermutation(const Vec<int>& sequence, int n)
     return true;
 }
 
-} // namespace
-
-void ReadConstraintsAndNumber(Analysis& a, int firstLine)
+// What the constraint records build up before the equations are numbered.
+struct ConstraintState
 {
-    ModelStore& m = a.Model;
-    const int n = m.nGrids;
-    int D[4] = {0, Free, Free, Free}; // default flags of dof 1..3
-    long long dofTotal = 3LL * m.maxGridId;
-    Vec<int> sequence(n); // GridSequence(1..n): grid ids in numbering order
-    for (int k = 1; k <= n; ++k)
-        sequence(k) = k;
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= 3; ++j)
-            m.GridInt(i, j) = D[j];
-
+    Vec<DofEquations> codes;         // (0..nGrids): Absent, Free, Restrained or Prescribed
+    std::array<int, 4> defaults{0, Free, Free, Free}; // flags of dof 1..3 (DOFS DEF)
+    long long dofTotal = 0;
+    Vec<int> sequence;               // (1..nGrids): grid ids in numbering order
     bool restraintApplied = false;
     bool sequenceGiven = false;
     bool sequenceReported = false;
-    long long count = 0; // grids named so far by an unfinished NSEQ list
+    long long count = 0;             // grids named so far by an unfinished NSEQ list
+};
 
+void SetAllCodes(ConstraintState& c, int n)
+{
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= 3; ++j)
+            c.codes(i)[static_cast<std::size_t>(j)] = c.defaults[static_cast<std::size_t>(j)];
+}
+
+// An NSEQ list, or a record taken into an unfinished one: its numbers are grid ids.
+void TakeSequenceNumbers(ConstraintState& c, const Record& rec, int n)
+{
+    c.sequenceGiven = true;
+    for (int k = 1; k <= rec.nNumbers; ++k) {
+        const long long pos = c.count + k;
+        if (pos <= n)
+            c.sequence(pos) = RoundToInt(rec.N(k));
+    }
+    c.count += rec.nNumbers;
+    if (c.count == n)
+        c.count = 0;
+}
+
+// A DOFS, RACT or SPRG record on the grids first..last (ids are exactly 1..nGrids); the
+// values w1..w3 are the record's numbers v0+1..v0+3.
+void ApplyConstraint(ModelStore& m, ConstraintState& c, Keyword kw, const Record& rec, int first,
+                     int last, int v0)
+{
+    const int lo = std::max(first, 1);
+    const int hi = std::min(last, m.nGrids);
+    for (int g = lo; g <= hi; ++g) {
+        const int ix = GridIndexOf(m, g);
+        if (ix == 0)
+            continue;
+        for (int j = 1; j <= 3; ++j) {
+            const double w = rec.N(v0 + j);
+            int& code = c.codes(ix)[static_cast<std::size_t>(j)];
+            if (kw == Keyword::Dofs) {
+                const int f = DofFlag(w);
+                c.dofTotal += f - code;
+                code = f;
+            } else if (code != Absent) {
+                c.restraintApplied = true;
+                if (kw == Keyword::Ract) {
+                    if (w == 1)
+                        code = Restrained;
+                    else if (w == 0)
+                        code = Free;
+                    else if (w < 0)
+                        code = Prescribed;
+                } else {
+                    m.Grids(ix).spring[static_cast<std::size_t>(j)] = w;
+                }
+            }
+        }
+    }
+}
+
+// Reads the constraint records from firstLine up to ENDMODEL.
+void ReadConstraintRecords(Analysis& a, int firstLine, ConstraintState& c)
+{
+    ModelStore& m = a.Model;
+    const int n = m.nGrids;
     Record rec;
     const int lastLine = std::min(
         {a.State.EndModelLine, a.Text.LineCount, static_cast<int>(a.Text.ModelLines.size()) - 1});
@@ -67,155 +122,145 @@ void ReadConstraintsAndNumber(Analysis& a, int firstLine)
             continue;
         SplitFields(text, 20, 2, rec);
         if (rec.nWords < 0)
-            Diagnose(a, 8, 0, ln);
+            Diagnose(a, Msg::BadRecord, 0, ln);
         const Keyword kw = KeywordOf(rec.Word[1]);
         const Option opt = OptionOf(rec.Word[2]);
 
         if (kw == Keyword::EndModel) {
-            if (count != 0) {
-                Diagnose(a, 18, 0, 0);
-                sequenceReported = true;
+            if (c.count != 0) {
+                Diagnose(a, Msg::Resequence, 0, 0);
+                c.sequenceReported = true;
             }
-            count = 0;
+            c.count = 0;
             break;
         }
 
         // An unfinished list takes the numbers of every record, whatever its keyword.
-        if (kw == Keyword::Nseq || count != 0) {
-            sequenceGiven = true;
-            for (int k = 1; k <= rec.nNumbers; ++k) {
-                const long long pos = count + k;
-                if (pos <= n)
-                    sequence(pos) = RoundToInt(rec.N(k));
-            }
-            count += rec.nNumbers;
-            if (count == n)
-                count = 0;
+        if (kw == Keyword::Nseq || c.count != 0) {
+            TakeSequenceNumbers(c, rec, n);
             continue;
         }
 
         if (kw == Keyword::Dofs && opt == Option::Def) {
             for (int j = 1; j <= 3; ++j)
-                D[j] = DofFlag(rec.N(j));
-            dofTotal = static_cast<long long>(D[1] + D[2] + D[3]) * n;
-            for (int i = 1; i <= n; ++i)
-                for (int j = 1; j <= 3; ++j)
-                    m.GridInt(i, j) = D[j];
+                c.defaults[static_cast<std::size_t>(j)] = DofFlag(rec.N(j));
+            c.dofTotal =
+                static_cast<long long>(c.defaults[1] + c.defaults[2] + c.defaults[3]) * n;
+            SetAllCodes(c, n);
             continue;
         }
 
         const bool thru = opt == Option::Thru;
         const int g1 = RoundToInt(rec.N(1));
         const int g2 = thru ? RoundToInt(rec.N(2)) : g1;
-        const int v0 = thru ? 2 : 1; // the values w1..w3 are numbers v0+1..v0+3
         const bool constraint = kw == Keyword::Dofs || kw == Keyword::Ract || kw == Keyword::Sprg;
 
         // Each end of a range that names no grid is reported once; a constraint record
         // also reports grid numbers below 1, which would otherwise be passed over.
         const auto missing = [&](int g) { return g > n || (constraint && g < 1); };
         if (missing(g1))
-            Diagnose(a, 4, g1, ln);
+            Diagnose(a, Msg::GridNumberMissing, g1, ln);
         if (thru && missing(g2))
-            Diagnose(a, 4, g2, ln);
-        if (!constraint)
-            continue;
-
-        const int lo = std::max(g1, 1);
-        const int hi = std::min(g2, n); // grid ids are exactly 1..nGrids
-        for (int g = lo; g <= hi; ++g) {
-            const int ix = GridIndexOf(m, g);
-            if (ix == 0)
-                continue;
-            for (int j = 1; j <= 3; ++j) {
-                const double w = rec.N(v0 + j);
-                int& code = m.GridInt(ix, j);
-                if (kw == Keyword::Dofs) {
-                    const int f = DofFlag(w);
-                    dofTotal += f - code;
-                    code = f;
-                } else if (code != Absent) {
-                    restraintApplied = true;
-                    if (kw == Keyword::Ract) {
-                        if (w == 1)
-                            code = Restrained;
-                        else if (w == 0)
-                            code = Free;
-                        else if (w < 0)
-                            code = Prescribed;
-                    } else {
-                        m.GridReal(ix, 3 + j) = w;
-                    }
-                }
-            }
-        }
+            Diagnose(a, Msg::GridNumberMissing, g2, ln);
+        if (constraint)
+            ApplyConstraint(m, c, kw, rec, g1, g2, thru ? 2 : 1);
     }
+}
 
-    if (!restraintApplied)
-        Diagnose(a, 19, 0, 0);
-
-    // A list that repeats a grid or names no grid would number some grid twice and leave
-    // another with its codes: it is reported, and the grids are numbered in id order.
-    if (sequenceGiven && !sequenceReported && !IsPermutation(sequence, n)) {
-        Diagnose(a, 18, 0, 0);
-        sequenceReported = true;
-    }
-    if (sequenceReported)
-        for (int k = 1; k <= n; ++k)
-            sequence(k) = k;
-
-    // Grids with turned axes whose dof 1 or 2 is held in those axes: the held dof is made
-    // a free global dof here and eliminated after the turn.
-    for (int g = 1; g <= n; ++g) {
+// Grids with turned axes whose dof 1 or 2 is held in those axes: the held dof is made a
+// free global dof here and eliminated after the turn. Sets the axis codes.
+void PrepareTurnedGrids(Analysis& a, ConstraintState& c)
+{
+    ModelStore& m = a.Model;
+    for (int g = 1; g <= m.nGrids; ++g) {
         const int ix = GridIndexOf(m, g);
         if (ix == 0)
             continue;
-        int& c1 = m.GridInt(ix, 1);
-        int& c2 = m.GridInt(ix, 2);
-        if (c1 == Prescribed || c2 == Prescribed || m.GridInt(ix, 3) == Prescribed)
+        GridRow& grid = m.Grids(ix);
+        int& c1 = c.codes(ix)[1];
+        int& c2 = c.codes(ix)[2];
+        if (c1 == Prescribed || c2 == Prescribed || c.codes(ix)[3] == Prescribed)
             a.State.TransformFlag = 2;
-        if (m.GridReal(ix, 3) == 0)
+        if (grid.axisAngle == 0)
             continue;
         const bool uHeld = c1 == Absent || c1 == Restrained;
         const bool vHeld = c2 == Absent || c2 == Restrained;
         if (uHeld && !vHeld) {
             if (c1 == Absent)
-                ++dofTotal;
+                ++c.dofTotal;
             c1 = Free;
-            m.GridInt(ix, 4) = 1;
+            grid.axisCode = EliminateU;
             a.State.TransformFlag = 1;
         } else if (vHeld && !uHeld) {
             if (c2 == Absent)
-                ++dofTotal;
+                ++c.dofTotal;
             c2 = Free;
-            m.GridInt(ix, 4) = 2;
+            grid.axisCode = EliminateV;
             a.State.TransformFlag = 1;
         } else if ((c1 == Prescribed) != (c2 == Prescribed)) {
-            m.GridInt(ix, 4) = 3;
+            grid.axisCode = TurnOnly;
             a.State.TransformFlag = 1;
         }
     }
+}
 
-    // Free and prescribed dofs count up from 1 in sequence order, restrained dofs count
-    // down from DOFTOTAL. DOFTOTAL is never below the number of present dofs, so the two
-    // ranges cannot meet.
+// Free and prescribed dofs count up from 1 in sequence order, restrained dofs count down
+// from DOFTOTAL. DOFTOTAL is never below the number of present dofs, so the two ranges
+// cannot meet.
+void NumberEquations(ModelStore& m, const ConstraintState& c)
+{
     int neq = 0;
-    long long top = dofTotal + 1;
-    for (int k = 1; k <= n; ++k) {
-        const int ix = GridIndexOf(m, sequence(k));
+    long long top = c.dofTotal + 1;
+    for (int k = 1; k <= m.nGrids; ++k) {
+        const int ix = GridIndexOf(m, c.sequence(k));
         if (ix == 0)
             continue;
         for (int j = 1; j <= 3; ++j) {
-            int& slot = m.GridInt(ix, j);
-            if (slot == Restrained) {
-                slot = static_cast<int>(--top);
-            } else if (slot != Absent) {
+            const std::size_t jj = static_cast<std::size_t>(j);
+            const int code = c.codes(ix)[jj];
+            int& e = m.Grids(ix).equation[jj];
+            if (code == Restrained) {
+                e = static_cast<int>(--top);
+            } else if (code != Absent) {
                 ++neq;
-                slot *= neq;
+                e = code * neq;
             }
         }
     }
     m.NEQ = neq;
-    m.DOFTOTAL = static_cast<int>(dofTotal);
+    m.DOFTOTAL = static_cast<int>(c.dofTotal);
+}
+
+} // namespace
+
+void ReadConstraintsAndNumber(Analysis& a, int firstLine)
+{
+    ModelStore& m = a.Model;
+    const int n = m.nGrids;
+    ConstraintState c;
+    c.codes.Create(n);
+    c.dofTotal = 3LL * m.maxGridId;
+    c.sequence.Create(n);
+    for (int k = 1; k <= n; ++k)
+        c.sequence(k) = k;
+    SetAllCodes(c, n);
+
+    ReadConstraintRecords(a, firstLine, c);
+    if (!c.restraintApplied)
+        Diagnose(a, Msg::NoConstraints, 0, 0);
+
+    // A list that repeats a grid or names no grid would number some grid twice and leave
+    // another with its codes: it is reported, and the grids are numbered in id order.
+    if (c.sequenceGiven && !c.sequenceReported && !IsPermutation(c.sequence, n)) {
+        Diagnose(a, Msg::Resequence, 0, 0);
+        c.sequenceReported = true;
+    }
+    if (c.sequenceReported)
+        for (int k = 1; k <= n; ++k)
+            c.sequence(k) = k;
+
+    PrepareTurnedGrids(a, c);
+    NumberEquations(m, c);
 }
 
 } // namespace tavu

@@ -123,7 +123,7 @@ void PreScanModel(Analysis& a)
         // One "Bad record" per line: an overlong line, or an id no table can be sized by.
         const Keyword kw = KeywordOf(rec.Word[1]);
         if (rec.nWords < 0 || HasBadIntegerField(rec, kw))
-            Diagnose(a, 8, 0, i);
+            Diagnose(a, Msg::BadRecord, 0, i);
 
         const int id = RoundToInt(rec.N(1));
         switch (kw) {
@@ -162,34 +162,32 @@ void PreScanModel(Analysis& a)
     // A bad record above may have given an id that cannot size a table; the counts are
     // only used when no diagnostic was raised.
     if (maxGrid == 0)
-        Diagnose(a, 23, 0, 0);
+        Diagnose(a, Msg::NoGrids, 0, 0);
     if (maxQuad + maxBeam + nSprg == 0)
-        Diagnose(a, 24, 0, 0);
+        Diagnose(a, Msg::NoElements, 0, 0);
     if (maxQuad + maxBeam != 0 && maxProp == 0)
-        Diagnose(a, 25, 0, 0);
+        Diagnose(a, Msg::NoProperties, 0, 0);
     if (maxQuad + maxBeam != 0 && maxMatl == 0)
-        Diagnose(a, 26, 0, 0);
+        Diagnose(a, Msg::NoMaterials, 0, 0);
     if (nSprg + nRact == 0)
-        Diagnose(a, 27, 0, 0);
+        Diagnose(a, Msg::NoRestraints, 0, 0);
     if (!endModelSeen)
-        Diagnose(a, 28, 0, 0);
+        Diagnose(a, Msg::NoEndModel, 0, 0);
 
     // Whatever happens, the store never keeps tables of an earlier run under the counts of
     // this one: it is rebuilt empty, and sized only when the scan succeeded.
     m = ModelStore();
     a.Profile = StiffnessProfile();
+    a.System = EquationSystem();
     a.Quad = QuadWork();
     a.LoadScalars.fill(0.0);
     a.LoadScalars[0] = 1.0;
 
     if (!a.State.FatalText.empty()) {
         a.Summary.ReadText = a.State.FatalText + CRLF + "Fatal error... Done processing model";
-        m.GridReal.Create(0, 6);
-        m.GridInt.Create(0, 4);
-        m.BeamReal.Create(0, 13);
-        m.BeamInt.Create(0, 3);
-        m.QuadReal.Create(0, 43);
-        m.QuadInt.Create(0, 4);
+        m.Grids.Create(0);
+        m.Beams.Create(0);
+        m.Quads.Create(0);
         m.GridIndex.Create(0);
         m.BeamIndex.Create(0);
         m.QuadIndex.Create(0);
@@ -206,12 +204,9 @@ void PreScanModel(Analysis& a)
     m.maxPropId = maxProp;
     m.maxMatlId = maxMatl;
 
-    m.BeamReal.Create(nBeams, 13);
-    m.QuadReal.Create(nQuads, 43);
-    m.GridReal.Create(nGrids, 6);
-    m.BeamInt.Create(nBeams, 3);
-    m.QuadInt.Create(nQuads, 4);
-    m.GridInt.Create(nGrids, 4);
+    m.Beams.Create(nBeams);
+    m.Quads.Create(nQuads);
+    m.Grids.Create(nGrids);
     m.GridIndex.Create(maxGrid);
     m.BeamIndex.Create(maxBeam);
     m.QuadIndex.Create(maxQuad);

@@ -23,7 +23,9 @@ enum class GridForm
     Equate, // a copy of grid `ref`
 };
 
-// Where a grid's position comes from (per grid index), and its record's line.
+// Where a grid's position comes from (per grid index), and its record's line. x and y
+// start as the record's first two numbers and become the position once the grid pass has
+// resolved the grid.
 struct GridSource
 {
     int id = 0;
@@ -31,13 +33,7 @@ struct GridSource
     GridForm form = GridForm::Cartesian;
     int ref = 0;
     bool badLine = false; // the line already has its "Bad record"
-};
-
-struct ReaderWork
-{
-    ReaderTables tables;
-    std::vector<GridSource> grids; // (0..rows of GridInt)
-    int firstConstraintLine = 0;
+    double x = 0, y = 0;
 };
 
 // A diagnostic of the record pass with the line it belongs to: they are issued in line
@@ -45,14 +41,212 @@ struct ReaderWork
 struct PendingDiagnostic
 {
     int line;
-    int code;
+    Msg code;
     int first;
     int second;
+};
+
+struct ReaderWork
+{
+    ReaderTables tables;
+    std::vector<GridSource> grids; // (0..rows of Grids)
+    int firstConstraintLine = 0;
+    std::vector<PendingDiagnostic> pending;
+    bool dofsSeen = false, restraintsSeen = false, endFound = false;
 };
 
 int LastLine(const Analysis& a)
 {
     return std::min(a.Text.LineCount, static_cast<int>(a.Text.ModelLines.size()) - 1);
+}
+
+// One record of the record pass: its fields and how it reports.
+struct RecordContext
+{
+    ReaderWork& w;
+    const Record& rec;
+    int line;
+    bool lineBad = false; // at most one "Bad record" per line
+
+    void Raise(Msg code, int first, int second) { w.pending.push_back({line, code, first, second}); }
+    void Bad()
+    {
+        if (!lineBad)
+            Raise(Msg::BadRecord, 0, line);
+        lineBad = true;
+    }
+    int Id() const { return RoundToInt(rec.N(1)); }
+};
+
+void ReadGridRecord(ModelStore& m, RecordContext& r, Option opt)
+{
+    if (m.nGrids >= m.Grids.Last()) { // more GRID records than the pre-scan saw
+        r.Bad();
+        return;
+    }
+    const int n = ++m.nGrids;
+    const int id = r.Id();
+    GridSource& src = r.w.grids[static_cast<std::size_t>(n)];
+    src.id = id;
+    src.line = r.line;
+    if (id < 1 || id > m.maxGridId) {
+        r.Bad();
+    } else {
+        if (m.GridIndex(id) != 0)
+            r.Raise(Msg::DuplicateGrid, id, r.line);
+        m.GridIndex(id) = n;
+    }
+    if (r.rec.nNumbers < 2)
+        r.Bad();
+    src.badLine = r.lineBad;
+    src.x = r.rec.N(2);
+    src.y = r.rec.N(3);
+    GridRow& g = m.Grids(n);
+    if (opt == Option::Polar) {
+        g.axisCode = PolarAxes;
+        src.form = GridForm::Polar;
+        src.ref = RoundToInt(r.rec.N(4));
+        g.axisAngle = DEG * (r.rec.nNumbers == 5 ? r.rec.N(5) : r.rec.N(3));
+    } else if (opt == Option::Eq) {
+        src.form = GridForm::Equate;
+        src.ref = RoundToInt(r.rec.N(2));
+    } else {
+        g.axisAngle = DEG * r.rec.N(4);
+    }
+}
+
+void ReadBeamRecord(ModelStore& m, RecordContext& r, Option opt)
+{
+    if (m.nBeams >= m.Beams.Last()) {
+        r.Bad();
+        return;
+    }
+    const Record& rec = r.rec;
+    const int b = ++m.nBeams;
+    const int id = r.Id();
+    if (id >= 1 && id <= m.maxBeamId)
+        m.BeamIndex(id) = b;
+    if (rec.nNumbers < 3)
+        r.Bad();
+    if (rec.N(3) == rec.N(2))
+        r.Raise(Msg::DuplicateGrid, id, r.line);
+    BeamRow& beam = m.Beams(b);
+    beam.kind = opt == Option::Pin    ? PinBeam
+                : opt == Option::Bend ? BendBeam
+                : opt == Option::Curv ? CurvBeam
+                                      : PlainBeam;
+    beam.id = id;
+    beam.gridA = RoundToInt(rec.N(2));
+    beam.gridB = RoundToInt(rec.N(3));
+    beam.propId = RoundToInt(rec.N(4));
+    beam.matlId = RoundToInt(rec.N(5));
+    beam.offsetA = rec.N(6);
+    beam.offsetB = rec.N(7);
+    const int far = RoundToInt(std::max(rec.N(2), rec.N(3)));
+    if (m.nGrids < far)
+        r.Raise(Msg::BeamGridMissing, far, id);
+}
+
+void ReadQuadRecord(ModelStore& m, RecordContext& r)
+{
+    if (m.nQuads >= m.Quads.Last()) {
+        r.Bad();
+        return;
+    }
+    const Record& rec = r.rec;
+    const int q = ++m.nQuads;
+    const int id = r.Id();
+    if (id >= 1 && id <= m.maxQuadId)
+        m.QuadIndex(id) = q;
+    if (rec.nNumbers < 4)
+        r.Bad();
+    static constexpr int pairs[6][2] = {{3, 2}, {4, 2}, {5, 2}, {4, 3}, {5, 3}, {5, 4}};
+    for (const auto& p : pairs)
+        if (rec.N(p[0]) == rec.N(p[1]))
+            r.Raise(Msg::DuplicateGrid, id, r.line);
+    QuadRow& quad = m.Quads(q);
+    quad.id = id;
+    for (int k = 1; k <= 4; ++k)
+        quad.grid[static_cast<std::size_t>(k)] = RoundToInt(rec.N(k + 1));
+    if (quad.grid[4] == 0)
+        quad.grid[4] = quad.grid[3];
+    quad.propId = RoundToInt(rec.N(6));
+    quad.matlId = RoundToInt(rec.N(7));
+}
+
+void ReadPropRecord(RecordContext& r)
+{
+    const Record& rec = r.rec;
+    if (rec.nNumbers < 2)
+        r.Bad();
+    Vec<PropRow>& props = r.w.tables.PropTable;
+    if (!props.Has(r.Id()))
+        r.Raise(Msg::PropIdOutOfRange, r.Id(), r.line);
+    else
+        props(r.Id()) = {rec.N(2), rec.N(3), rec.N(4), rec.N(5)};
+}
+
+void ReadMatlRecord(RecordContext& r, Option opt)
+{
+    const Record& rec = r.rec;
+    if (rec.nNumbers < 2)
+        r.Bad();
+    Vec<MatlRow>& matls = r.w.tables.MatlTable;
+    if (!matls.Has(r.Id())) {
+        r.Raise(Msg::MatlIdOutOfRange, r.Id(), r.line);
+        return;
+    }
+    const MaterialMode mode = opt == Option::Strain  ? MaterialMode::PlaneStrain
+                              : opt == Option::Shear ? MaterialMode::ShearPanel
+                                                     : MaterialMode::PlaneStress;
+    matls(r.Id()) = {rec.N(2), rec.N(3), rec.N(4), rec.N(5), mode};
+}
+
+// The constraint records (read later, by the numbering) must come in the order DOFS DEF,
+// DOFS, then RACT and SPRG, then ENDMODEL; anything else here is a bad record.
+void CheckConstraintRecord(Analysis& a, RecordContext& r, Keyword kw, Option opt)
+{
+    ReaderWork& w = r.w;
+    if (w.firstConstraintLine == 0)
+        w.firstConstraintLine = r.line;
+    if (kw == Keyword::Dofs && opt == Option::Def) {
+        if (w.dofsSeen || w.restraintsSeen)
+            r.Raise(Msg::InputOrder, r.line, 0);
+        w.dofsSeen = true;
+    } else if (kw == Keyword::Dofs) {
+        w.dofsSeen = true;
+        if (w.restraintsSeen)
+            r.Raise(Msg::InputOrder, r.line, 0);
+    } else if (kw == Keyword::Ract || kw == Keyword::Sprg) {
+        if (!w.dofsSeen)
+            r.Raise(Msg::InputOrder, r.line, 0);
+        w.restraintsSeen = true;
+    } else if (kw == Keyword::Nseq) {
+    } else if (kw == Keyword::EndModel) {
+        if (!w.restraintsSeen)
+            r.Raise(Msg::NoConstraints, 0, 0);
+        a.State.EndModelLine = r.line;
+        w.endFound = true;
+    } else {
+        r.Bad();
+    }
+}
+
+// Issues the record pass's diagnostics in line order. Grid ids must be exactly 1..nGrids:
+// now that the count is known, an id above it is a bad record on its own line.
+void IssuePendingDiagnostics(Analysis& a, ReaderWork& w)
+{
+    const ModelStore& m = a.Model;
+    for (int n = 1; n <= m.nGrids; ++n) {
+        const GridSource& src = w.grids[static_cast<std::size_t>(n)];
+        if (!src.badLine && src.id > m.nGrids)
+            w.pending.push_back({src.line, Msg::BadRecord, 0, src.line});
+    }
+    std::stable_sort(
+        w.pending.begin(), w.pending.end(),
+        [](const PendingDiagnostic& x, const PendingDiagnostic& y) { return x.line < y.line; });
+    for (const PendingDiagnostic& d : w.pending)
+        Diagnose(a, d.code, d.first, d.second);
 }
 
 // The record pass: counts and stores GRID, BEAM, QUAD, PROP and MATL records up to
@@ -63,227 +257,91 @@ bool RecordPass(Analysis& a, ReaderWork& w)
     m.nGrids = m.nBeams = m.nQuads = 0;
     w.tables.PropTable.Create(m.maxPropId);
     w.tables.MatlTable.Create(m.maxMatlId);
-    w.grids.assign(static_cast<std::size_t>(std::max(m.GridInt.LastRow(), 0)) + 1, GridSource());
-    w.firstConstraintLine = 0;
+    w.grids.assign(static_cast<std::size_t>(std::max<long long>(m.Grids.Last(), 0)) + 1,
+                   GridSource());
 
-    std::vector<PendingDiagnostic> pending;
-    bool dofsSeen = false, restraintsSeen = false, endFound = false;
     Record rec;
     const int lastLine = LastLine(a);
-    for (int ln = 1; ln <= lastLine; ++ln) {
+    for (int ln = 1; ln <= lastLine && !w.endFound; ++ln) {
         if (a.Progress)
             a.Progress->ShowReadProgress(ln);
         const std::string_view text = RecordText(a.Text.ModelLines[static_cast<std::size_t>(ln)]);
         if (text.empty())
             continue;
         SplitFields(text, 20, 2, rec);
-
-        bool lineBad = false; // at most one "Bad record" per line
-        const auto raise = [&](int code, int first, int second) {
-            pending.push_back({ln, code, first, second});
-        };
-        const auto bad = [&] {
-            if (!lineBad)
-                raise(8, 0, ln);
-            lineBad = true;
-        };
+        RecordContext r{w, rec, ln};
         if (rec.nWords < 1)
-            bad();
+            r.Bad();
 
         const Keyword kw = KeywordOf(rec.Word[1]);
         const Option opt = OptionOf(rec.Word[2]);
-        const int id = RoundToInt(rec.N(1));
-
         switch (kw) {
-        case Keyword::Grid: {
-            if (m.nGrids >= m.GridInt.LastRow()) { // more GRID records than the pre-scan saw
-                bad();
-                break;
-            }
-            const int n = ++m.nGrids;
-            GridSource& src = w.grids[static_cast<std::size_t>(n)];
-            src.id = id;
-            src.line = ln;
-            if (id < 1 || id > m.maxGridId) {
-                bad();
-            } else {
-                if (m.GridIndex(id) != 0)
-                    raise(7, id, ln);
-                m.GridIndex(id) = n;
-            }
-            if (rec.nNumbers < 2)
-                bad();
-            src.badLine = lineBad;
-            m.GridReal(n, 1) = rec.N(2);
-            m.GridReal(n, 2) = rec.N(3);
-            m.GridInt(n, 4) = 0;
-            if (opt == Option::Polar) {
-                m.GridInt(n, 4) = -1;
-                src.form = GridForm::Polar;
-                src.ref = RoundToInt(rec.N(4));
-                m.GridReal(n, 3) = DEG * (rec.nNumbers == 5 ? rec.N(5) : rec.N(3));
-            } else if (opt == Option::Eq) {
-                src.form = GridForm::Equate;
-                src.ref = RoundToInt(rec.N(2));
-            } else {
-                m.GridReal(n, 3) = DEG * rec.N(4);
-            }
+        case Keyword::Grid:
+            ReadGridRecord(m, r, opt);
             break;
-        }
-        case Keyword::Beam: {
-            if (m.nBeams >= m.BeamInt.LastRow()) {
-                bad();
-                break;
-            }
-            const int b = ++m.nBeams;
-            if (id >= 1 && id <= m.maxBeamId)
-                m.BeamIndex(id) = b;
-            if (rec.nNumbers < 3)
-                bad();
-            if (rec.N(3) == rec.N(2))
-                raise(7, id, ln);
-            if (opt == Option::Pin)
-                m.BeamInt(b, 3) = PinBeam;
-            else if (opt == Option::Bend)
-                m.BeamInt(b, 3) = BendBeam;
-            else if (opt == Option::Curv)
-                m.BeamInt(b, 3) = CurvBeam;
-            m.BeamInt(b, 0) = id;
-            m.BeamInt(b, 1) = RoundToInt(rec.N(2));
-            m.BeamInt(b, 2) = RoundToInt(rec.N(3));
-            m.BeamReal(b, 1) = rec.N(4);
-            m.BeamReal(b, 2) = rec.N(5);
-            m.BeamReal(b, 10) = rec.N(6);
-            m.BeamReal(b, 11) = rec.N(7);
-            const int far = RoundToInt(std::max(rec.N(2), rec.N(3)));
-            if (m.nGrids < far)
-                raise(9, far, id);
+        case Keyword::Beam:
+            ReadBeamRecord(m, r, opt);
             break;
-        }
-        case Keyword::Quad: {
-            if (m.nQuads >= m.QuadInt.LastRow()) {
-                bad();
-                break;
-            }
-            const int q = ++m.nQuads;
-            if (id >= 1 && id <= m.maxQuadId)
-                m.QuadIndex(id) = q;
-            if (rec.nNumbers < 4)
-                bad();
-            static constexpr int pairs[6][2] = {{3, 2}, {4, 2}, {5, 2}, {4, 3}, {5, 3}, {5, 4}};
-            for (const auto& p : pairs)
-                if (rec.N(p[0]) == rec.N(p[1]))
-                    raise(7, id, ln);
-            m.QuadInt(q, 0) = id;
-            for (int k = 1; k <= 4; ++k)
-                m.QuadInt(q, k) = RoundToInt(rec.N(k + 1));
-            if (m.QuadInt(q, 4) == 0)
-                m.QuadInt(q, 4) = m.QuadInt(q, 3);
-            m.QuadReal(q, 1) = rec.N(6);
-            m.QuadReal(q, 2) = rec.N(7);
+        case Keyword::Quad:
+            ReadQuadRecord(m, r);
             break;
-        }
         case Keyword::Prop:
-            if (rec.nNumbers < 2)
-                bad();
-            if (!w.tables.PropTable.Has(id))
-                raise(5, id, ln);
-            else
-                w.tables.PropTable(id) = {rec.N(2), rec.N(3), rec.N(4), rec.N(5)};
+            ReadPropRecord(r);
             break;
         case Keyword::Matl:
-            if (rec.nNumbers < 2)
-                bad();
-            if (!w.tables.MatlTable.Has(id)) {
-                raise(6, id, ln);
-            } else {
-                const MaterialMode mode = opt == Option::Strain  ? MaterialMode::PlaneStrain
-                                          : opt == Option::Shear ? MaterialMode::ShearPanel
-                                                                 : MaterialMode::PlaneStress;
-                w.tables.MatlTable(id) = {rec.N(2), rec.N(3), rec.N(4), rec.N(5), mode};
-            }
+            ReadMatlRecord(r, opt);
             break;
         default:
-            if (w.firstConstraintLine == 0)
-                w.firstConstraintLine = ln;
-            if (kw == Keyword::Dofs && opt == Option::Def) {
-                if (dofsSeen || restraintsSeen)
-                    raise(17, ln, 0);
-                dofsSeen = true;
-            } else if (kw == Keyword::Dofs) {
-                dofsSeen = true;
-                if (restraintsSeen)
-                    raise(17, ln, 0);
-            } else if (kw == Keyword::Ract || kw == Keyword::Sprg) {
-                if (!dofsSeen)
-                    raise(17, ln, 0);
-                restraintsSeen = true;
-            } else if (kw == Keyword::Nseq) {
-            } else if (kw == Keyword::EndModel) {
-                if (!restraintsSeen)
-                    raise(19, 0, 0);
-                a.State.EndModelLine = ln;
-                endFound = true;
-            } else {
-                bad();
-            }
+            CheckConstraintRecord(a, r, kw, opt);
             break;
         }
-        if (endFound)
-            break;
     }
-    if (!endFound)
-        pending.push_back({lastLine + 1, 28, 0, 0});
-
-    // Grid ids must be exactly 1..nGrids: now that the count is known, an id above it is
-    // a bad record on its own line.
-    for (int n = 1; n <= m.nGrids; ++n) {
-        const GridSource& src = w.grids[static_cast<std::size_t>(n)];
-        if (!src.badLine && src.id > m.nGrids)
-            pending.push_back({src.line, 8, 0, src.line});
-    }
-    std::stable_sort(
-        pending.begin(), pending.end(),
-        [](const PendingDiagnostic& x, const PendingDiagnostic& y) { return x.line < y.line; });
-    for (const PendingDiagnostic& d : pending)
-        Diagnose(a, d.code, d.first, d.second);
+    if (!w.endFound)
+        w.pending.push_back({lastLine + 1, Msg::NoEndModel, 0, 0});
+    IssuePendingDiagnostics(a, w);
 
     if (m.nQuads + m.nBeams != 0 && m.maxPropId == 0)
-        Diagnose(a, 15, 0, 0);
+        Diagnose(a, Msg::NoPropRecord, 0, 0);
     if (m.nQuads + m.nBeams != 0 && m.maxMatlId == 0)
-        Diagnose(a, 16, 0, 0);
+        Diagnose(a, Msg::NoMatlRecord, 0, 0);
     return a.State.FatalText.empty();
 }
 
-// Resolves POLAR and EQ grids in the order of their GRID lines.
-void GridPass(Analysis& a, const ReaderWork& w)
+// Resolves POLAR and EQ grids in the order of their GRID lines and stores the positions.
+void GridPass(Analysis& a, ReaderWork& w)
 {
     ModelStore& m = a.Model;
     for (int i = 1; i <= m.nGrids; ++i) {
-        const GridSource& src = w.grids[static_cast<std::size_t>(i)];
+        GridSource& src = w.grids[static_cast<std::size_t>(i)];
         if (src.form == GridForm::Polar) {
             const int c = src.ref;
             const int ci = GridIndexOf(m, c); // 0 for the origin
             if (c < 0 || c > m.maxGridId || (c > 0 && ci == 0)) {
-                Diagnose(a, 2, c, src.line);
+                Diagnose(a, Msg::PolarCenterMissing, c, src.line);
                 continue;
             }
             const GridSource& center = w.grids[static_cast<std::size_t>(ci)];
             if (c > 0 && center.form == GridForm::Polar && center.ref > 0)
-                Diagnose(a, 3, c, src.line);
-            const double r = m.GridReal(i, 1);
-            const double angle = DEG * m.GridReal(i, 2);
-            m.GridReal(i, 1) = m.GridReal(ci, 1) + r * std::cos(angle);
-            m.GridReal(i, 2) = m.GridReal(ci, 2) + r * std::sin(angle);
+                Diagnose(a, Msg::PolarCenterNotCartesian, c, src.line);
+            const double r = src.x;
+            const double angle = DEG * src.y;
+            src.x = center.x + r * std::cos(angle);
+            src.y = center.y + r * std::sin(angle);
         } else if (src.form == GridForm::Equate) {
             const int ei = GridIndexOf(m, src.ref);
             if (ei == 0) {
-                Diagnose(a, 1, src.ref, src.line);
+                Diagnose(a, Msg::GridEquateMissing, src.ref, src.line);
                 continue;
             }
-            for (int s = 1; s <= 3; ++s)
-                m.GridReal(i, s) = m.GridReal(ei, s);
+            const GridSource& original = w.grids[static_cast<std::size_t>(ei)];
+            src.x = original.x;
+            src.y = original.y;
+            m.Grids(i).axisAngle = m.Grids(ei).axisAngle;
         }
+    }
+    for (int i = 1; i <= m.nGrids; ++i) {
+        m.Grids(i).x = w.grids[static_cast<std::size_t>(i)].x;
+        m.Grids(i).y = w.grids[static_cast<std::size_t>(i)].y;
     }
 }
 
@@ -292,34 +350,58 @@ void BeamPass(Analysis& a, const ReaderWork& w)
 {
     ModelStore& m = a.Model;
     for (int b = 1; b <= m.nBeams; ++b) {
-        const int idA = m.BeamInt(b, 1);
-        const int idB = m.BeamInt(b, 2);
-        const int ia = GridIndexOf(m, idA);
-        const int ib = GridIndexOf(m, idB);
+        BeamRow& beam = m.Beams(b);
+        const int ia = GridIndexOf(m, beam.gridA);
+        const int ib = GridIndexOf(m, beam.gridB);
         if (ia == 0)
-            Diagnose(a, 9, idA, m.BeamInt(b, 0));
+            Diagnose(a, Msg::BeamGridMissing, beam.gridA, beam.id);
         if (ib == 0)
-            Diagnose(a, 9, idB, m.BeamInt(b, 0));
+            Diagnose(a, Msg::BeamGridMissing, beam.gridB, beam.id);
         if (ia == 0 && ib == 0)
             continue; // nothing to measure: the run stops with the two reports
 
-        const double dx = m.GridReal(ib, 1) - m.GridReal(ia, 1);
-        const double dy = m.GridReal(ib, 2) - m.GridReal(ia, 2);
+        const GridRow& A = m.Grids(ia);
+        const GridRow& B = m.Grids(ib);
+        const double dx = B.x - A.x;
+        const double dy = B.y - A.y;
         const double L0 = std::sqrt(dx * dx + dy * dy);
         double theta = AngleOf(dy, dx);
         double L = 0;
         if (L0 != 0) {
             // The offsets move the ends sideways; the beam runs between the moved ends.
-            const double e = m.BeamReal(b, 11) - m.BeamReal(b, 10);
+            const double e = beam.offsetB - beam.offsetA;
             theta += std::atan(e / L0);
             L = std::sqrt(L0 * L0 + e * e);
         } else {
-            theta = m.GridReal(ia, 3);
+            theta = A.axisAngle;
         }
-        m.BeamReal(b, 5) = L;
-        m.BeamReal(b, 9) = theta;
+        beam.length = L;
+        beam.angle = theta;
         ComputeBeamCoefficients(a, b, w.tables);
     }
+}
+
+// The quad's material as its mode gives it: plane strain turns E, nu and the expansion
+// coefficient into their plane-stress equivalents, a shear panel has no direct stiffness.
+void SetQuadMaterial(QuadRow& quad, const MatlRow& mat, double thickness)
+{
+    const double E = mat.modulus;
+    const double nu = mat.poisson;
+    const double G = E / (2.0 * (1.0 + nu));
+    double Eq = E, nuq = nu, alpha = mat.expansion;
+    if (mat.mode == MaterialMode::PlaneStrain) {
+        Eq = E / (1.0 - nu * nu);
+        nuq = nu / (1.0 - nu);
+        alpha = mat.expansion * (1.0 + nu);
+    } else if (mat.mode == MaterialMode::ShearPanel) {
+        Eq = 0;
+    }
+    quad.expansion = alpha;
+    quad.density = mat.density;
+    quad.thickness = thickness;
+    quad.modulus = Eq;
+    quad.poisson = nuq;
+    quad.shearModulus = G;
 }
 
 // Corner checks and material constants of the quads.
@@ -327,41 +409,23 @@ void QuadPass(Analysis& a, const ReaderWork& w)
 {
     ModelStore& m = a.Model;
     for (int q = 1; q <= m.nQuads; ++q) {
+        QuadRow& quad = m.Quads(q);
         for (int k = 1; k <= 4; ++k) {
-            if (k == 4 && m.QuadInt(q, 4) == m.QuadInt(q, 3))
+            if (k == 4 && quad.grid[4] == quad.grid[3])
                 continue; // a triangle's fourth corner is its third
-            if (GridIndexOf(m, m.QuadInt(q, k)) == 0)
-                Diagnose(a, 10, m.QuadInt(q, k), m.QuadInt(q, 0));
+            const int g = quad.grid[static_cast<std::size_t>(k)];
+            if (GridIndexOf(m, g) == 0)
+                Diagnose(a, Msg::QuadGridMissing, g, quad.id);
         }
-        const int p = RoundToInt(m.QuadReal(q, 1));
-        const int mt = RoundToInt(m.QuadReal(q, 2));
-        const bool propFound = w.tables.PropTable.Has(p);
-        const bool matlFound = w.tables.MatlTable.Has(mt);
-        if (!propFound || w.tables.PropTable(p).area == 0)
-            Diagnose(a, 13, q, 0);
-        if (!matlFound || w.tables.MatlTable(mt).modulus == 0)
-            Diagnose(a, 14, q, 0);
-        if (!propFound || !matlFound)
-            continue;
-
-        const MatlRow& mat = w.tables.MatlTable(mt);
-        const double E = mat.modulus;
-        const double nu = mat.poisson;
-        const double G = E / (2.0 * (1.0 + nu));
-        double Eq = E, nuq = nu, alpha = mat.expansion;
-        if (mat.mode == MaterialMode::PlaneStrain) {
-            Eq = E / (1.0 - nu * nu);
-            nuq = nu / (1.0 - nu);
-            alpha = mat.expansion * (1.0 + nu);
-        } else if (mat.mode == MaterialMode::ShearPanel) {
-            Eq = 0;
-        }
-        m.QuadReal(q, 1) = alpha;
-        m.QuadReal(q, 2) = mat.density;
-        m.QuadReal(q, 3) = w.tables.PropTable(p).area;
-        m.QuadReal(q, 4) = Eq;
-        m.QuadReal(q, 5) = nuq;
-        m.QuadReal(q, 6) = G;
+        const bool propFound = w.tables.PropTable.Has(quad.propId);
+        const bool matlFound = w.tables.MatlTable.Has(quad.matlId);
+        if (!propFound || w.tables.PropTable(quad.propId).area == 0)
+            Diagnose(a, Msg::QuadPropMissing, q, 0);
+        if (!matlFound || w.tables.MatlTable(quad.matlId).modulus == 0)
+            Diagnose(a, Msg::QuadMatlMissing, q, 0);
+        if (propFound && matlFound)
+            SetQuadMaterial(quad, w.tables.MatlTable(quad.matlId),
+                            w.tables.PropTable(quad.propId).area);
     }
 }
 

@@ -26,15 +26,15 @@ Separators SeparatorsOf(const ListingOptions& o)
 }
 
 // Signed equation number of dof d of grid index g.
-long long Equation(const ModelStore& m, int g, int d)
+long long Equation(const Analysis& a, int g, int d)
 {
-    return m.GridInt(g, d);
+    return SystemEquation(a.System, g, d);
 }
 
 double Displacement(const Analysis& a, long long e)
 {
     const long long slot = std::llabs(e);
-    if (slot == 0 || slot > a.Model.NEQ || !a.Results.SolutionVector.Has(slot))
+    if (slot == 0 || slot > a.System.NEQ || !a.Results.SolutionVector.Has(slot))
         return 0.0;
     return a.Results.SolutionVector(slot);
 }
@@ -93,7 +93,7 @@ bool DeflectionValues(const Analysis& a, int gridId, std::array<double, 3>& valu
     if (g == 0)
         return false;
     for (int d = 1; d <= 3; ++d)
-        values[static_cast<std::size_t>(d - 1)] = Displacement(a, Equation(m, g, d));
+        values[static_cast<std::size_t>(d - 1)] = Displacement(a, Equation(a, g, d));
     return true;
 }
 
@@ -106,13 +106,13 @@ bool ReactionValues(const Analysis& a, int gridId, std::array<double, 3>& values
         return false;
     bool any = false;
     for (int d = 1; d <= 3; ++d) {
-        const long long e = Equation(m, g, d);
+        const long long e = Equation(a, g, d);
         double v = 0;
-        if (e < 0 || e > m.NEQ) {
+        if (e < 0 || e > a.System.NEQ) {
             const long long slot = std::llabs(e);
             v = a.Results.Reactions.Has(slot) ? a.Results.Reactions(slot) : 0.0;
             any = true;
-        } else if (const double k = m.GridReal(g, 3 + d); k > 0) {
+        } else if (const double k = m.Grids(g).spring[static_cast<std::size_t>(d)]; k > 0) {
             v = -k * Displacement(a, e);
             any = true;
         }
@@ -139,23 +139,28 @@ int BuildResultLines(const Analysis& a, int item, int kind, const ListingOptions
         lines[1] = GridLine(sep, item, v);
         return 1;
     case BeamForcesKind: {
-        if (item < 1 || item > m.nBeams || !a.Results.BeamEndForces.HasRow(item))
+        if (item < 1 || item > m.nBeams || !a.Results.BeamEndForces.Has(item) ||
+            !m.Beams.Has(item))
             return 0;
-        const auto& f = a.Results.BeamEndForces;
+        const BeamForces& f = a.Results.BeamEndForces(item);
+        const BeamRow& beam = m.Beams(item);
         for (int end = 0; end < 2; ++end) {
-            std::string line = sep.leader + FormatId(m.BeamInt(item, 0)) + sep.separator +
-                               FormatId(m.BeamInt(item, 1 + end));
-            for (int k = 1; k <= 3; ++k)
-                line += sep.separator + FormatValue(f(item, 3 * end + k));
+            std::string line = sep.leader + FormatId(beam.id) + sep.separator +
+                               FormatId(end == 0 ? beam.gridA : beam.gridB);
+            const std::size_t first = end == 0 ? AxialA : AxialB;
+            for (std::size_t k = first; k < first + 3; ++k)
+                line += sep.separator + FormatValue(f[k]);
             lines[static_cast<std::size_t>(1 + end)] = line;
         }
         return 2;
     }
     case QuadStressesKind: {
-        if (item < 1 || item > m.nQuads || item > a.Results.QuadStresses.LastRow())
+        if (item < 1 || item > m.nQuads || item > a.Results.QuadStresses.LastRow() ||
+            !m.Quads.Has(item))
             return 0;
         const auto& qs = a.Results.QuadStresses;
-        const int quadId = m.QuadInt(item, 0);
+        const QuadRow& quad = m.Quads(item);
+        const int quadId = quad.id;
         if (options.averageStresses) {
             std::array<double, 4> avg{};
             for (int c = 1; c <= 3; ++c)
@@ -169,11 +174,11 @@ int BuildResultLines(const Analysis& a, int item, int kind, const ListingOptions
         for (int c = 1; c <= 3; ++c)
             corner[static_cast<std::size_t>(c)] =
                 CornerValues({0, qs(item, c, 1), qs(item, c, 2), qs(item, c, 3), qs(item, c, 4)});
-        const int corners = m.QuadInt(item, 3) == m.QuadInt(item, 4) ? 3 : 4;
+        const int corners = quad.grid[3] == quad.grid[4] ? 3 : 4;
         for (int k = 1; k <= corners; ++k) {
             const std::size_t kk = static_cast<std::size_t>(k);
             lines[kk] = StressLine(
-                sep, sep.leader + FormatId(quadId) + sep.separator + FormatId(m.QuadInt(item, k)),
+                sep, sep.leader + FormatId(quadId) + sep.separator + FormatId(quad.grid[kk]),
                 corner[1][kk], corner[2][kk], corner[3][kk]);
         }
         return corners;

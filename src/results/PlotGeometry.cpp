@@ -16,12 +16,10 @@ bool Finite(const PlotPoint& p)
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-// Grids the plot can read: rows present in both grid tables with the slots it reads.
+// Grids the plot can read: rows present in the grid table.
 int ReadableGrids(const ModelStore& s)
 {
-    if (s.GridReal.LastSlot() < 3 || s.GridInt.LastSlot() < 2)
-        return 0;
-    return std::max(0, std::min({s.nGrids, s.GridReal.LastRow(), s.GridInt.LastRow()}));
+    return static_cast<int>(std::max<long long>(0, std::min<long long>(s.nGrids, s.Grids.Last())));
 }
 
 void AddEdge(PlotModel& m, int from, int to)
@@ -83,11 +81,11 @@ PlotPoint GlobalDeflection(const Analysis& a, int g)
         return {};
     double uv[2] = {0, 0};
     for (int d = 1; d <= 2; ++d) {
-        const long long e = std::llabs(static_cast<long long>(s.GridInt(g, d)));
-        if (e != 0 && e <= s.NEQ && a.Results.SolutionVector.Has(e))
+        const long long e = std::llabs(static_cast<long long>(SystemEquation(a.System, g, d)));
+        if (e != 0 && e <= a.System.NEQ && a.Results.SolutionVector.Has(e))
             uv[d - 1] = a.Results.SolutionVector(e);
     }
-    const double theta = s.GridReal(g, 3);
+    const double theta = s.Grids(g).axisAngle;
     if (theta == 0)
         return {uv[0], uv[1]};
     const double c = std::cos(theta), sn = std::sin(theta);
@@ -107,7 +105,7 @@ PlotModel BuildPlotModel(const Analysis& a)
     double xmin = 1.0e99, xmax = -1.0e99, ymin = 1.0e99, ymax = -1.0e99;
     const bool solved = a.State.Stage == Solved;
     for (int g = 1; g <= m.nGrids; ++g) {
-        const PlotPoint p{s.GridReal(g, 1), s.GridReal(g, 2)};
+        const PlotPoint p{s.Grids(g).x, s.Grids(g).y};
         m.GridPosition[static_cast<std::size_t>(g)] = p;
         m.GridLabel[static_cast<std::size_t>(g)] = g;
         if (Finite(p)) {
@@ -140,20 +138,16 @@ PlotModel BuildPlotModel(const Analysis& a)
             m.GridLabel[static_cast<std::size_t>(g)] = static_cast<int>(id);
     }
 
-    if (s.BeamInt.LastSlot() >= 2) {
-        const int beams = std::min(s.nBeams, s.BeamInt.LastRow());
-        for (int b = 1; b <= beams; ++b)
-            AddEdge(m, GridIndexOf(s, s.BeamInt(b, 1)), GridIndexOf(s, s.BeamInt(b, 2)));
-    }
-    if (s.QuadInt.LastSlot() >= 4) {
-        const int quads = std::min(s.nQuads, s.QuadInt.LastRow());
-        for (int q = 1; q <= quads; ++q) {
-            int corner[5];
-            for (int k = 1; k <= 4; ++k)
-                corner[k] = GridIndexOf(s, s.QuadInt(q, k));
-            for (int k = 1; k <= 4; ++k)
-                AddEdge(m, corner[k], corner[k % 4 + 1]);
-        }
+    const long long beams = std::min<long long>(s.nBeams, s.Beams.Last());
+    for (long long b = 1; b <= beams; ++b)
+        AddEdge(m, GridIndexOf(s, s.Beams(b).gridA), GridIndexOf(s, s.Beams(b).gridB));
+    const long long quads = std::min<long long>(s.nQuads, s.Quads.Last());
+    for (long long q = 1; q <= quads; ++q) {
+        int corner[5];
+        for (std::size_t k = 1; k <= 4; ++k)
+            corner[k] = GridIndexOf(s, s.Quads(q).grid[k]);
+        for (int k = 1; k <= 4; ++k)
+            AddEdge(m, corner[k], corner[k % 4 + 1]);
     }
     return m;
 }

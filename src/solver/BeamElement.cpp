@@ -73,16 +73,16 @@ BeamTerms ComputeBeamTerms(const BeamStiffnessInput& in)
 
 BeamStiffnessInput BeamInputOf(const Analysis& a, int b)
 {
-    const Table<double>& r = a.Model.BeamReal;
+    const BeamRow& beam = a.Model.Beams(b);
     BeamStiffnessInput in;
-    in.kA = r(b, 1);
-    in.k2 = r(b, 2);
-    in.k3 = r(b, 3);
-    in.k4 = r(b, 4);
-    in.length = r(b, 5);
-    in.angle = r(b, 9);
-    in.offsetA = r(b, 10);
-    in.offsetB = r(b, 11);
+    in.kA = beam.kA;
+    in.k2 = beam.k2;
+    in.k3 = beam.k3;
+    in.k4 = beam.k4;
+    in.length = beam.length;
+    in.angle = beam.angle;
+    in.offsetA = beam.offsetA;
+    in.offsetB = beam.offsetB;
     return in;
 }
 
@@ -99,13 +99,13 @@ void AddBeamStiffness(Analysis& a, int b)
 
 bool BeamAtBucklingLoad(const Analysis& a, int b)
 {
-    const Table<double>& r = a.Model.BeamReal;
-    for (int slot = 1; slot <= 4; ++slot)
-        if (!std::isfinite(r(b, slot)))
+    const BeamRow& beam = a.Model.Beams(b);
+    for (double k : {beam.kA, beam.k2, beam.k3, beam.k4})
+        if (!std::isfinite(k))
             return true;
-    if (a.Model.BeamInt(b, 3) != AxialLoadBeam)
+    if (beam.elementKind != AxialLoadBeam)
         return false;
-    const double x = 2 * r(b, 13);
+    const double x = 2 * beam.u;
     if (!std::isfinite(x))
         return true;
     // D has no zero between x = 0 and the fixed-ended buckling load at x = 2 pi; near 0 it

@@ -8,7 +8,7 @@
 
 namespace tavu {
 
-// What the beam step reads of one beam (BeamReal slots 1..4, 5, 9, 10, 11).
+// What the beam step reads of one beam: its coefficients and geometry.
 struct BeamStiffnessInput
 {
     double kA = 0, k2 = 0, k3 = 0, k4 = 0; // axial, transverse, coupling, rotational

@@ -10,9 +10,9 @@ namespace tavu {
 
 namespace {
 
-int AbsEquation(const ModelStore& m, int gridIndex, int dof)
+int AbsEquation(const GridRow& g, int dof)
 {
-    return std::abs(m.GridInt(gridIndex, dof));
+    return std::abs(g.equation[static_cast<std::size_t>(dof)]);
 }
 
 // Lowers the top row of every column the element couples to the smallest of its
@@ -37,11 +37,12 @@ std::array<int, 6> BeamEquationList(const Analysis& a, int b)
     const ModelStore& m = a.Model;
     std::array<int, 6> list{};
     for (int end = 0; end < 2; ++end) {
-        const int g = GridIndexOf(m, m.BeamInt(b, 1 + end));
-        if (g == 0 || !m.GridInt.HasRow(g))
+        const BeamRow& beam = m.Beams(b);
+        const int g = GridIndexOf(m, end == 0 ? beam.gridA : beam.gridB);
+        if (g == 0 || !m.Grids.Has(g))
             continue;
         for (int d = 1; d <= 3; ++d)
-            list[static_cast<std::size_t>(3 * end + d - 1)] = AbsEquation(m, g, d);
+            list[static_cast<std::size_t>(3 * end + d - 1)] = AbsEquation(m.Grids(g), d);
     }
     return list;
 }
@@ -51,11 +52,11 @@ std::array<int, 8> QuadEquationList(const Analysis& a, int q)
     const ModelStore& m = a.Model;
     std::array<int, 8> list{};
     for (int k = 1; k <= 4; ++k) {
-        const int g = GridIndexOf(m, m.QuadInt(q, k));
-        if (g == 0 || !m.GridInt.HasRow(g))
+        const int g = GridIndexOf(m, m.Quads(q).grid[static_cast<std::size_t>(k)]);
+        if (g == 0 || !m.Grids.Has(g))
             continue;
-        list[static_cast<std::size_t>(2 * k - 2)] = AbsEquation(m, g, 1);
-        list[static_cast<std::size_t>(2 * k - 1)] = AbsEquation(m, g, 2);
+        list[static_cast<std::size_t>(2 * k - 2)] = AbsEquation(m.Grids(g), 1);
+        list[static_cast<std::size_t>(2 * k - 1)] = AbsEquation(m.Grids(g), 2);
     }
     return list;
 }
@@ -73,19 +74,20 @@ bool BuildProfile(Analysis& a)
     for (int j = 1; j <= neq; ++j)
         diag(j + 1) = j;
 
-    const int nBeams = std::min(m.nBeams, m.BeamInt.LastRow());
-    const int nQuads = std::min(m.nQuads, m.QuadInt.LastRow());
+    const int nBeams = static_cast<int>(std::min<long long>(m.nBeams, m.Beams.Last()));
+    const int nQuads = static_cast<int>(std::min<long long>(m.nQuads, m.Quads.Last()));
     for (int b = 1; b <= nBeams; ++b)
         Couple(diag, neq, BeamEquationList(a, b));
     for (int q = 1; q <= nQuads; ++q)
         Couple(diag, neq, QuadEquationList(a, q));
     // A grid's springs couple its u and v, and turned axes mix them: the pair needs the
     // room of an element even when no element uses the grid.
-    const int nGrids = std::min(m.nGrids, m.GridInt.LastRow());
+    const int nGrids = static_cast<int>(std::min<long long>(m.nGrids, m.Grids.Last()));
     for (int i = 1; i <= nGrids; ++i) {
-        const bool springs = m.GridReal(i, 4) != 0 || m.GridReal(i, 5) != 0;
-        if (springs || m.GridInt(i, 4) > 0)
-            Couple(diag, neq, std::array<int, 2>{AbsEquation(m, i, 1), AbsEquation(m, i, 2)});
+        const GridRow& g = m.Grids(i);
+        const bool springs = g.spring[1] != 0 || g.spring[2] != 0;
+        if (springs || g.axisCode > 0)
+            Couple(diag, neq, std::array<int, 2>{AbsEquation(g, 1), AbsEquation(g, 2)});
     }
 
     // Heights into positions; the statistics on the way.
@@ -121,7 +123,7 @@ bool BuildProfile(Analysis& a)
     }
 
     if (p.ProfileSize - 2 > MaxStiffnessTerms) {
-        Diagnose(a, 29, static_cast<int>(MaxStiffnessTerms), 0);
+        Diagnose(a, Msg::StiffnessTooLarge, static_cast<int>(MaxStiffnessTerms), 0);
         return false;
     }
     return true;

@@ -19,7 +19,8 @@ std::array<double, 5> QuadMaterialFactor(double E, double nu, double G)
 
 bool QuadIsTriangle(const Analysis& a, int q)
 {
-    return a.Model.QuadInt(q, 3) == a.Model.QuadInt(q, 4);
+    const QuadRow& quad = a.Model.Quads(q);
+    return quad.grid[3] == quad.grid[4];
 }
 
 double QuadStrainAt(const std::array<double, 5>& x, const std::array<double, 5>& y, bool triangle,
@@ -76,9 +77,9 @@ double ComputeQuadStrainMatrix(Analysis& a, int gi, int gj, int q)
     std::array<double, 5> x{}, y{};
     for (int k = 1; k <= 4; ++k) {
         // An undefined grid lands on row 0, the origin (the reader has reported it).
-        const int g = GridIndexOf(a.Model, a.Model.QuadInt(q, k));
-        x[k] = a.Model.GridReal(g, 1);
-        y[k] = a.Model.GridReal(g, 2);
+        const int g = GridIndexOf(a.Model, a.Model.Quads(q).grid[static_cast<std::size_t>(k)]);
+        x[k] = a.Model.Grids(g).x;
+        y[k] = a.Model.Grids(g).y;
     }
     return QuadStrainAt(x, y, QuadIsTriangle(a, q), a.Quad.QuadFactor, GaussPoint(gi),
                         GaussPoint(gj), a.Quad.QuadStrain);
@@ -86,12 +87,12 @@ double ComputeQuadStrainMatrix(Analysis& a, int gi, int gj, int q)
 
 bool AddQuadStiffness(Analysis& a, int q)
 {
-    Table<double>& qr = a.Model.QuadReal;
-    const double t = qr(q, 3);
-    a.Quad.QuadFactor = QuadMaterialFactor(qr(q, 4), qr(q, 5), qr(q, 6));
+    const QuadRow& quad = a.Model.Quads(q);
+    QuadStiffnessRow& kq = a.System.QuadMatrices(q);
+    const double t = quad.thickness;
+    a.Quad.QuadFactor = QuadMaterialFactor(quad.modulus, quad.poisson, quad.shearModulus);
     const std::array<int, 8> eq = QuadEquationList(a, q);
-    for (int k = 1; k <= 4; ++k)
-        qr(q, 3 + k) = a.Quad.QuadFactor[static_cast<std::size_t>(k)];
+    kq.factor = a.Quad.QuadFactor;
     const int n = QuadIsTriangle(a, q) ? 6 : 8;
 
     for (int gi = 1; gi <= 2; ++gi) {
@@ -99,16 +100,16 @@ bool AddQuadStiffness(Analysis& a, int q)
             const double detJ = ComputeQuadStrainMatrix(a, gi, gj, q);
             // NaN coordinates fail here as well: !(detJ > 0).
             if (!(detJ > 0)) {
-                Diagnose(a, 21, q, 0);
+                Diagnose(a, Msg::QuadNotCounterClockwise, q, 0);
                 return false;
             }
             const auto& b = a.Quad.QuadStrain;
-            int slot = 8;
+            std::size_t at = 0;
             for (int i = 1; i <= n; ++i) {
                 for (int j = i; j <= n; ++j) {
                     const double kij =
                         detJ * t * (b[1][i] * b[1][j] + b[2][i] * b[2][j] + b[3][i] * b[3][j]);
-                    qr(q, slot++) += kij;
+                    kq.packed[at++] += kij;
                     AddStiffnessTerm(a, eq[static_cast<std::size_t>(i - 1)],
                                      eq[static_cast<std::size_t>(j - 1)], kij);
                 }

@@ -36,8 +36,8 @@ double QuadStrainAt(const std::array<double, 5>& x, const std::array<double, 5>&
 // Whether quad q is a triangle: its third and fourth grid ids are equal.
 bool QuadIsTriangle(const Analysis& a, int q);
 
-// Adds quad q's stiffness to the store, leaves C11..C33 in QuadReal(q, 4..7) and adds the
-// packed element stiffness to QuadReal(q, 8..). Returns false (diagnostic 21 raised) when
+// Adds quad q's stiffness to the store and keeps its material factor and packed element
+// stiffness in the system's QuadMatrices(q). Returns false (diagnostic 21 raised) when
 // the Jacobian is not positive at a Gauss point.
 bool AddQuadStiffness(Analysis& a, int q);
 

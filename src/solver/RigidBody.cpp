@@ -8,10 +8,10 @@ namespace tavu {
 
 RigidBodyRow RigidBodyRowOf(const Analysis& a, int i, int d)
 {
-    const ModelStore& m = a.Model;
-    const double x = m.GridReal(i, 1);
-    const double y = m.GridReal(i, 2);
-    const double angle = m.GridInt(i, 4) > 0 ? m.GridReal(i, 3) : 0.0;
+    const GridRow& g = a.Model.Grids(i);
+    const double x = g.x;
+    const double y = g.y;
+    const double angle = g.axisCode > 0 ? g.axisAngle : 0.0;
     const double c = std::cos(angle);
     const double s = std::sin(angle);
     switch (d) {
@@ -51,9 +51,9 @@ void AddRigidBodyRow(int& r, RigidBodyRow& v, RigidBodyBasis& q)
 
 namespace {
 
-bool IsRestrained(const ModelStore& m, int e)
+bool IsRestrained(const EquationSystem& s, int e)
 {
-    return e < 0 || e > m.NEQ;
+    return e < 0 || e > s.NEQ;
 }
 
 int CountRows(const Analysis& a, bool restrainedOnly)
@@ -63,7 +63,7 @@ int CountRows(const Analysis& a, bool restrainedOnly)
     RigidBodyBasis q{};
     for (int i = 1; i <= m.nGrids && r < 3; ++i) {
         for (int d = 1; d <= 3 && r < 3; ++d) {
-            if (restrainedOnly && !IsRestrained(m, m.GridInt(i, d)))
+            if (restrainedOnly && !IsRestrained(a.System, SystemEquation(a.System, i, d)))
                 continue;
             RigidBodyRow v = RigidBodyRowOf(a, i, d);
             AddRigidBodyRow(r, v, q);

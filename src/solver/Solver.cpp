@@ -27,33 +27,33 @@ void AddGroundedSprings(Analysis& a)
 {
     const ModelStore& m = a.Model;
     for (int i = 1; i <= m.nGrids; ++i) {
-        const double kx = m.GridReal(i, 4);
-        const double ky = m.GridReal(i, 5);
-        const double kr = m.GridReal(i, 6);
+        const GridRow& g = m.Grids(i);
+        const double kx = g.spring[1];
+        const double ky = g.spring[2];
+        const double kr = g.spring[3];
         if (kx != 0 || ky != 0) {
-            const double angle = m.GridReal(i, 3);
-            const double c = std::cos(angle);
-            const double s = std::sin(angle);
-            const int eu = std::abs(m.GridInt(i, 1));
-            const int ev = std::abs(m.GridInt(i, 2));
+            const double c = std::cos(g.axisAngle);
+            const double s = std::sin(g.axisAngle);
+            const int eu = std::abs(SystemEquation(a.System, i, 1));
+            const int ev = std::abs(SystemEquation(a.System, i, 2));
             AddStiffnessTerm(a, eu, eu, c * c * kx + s * s * ky);
             AddStiffnessTerm(a, ev, ev, s * s * kx + c * c * ky);
             AddStiffnessTerm(a, ev, eu, s * c * (kx - ky));
         }
         if (kr != 0) {
-            const int er = std::abs(m.GridInt(i, 3));
+            const int er = std::abs(SystemEquation(a.System, i, 3));
             AddStiffnessTerm(a, er, er, kr);
         }
     }
 }
 
-// The grid (table position) and dof of equation n: the first grid in table order with
-// |GridInt(i, d)| = n.
-void GridDofOf(const ModelStore& m, int n, int& grid, int& dof)
+// The grid (table position) and dof of equation n: the first grid in table order whose
+// equation for the dof is n or -n.
+void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 {
-    for (int i = 1; i <= m.nGrids; ++i)
+    for (int i = 1; i <= a.Model.nGrids; ++i)
         for (int d = 1; d <= 3; ++d)
-            if (std::abs(m.GridInt(i, d)) == n) {
+            if (std::abs(SystemEquation(a.System, i, d)) == n) {
                 grid = i;
                 dof = d;
                 return;
@@ -62,57 +62,45 @@ void GridDofOf(const ModelStore& m, int n, int& grid, int& dof)
     dof = 0;
 }
 
-// The first run of the step after a model reading keeps what the step changes; a repeated
-// run (the decomposition failed, Stage is still 1) puts it back, so that it assembles the
-// model as read: the numbering before any elimination, E, nu, G of every quad, and a quad
-// table without the element stiffness of the earlier run.
-void StartFromModelAsRead(Analysis& a)
+// The system starts from the model's numbering and profile, with an empty store, every
+// time the step runs: a repeated run (the decomposition failed, Stage is still 1) meets
+// nothing of the earlier one.
+bool StartSystem(Analysis& a)
 {
-    ModelStore& m = a.Model;
-    ModelAsRead& s = m.AsRead;
-    StiffnessProfile& p = a.Profile;
-    if (!s.saved) {
-        s.NEQ = m.NEQ;
-        s.GridEquations.Create(m.nGrids, 3);
-        for (int i = 1; i <= m.nGrids; ++i)
-            for (int d = 1; d <= 3; ++d)
-                s.GridEquations(i, d) = m.GridInt(i, d);
-        s.DiagPos = p.DiagPos;
-        s.QuadMaterial.Create(m.nQuads, 3);
-        for (int q = 1; q <= m.nQuads; ++q)
-            for (int k = 1; k <= 3; ++k)
-                s.QuadMaterial(q, k) = m.QuadReal(q, 3 + k);
-        s.saved = true;
-        return;
-    }
-    m.NEQ = s.NEQ;
+    const ModelStore& m = a.Model;
+    EquationSystem& s = a.System;
+    s = EquationSystem();
+    s.built = true;
+    s.NEQ = m.NEQ;
+    s.GridEquations.Create(m.nGrids);
     for (int i = 1; i <= m.nGrids; ++i)
-        for (int d = 1; d <= 3; ++d)
-            m.GridInt(i, d) = s.GridEquations(i, d);
-    p.DiagPos = s.DiagPos;
-    for (int q = 1; q <= m.nQuads; ++q) {
-        for (int k = 1; k <= 3; ++k)
-            m.QuadReal(q, 3 + k) = s.QuadMaterial(q, k);
-        for (int slot = 7; slot <= m.QuadReal.LastSlot(); ++slot)
-            m.QuadReal(q, slot) = 0;
+        s.GridEquations(i) = m.Grids(i).equation;
+    s.Store.DiagPos = a.Profile.DiagPos;
+    s.Store.ProfileSize = a.Profile.ProfileSize;
+    s.Store.MaxActiveColumn = a.Profile.MaxActiveColumn;
+    s.Store.RmsActiveColumn = a.Profile.RmsActiveColumn;
+    const long long last = a.Profile.ProfileSize - 1;
+    try {
+        s.QuadMatrices.Create(m.nQuads);
+        s.Store.KValues.Create(last < 1 ? 1 : last);
+    } catch (const std::bad_alloc&) {
+        s.Store.KValues.Clear();
+        s.QuadMatrices.Clear();
+        return false;
     }
+    return true;
 }
 
 } // namespace
 
 bool AssembleStiffness(Analysis& a)
 {
-    ModelStore& m = a.Model;
-    StartFromModelAsRead(a);
+    const ModelStore& m = a.Model;
     // Stage 1 means the model was read without a diagnostic: anything left here belongs to
     // an earlier attempt at this step and would otherwise be reported, and stop it, again.
     a.State.FatalText.clear();
 
-    const long long last = a.Profile.ProfileSize - 1;
-    try {
-        a.Profile.KValues.Create(last < 1 ? 1 : last);
-    } catch (const std::bad_alloc&) {
-        a.Profile.KValues.Clear();
+    if (!StartSystem(a)) {
         a.Summary.LogText = "Not enough memory for the stiffness matrix";
         ShowLog(a, a.Summary.LogText);
         return false;
@@ -162,18 +150,18 @@ bool AssembleStiffness(Analysis& a)
 
 DecompositionOutcome Decompose(Analysis& a)
 {
-    const ModelStore& m = a.Model;
-    StiffnessProfile& p = a.Profile;
+    const int neq = a.System.NEQ;
+    StiffnessProfile& p = a.System.Store;
     std::string& log = a.Summary.LogText;
-    const long long size = p.DiagPos.Has(m.NEQ + 1) ? p.DiagPos(m.NEQ + 1) - 2 : 0;
+    const long long size = p.DiagPos.Has(neq + 1) ? p.DiagPos(neq + 1) - 2 : 0;
     log += CRLF;
-    AppendLine(log, "Number of equations =" + NumberText(m.NEQ));
+    AppendLine(log, "Number of equations =" + NumberText(neq));
     AppendLine(log, "Size of stiffness =" + NumberText(static_cast<double>(size)));
     AppendLine(log, "Maximum active column =" + NumberText(p.MaxActiveColumn));
     AppendLine(log, "RMS active column =" + NumberText(p.RmsActiveColumn));
     ShowLog(a, log);
 
-    const FactorResult r = FactorProfile(p.KValues, p.DiagPos, m.NEQ, PivotRatioLimit);
+    const FactorResult r = FactorProfile(p.KValues, p.DiagPos, neq, PivotRatioLimit);
     if (r.ok) {
         p.KValues(1) = r.minRatio;
         log += CRLF;
@@ -183,7 +171,7 @@ DecompositionOutcome Decompose(Analysis& a)
     }
 
     int grid = 0, dof = 0;
-    GridDofOf(m, r.equation, grid, dof);
+    GridDofOf(a, r.equation, grid, dof);
     log += CRLF;
     AppendLine(log, "STOP - stiffness matrix not positive definite");
     AppendLine(log, "Nonpositive pivot at grid" + NumberText(grid) + ", dof" + NumberText(dof));

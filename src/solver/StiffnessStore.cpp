@@ -6,10 +6,10 @@ namespace tavu {
 
 bool HasStiffnessTerm(const Analysis& a, long long i, long long j)
 {
-    const int neq = a.Model.NEQ;
+    const int neq = a.System.NEQ;
     if (i < 1 || j < 1 || i > neq || j > neq)
         return false;
-    const StiffnessProfile& p = a.Profile;
+    const StiffnessProfile& p = a.System.Store;
     const long long col = i > j ? i : j;
     if (!p.DiagPos.Has(col + 1))
         return false;
@@ -21,7 +21,8 @@ void AddStiffnessTerm(Analysis& a, long long i, long long j, double value)
     if (!HasStiffnessTerm(a, i, j))
         return;
     const long long col = i > j ? i : j;
-    a.Profile.KValues(a.Profile.DiagPos(col) + std::llabs(i - j)) += value;
+    StiffnessProfile& p = a.System.Store;
+    p.KValues(p.DiagPos(col) + std::llabs(i - j)) += value;
 }
 
 } // namespace tavu

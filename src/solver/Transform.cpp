@@ -58,9 +58,9 @@ bool RotateEquationPair(StiffnessProfile& p, int neq, int ju, double c, double s
 
 void EliminateEquation(Analysis& a, int n)
 {
-    ModelStore& m = a.Model;
-    StiffnessProfile& p = a.Profile;
-    const int neq = m.NEQ;
+    EquationSystem& sys = a.System;
+    StiffnessProfile& p = sys.Store;
+    const int neq = sys.NEQ;
     TAVU_ASSERT(n >= 1 && n <= neq);
     Vec<double>& kv = p.KValues;
 
@@ -80,9 +80,9 @@ void EliminateEquation(Analysis& a, int n)
         p.DiagPos(j) = p.DiagPos(j - 1) + h;
     }
 
-    for (int g = 1; g <= m.nGrids; ++g) {
+    for (long long g = 1; g <= sys.GridEquations.Last(); ++g) {
         for (int d = 1; d <= 3; ++d) {
-            int& e = m.GridInt(g, d);
+            int& e = sys.GridEquations(g)[static_cast<std::size_t>(d)];
             const int ae = std::abs(e);
             if (ae > neq)
                 continue;
@@ -92,12 +92,13 @@ void EliminateEquation(Analysis& a, int n)
                 e = neq;
         }
     }
-    m.NEQ = neq - 1;
+    sys.NEQ = neq - 1;
 }
 
 bool RotateAndEliminate(Analysis& a)
 {
-    ModelStore& m = a.Model;
+    const ModelStore& m = a.Model;
+    EquationSystem& sys = a.System;
     if (a.State.TransformFlag == 1) {
         AppendLine(a.Summary.LogText, "Rotating and eliminating dofs");
         if (a.Progress)
@@ -105,13 +106,13 @@ bool RotateAndEliminate(Analysis& a)
     }
 
     for (int i = 1; i <= m.nGrids; ++i) {
-        if (m.GridInt(i, 4) <= 0)
+        const GridRow& g = m.Grids(i);
+        if (g.axisCode <= 0)
             continue;
-        const double angle = m.GridReal(i, 3);
-        const int ju = std::abs(m.GridInt(i, 1));
-        const bool pairOk = ju >= 1 && std::abs(m.GridInt(i, 2)) == ju + 1;
-        if (!pairOk ||
-            !RotateEquationPair(a.Profile, m.NEQ, ju, std::cos(angle), std::sin(angle))) {
+        const int ju = std::abs(SystemEquation(sys, i, 1));
+        const bool pairOk = ju >= 1 && std::abs(SystemEquation(sys, i, 2)) == ju + 1;
+        if (!pairOk || !RotateEquationPair(sys.Store, sys.NEQ, ju, std::cos(g.axisAngle),
+                                           std::sin(g.axisAngle))) {
             AppendLine(a.Summary.LogText,
                        "Grid" + NumberText(i) + " cannot be turned into its dof axes");
             return false;
@@ -119,19 +120,19 @@ bool RotateAndEliminate(Analysis& a)
     }
 
     for (int i = 1; i <= m.nGrids; ++i) {
-        const int code = m.GridInt(i, 4);
-        if (code != 1 && code != 2)
+        const int code = m.Grids(i).axisCode;
+        if (code != EliminateU && code != EliminateV)
             continue;
-        const int n = m.GridInt(i, code);
-        if (n >= 1 && n <= m.NEQ)
+        const int n = SystemEquation(sys, i, code == EliminateU ? 1 : 2);
+        if (n >= 1 && n <= sys.NEQ)
             EliminateEquation(a, n);
     }
 
     for (int i = 1; i <= m.nGrids; ++i) {
         for (int d = 1; d <= 3; ++d) {
-            const int e = m.GridInt(i, d);
-            if (e < 0 && -e <= m.NEQ)
-                a.Profile.KValues(a.Profile.DiagPos(-e)) = PenaltyStiffness;
+            const int e = SystemEquation(sys, i, d);
+            if (e < 0 && -e <= sys.NEQ)
+                sys.Store.KValues(sys.Store.DiagPos(-e)) = PenaltyStiffness;
         }
     }
     return true;

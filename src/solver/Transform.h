@@ -15,8 +15,8 @@ inline constexpr double PenaltyStiffness = 1.0e99;
 // high as column ju, and every later column holding row ju + 1 must hold row ju).
 bool RotateEquationPair(StiffnessProfile& p, int neq, int ju, double c, double s);
 
-// Removes equation n (1..NEQ) from the store and renumbers GridInt: later equations move
-// down by one, the removed dof gets the number NEQ (then above the new NEQ).
+// Removes equation n (1..NEQ) from the system's store and renumbers its equations: later
+// equations move down by one, the removed dof gets the number NEQ (then above the new NEQ).
 void EliminateEquation(Analysis& a, int n);
 
 } // namespace tavu
