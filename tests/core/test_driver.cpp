@@ -1,5 +1,5 @@
 #include "driver/Driver.h"
-#include "test_intake_support.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -46,7 +46,7 @@ public:
     int readerRuns = 0;
 };
 
-using testing_intake::JoinCrlf;
+using testing::CrlfText;
 
 const std::vector<std::string> Cantilever = {
     "$ cantilever along x, fixed at grid 1",
@@ -85,7 +85,7 @@ TEST(SplitModelText, CountsSubcaseLinesWhereverTheyStand)
     EXPECT_TRUE(a.State.FatalText.empty());
 
     std::vector<std::string> many(11, "SUBCASE 1");
-    SplitModelText(a, JoinCrlf(many));
+    SplitModelText(a, CrlfText(many));
     EXPECT_EQ(a.State.SubcaseCount, 11);
     EXPECT_EQ(a.State.FatalText, "Number of subcases exceeds maximum of 10\r\n");
 }
@@ -127,7 +127,7 @@ TEST(Driver, RunsTheThreeStepsWithTheirTitles)
     Analysis a;
     RecordingWindow w;
     CountingEvents events;
-    StartStep(a, w, JoinCrlf(Cantilever), &events);
+    StartStep(a, w, CrlfText(Cantilever), &events);
     ASSERT_EQ(a.State.Stage, ModelRead) << a.Summary.ReadText;
     EXPECT_EQ(w.titles.back(), "Processing Model Data");
     EXPECT_EQ(events.readerRuns, 1);
@@ -155,7 +155,7 @@ TEST(Driver, RunsTheThreeStepsWithTheirTitles)
 TEST(Driver, ResumesAtTheStepThatComesNext)
 {
     Analysis a;
-    const std::string text = JoinCrlf(Cantilever);
+    const std::string text = CrlfText(Cantilever);
     {
         RecordingWindow w;
         StartStep(a, w, text);
@@ -183,7 +183,7 @@ TEST(Driver, ResumesAtTheStepThatComesNext)
     a.Profile.KValues(1) = 12345.0;
     {
         RecordingWindow w;
-        StartStep(a, w, JoinCrlf(edited));
+        StartStep(a, w, CrlfText(edited));
         EXPECT_EQ(w.titles.back(), "Running Load Cases");
         EXPECT_EQ(a.State.Stage, Solved);
     }
@@ -193,14 +193,14 @@ TEST(Driver, ResumesAtTheStepThatComesNext)
     // An edit of a GRID record reads the model again.
     MarkTextEdited(a, 2);
     RecordingWindow w;
-    StartStep(a, w, JoinCrlf(Cantilever));
+    StartStep(a, w, CrlfText(Cantilever));
     EXPECT_EQ(w.titles.back(), "Processing Model Data");
     EXPECT_EQ(a.State.Stage, ModelRead);
 
     // Reset Solution without an edit starts at step 1 too.
     ResetSolution(a);
     RecordingWindow w2;
-    StartStep(a, w2, JoinCrlf(Cantilever));
+    StartStep(a, w2, CrlfText(Cantilever));
     EXPECT_EQ(w2.titles.back(), "Processing Model Data");
 }
 
@@ -226,7 +226,7 @@ TEST(Driver, AReaderErrorStillEnablesResetAndPlot)
     Analysis a;
     RecordingWindow w;
     CountingEvents events;
-    StartStep(a, w, JoinCrlf(lines), &events);
+    StartStep(a, w, CrlfText(lines), &events);
     EXPECT_EQ(a.State.Stage, ModelPending);
     EXPECT_FALSE(w.continueEnabled);
     EXPECT_EQ(events.readerRuns, 1);
@@ -242,7 +242,7 @@ TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
     lines.push_back("LOAD 2 0 -1");
     lines.push_back("SUBCASE 2");
     lines.push_back("LOAD 2 0 -3");
-    const std::string text = JoinCrlf(lines);
+    const std::string text = CrlfText(lines);
 
     Analysis a;
     RecordingWindow w;

@@ -6,7 +6,7 @@
 #include "model/PreScan.h"
 #include "model/Reader.h"
 #include "solver/Profile.h"
-#include "test_intake_support.h"
+#include "TestSupport.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,7 +18,7 @@
 namespace tavu {
 namespace {
 
-using testing_intake::JoinCrlf;
+using testing::CrlfText;
 
 class ModelFuzzer
 {
@@ -437,7 +437,7 @@ TEST(FuzzIntake, RandomAndMutatedModelsKeepTheInvariants)
     int succeeded = 0, readOnly = 0, preScanFailed = 0;
     for (int iteration = 0; iteration < 4000; ++iteration) {
         const std::vector<std::string> lines = fuzzer.Next();
-        const std::string text = JoinCrlf(lines);
+        const std::string text = CrlfText(lines);
         SCOPED_TRACE("model " + std::to_string(iteration) + ":\n" + text);
 
         Analysis a;
@@ -478,7 +478,7 @@ TEST(FuzzIntake, RandomAndMutatedModelsKeepTheInvariants)
         // same text gives the same result as the first.
         if (iteration % 10 == 0) {
             Analysis viaDriver;
-            ASSERT_EQ(testing_intake::ProcessModel(viaDriver, lines), a.State.FatalText.empty());
+            ASSERT_EQ(testing::ProcessModel(viaDriver, lines), a.State.FatalText.empty());
             ASSERT_EQ(viaDriver.Summary.ReadText, report);
             RunStages(viaDriver, text);
             ASSERT_EQ(viaDriver.Summary.ReadText, report);

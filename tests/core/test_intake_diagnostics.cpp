@@ -1,5 +1,5 @@
 #include "model/Diagnostics.h"
-#include "test_intake_support.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -7,7 +7,7 @@
 namespace tavu {
 namespace {
 
-using testing_intake::ProcessModel;
+using testing::ProcessModel;
 
 // The messages the intake tests do not meet through a model (the others are checked
 // where the reader raises them), and the codes without a message.

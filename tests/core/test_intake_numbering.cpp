@@ -1,4 +1,4 @@
-#include "test_intake_support.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -7,10 +7,10 @@
 namespace tavu {
 namespace {
 
-using testing_intake::Equations;
-using testing_intake::EquationsOf;
-using testing_intake::JoinCrlf;
-using testing_intake::ProcessModel;
+using testing::Equations;
+using testing::EquationsOf;
+using testing::CrlfText;
+using testing::ProcessModel;
 
 // Three grids in a row joined by two beams; the constraint records follow.
 std::vector<std::string> Frame(const std::vector<std::string>& constraints,
@@ -66,7 +66,7 @@ TEST(Numbering, GivesEquationNumbersByTheConstraints)
         {{"DOFS DEF 1 1 1", "SPRG 1 10 0 0"}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 0}},
     };
     for (const NumberingCase& c : cases) {
-        SCOPED_TRACE(JoinCrlf(c.constraints));
+        SCOPED_TRACE(CrlfText(c.constraints));
         Analysis a;
         ProcessModel(a, Frame(c.constraints));
         EXPECT_EQ(a.State.FatalText, c.fatal);
@@ -110,7 +110,7 @@ TEST(Numbering, SequenceListsMustNameEveryGridOnce)
         constraints.insert(constraints.end(), c.constraints.begin(), c.constraints.end());
         Analysis a;
         ProcessModel(a, Frame(constraints));
-        SCOPED_TRACE(JoinCrlf(c.constraints));
+        SCOPED_TRACE(CrlfText(c.constraints));
         EXPECT_EQ(a.State.FatalText, c.fatal);
         // A rejected list leaves the grids numbered in id order, each exactly once.
         EXPECT_EQ(EquationsOf(a, 1), (Equations{9, 8, 7}));

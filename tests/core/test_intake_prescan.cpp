@@ -1,5 +1,5 @@
 #include "model/PreScan.h"
-#include "test_intake_support.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -8,11 +8,11 @@
 namespace tavu {
 namespace {
 
-using testing_intake::JoinCrlf;
+using testing::CrlfText;
 
 void PreScan(Analysis& a, const std::vector<std::string>& lines)
 {
-    SplitModelText(a, JoinCrlf(lines));
+    SplitModelText(a, CrlfText(lines));
     PreScanModel(a);
 }
 
@@ -89,7 +89,7 @@ TEST(PreScan, CompletenessChecksComeInTheirOrder)
     for (const Case& c : cases) {
         Analysis a;
         PreScan(a, c.lines);
-        EXPECT_EQ(a.State.FatalText, c.fatal) << JoinCrlf(c.lines);
+        EXPECT_EQ(a.State.FatalText, c.fatal) << CrlfText(c.lines);
     }
 }
 
@@ -177,12 +177,12 @@ TEST(PreScan, MoreThanTenSubcasesStopTheModelStep)
     for (int i = 1; i <= 10; ++i)
         lines.push_back("subcase " + std::to_string(i));
     Analysis ten;
-    EXPECT_TRUE(testing_intake::ProcessModel(ten, lines));
+    EXPECT_TRUE(testing::ProcessModel(ten, lines));
     EXPECT_EQ(ten.State.SubcaseCount, 10);
 
     lines.push_back("SUBCASE11");
     Analysis eleven;
-    EXPECT_FALSE(testing_intake::ProcessModel(eleven, lines));
+    EXPECT_FALSE(testing::ProcessModel(eleven, lines));
     EXPECT_EQ(eleven.State.Stage, ModelPending);
     EXPECT_EQ(eleven.Summary.ReadText, "Number of subcases exceeds maximum of 10\r\n"
                                        "\r\nFatal error... Done processing model");

@@ -1,5 +1,5 @@
 #include "solver/Profile.h"
-#include "test_intake_support.h"
+#include "TestSupport.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -136,13 +136,13 @@ TEST(BuildProfile, RefusesAStoreTooLargeToHold)
 TEST(BuildProfile, FollowsTheEquationNumbering)
 {
     Analysis a;
-    ASSERT_TRUE(testing_intake::ProcessModel(
+    ASSERT_TRUE(testing::ProcessModel(
         a, {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 2 0", "GRID 4 3 0 $ only a spring",
             "BEAM 1 1 2 1 1", "BEAM 2 2 3 1 1", "PROP 1 1 1", "MATL 1 1000", "DOFS DEF 1 1 1",
             "RACT 1 1 1 1", "SPRG 4 1 2 3", "NSEQ 4 1 3 2", "ENDMODEL"}))
         << a.Summary.ReadText;
     // Sequence 4, 1, 3, 2: grid 4 gets 1..3, grid 3 4..6, grid 2 7..9.
-    EXPECT_EQ(testing_intake::EquationsOf(a, 4), (testing_intake::Equations{1, 2, 3}));
+    EXPECT_EQ(testing::EquationsOf(a, 4), (testing::Equations{1, 2, 3}));
     EXPECT_EQ(DiagPosOf(a), (std::vector<long long>{2, 3, 5, 6, 7, 9, 12, 16, 21, 27}));
     EXPECT_EQ(a.Profile.MaxActiveColumn, 6);
     EXPECT_EQ(a.Profile.RmsActiveColumn, 3); // sqrt(97 / 9) = 3.28

@@ -2,7 +2,7 @@
 #include "model/PreScan.h"
 #include "model/Reader.h"
 #include "solver/Profile.h"
-#include "test_intake_support.h"
+#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -12,13 +12,13 @@
 namespace tavu {
 namespace {
 
-using testing_intake::JoinCrlf;
-using testing_intake::ProcessModel;
+using testing::CrlfText;
+using testing::ProcessModel;
 
 // The stages as the driver calls them, keeping what ReadModel returned.
 bool ReadStages(Analysis& a, const std::vector<std::string>& lines)
 {
-    SplitModelText(a, JoinCrlf(lines));
+    SplitModelText(a, CrlfText(lines));
     PreScanModel(a);
     if (!a.State.FatalText.empty())
         return false;
@@ -184,7 +184,7 @@ TEST(RecordPass, ReportsEachBadLineOnce)
             lines.push_back(tail);
         Analysis a;
         ReadStages(a, lines);
-        EXPECT_EQ(a.State.FatalText, c.fatal) << JoinCrlf(c.lines);
+        EXPECT_EQ(a.State.FatalText, c.fatal) << CrlfText(c.lines);
     }
 }
 
@@ -211,7 +211,7 @@ TEST(RecordPass, ChecksTheOrderOfTheConstraintRecords)
         lines.insert(lines.end(), c.tail.begin(), c.tail.end());
         Analysis a;
         ReadStages(a, lines);
-        EXPECT_EQ(a.State.FatalText, c.fatal) << JoinCrlf(c.tail);
+        EXPECT_EQ(a.State.FatalText, c.fatal) << CrlfText(c.tail);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "results/FormatNumbers.h"
 #include "results/Listings.h"
-#include "test_loads_fixture.h"
+#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "common/Numbers.h"
 #include "loads/ElementLoads.h"
 #include "loads/Loads.h"
-#include "test_loads_fixture.h"
+#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "common/Numbers.h"
 #include "loads/Loads.h"
-#include "test_loads_fixture.h"
+#include "TestSupport.h"
 
 #include <functional>
 #include <gtest/gtest.h>

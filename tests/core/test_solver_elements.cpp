@@ -5,7 +5,7 @@
 #include "solver/BeamElement.h"
 #include "solver/QuadElement.h"
 #include "solver/Solver.h"
-#include "test_solver_support.h"
+#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 namespace tavu {
 namespace {
 
-using namespace testing_solver;
+using namespace testing;
 
 // The textbook plane frame element for the coefficients the beam carries: the axial
 // spring kA on the stretch of the axis between the offset ends, plus the bending matrix

@@ -3,7 +3,7 @@
 
 #include "common/Numbers.h"
 #include "solver/Factor.h"
-#include "test_solver_support.h"
+#include "TestSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +15,7 @@
 namespace tavu {
 namespace {
 
-using namespace testing_solver;
+using namespace testing;
 
 std::vector<FactorKernel> KernelsToTest()
 {

@@ -6,7 +6,7 @@
 #include "solver/Solver.h"
 #include "solver/StiffnessStore.h"
 #include "solver/Transform.h"
-#include "test_solver_support.h"
+#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 namespace tavu {
 namespace {
 
-using namespace testing_solver;
+using namespace testing;
 
 TEST(StiffnessStore, TermsLandInTheirColumnOrAreDropped)
 {
