@@ -147,26 +147,23 @@ std::string BatchText(const BatchRun& run)
     return out;
 }
 
-std::string BatchJson(const BatchRun& run)
-{
-    const Analysis& a = run.analysis;
-    const ModelStore& m = a.Model;
-    nlohmann::json j;
-    switch (run.status) {
-    case BatchStatus::Solved:
-        j["status"] = "solved";
-        break;
-    case BatchStatus::DecompositionFailed:
-        j["status"] = "decomposition_failed";
-        break;
-    default:
-        j["status"] = "model_error";
-        break;
-    }
-    j["read_text"] = WithLf(run.readText);
-    j["decomposition_log"] = WithLf(run.decompositionLog);
-    j["load_log"] = WithLf(run.loadLog);
+namespace {
 
+const char* StatusName(BatchStatus status)
+{
+    switch (status) {
+    case BatchStatus::Solved:
+        return "solved";
+    case BatchStatus::DecompositionFailed:
+        return "decomposition_failed";
+    default:
+        return "model_error";
+    }
+}
+
+// One entry per line of FatalText.
+nlohmann::json DiagnosticLines(const Analysis& a)
+{
     nlohmann::json diagnostics = nlohmann::json::array();
     const std::string fatal = WithLf(a.State.FatalText);
     std::size_t start = 0;
@@ -177,52 +174,81 @@ std::string BatchJson(const BatchRun& run)
         diagnostics.push_back(fatal.substr(start, end - start));
         start = end + 1;
     }
-    j["diagnostics"] = diagnostics;
-    // The equations in force: the system's once the decomposition step has built it.
-    j["neq"] = a.System.built ? a.System.NEQ : m.NEQ;
+    return diagnostics;
+}
 
+nlohmann::json GridResults(const Analysis& a)
+{
+    const ModelStore& m = a.Model;
     nlohmann::json grids = nlohmann::json::array();
-    nlohmann::json beams = nlohmann::json::array();
-    nlohmann::json quads = nlohmann::json::array();
-    if (run.solved) {
-        for (int id = 1; id <= m.maxGridId; ++id) {
-            if (GridIndexOf(m, id) == 0)
-                continue;
-            std::array<double, 3> disp{}, reaction{};
-            DeflectionValues(a, id, disp);
-            nlohmann::json g;
-            g["id"] = id;
-            g["disp"] = Triple(disp);
-            g["reaction"] = ReactionValues(a, id, reaction) ? Triple(reaction) : nullptr;
-            grids.push_back(g);
-        }
-        for (int b = 1; b <= m.nBeams; ++b) {
-            const BeamForces& f = a.Results.BeamEndForces(b);
-            const BeamRow& beam = m.Beams(b);
-            nlohmann::json e;
-            e["id"] = beam.id;
-            e["grids"] = {beam.gridA, beam.gridB};
-            e["end_a"] = Triple({f[AxialA], f[ShearA], f[MomentA]});
-            e["end_b"] = Triple({f[AxialB], f[ShearB], f[MomentB]});
-            beams.push_back(e);
-        }
-        for (int q = 1; q <= m.nQuads; ++q) {
-            nlohmann::json e;
-            const QuadRow& quad = m.Quads(q);
-            e["id"] = quad.id;
-            e["grids"] = {quad.grid[1], quad.grid[2], quad.grid[3], quad.grid[4]};
-            nlohmann::json stress = nlohmann::json::array();
-            for (int p = 1; p <= 4; ++p)
-                stress.push_back(
-                    Triple({a.Results.QuadStresses(q, 1, p), a.Results.QuadStresses(q, 2, p),
-                            a.Results.QuadStresses(q, 3, p)}));
-            e["stress"] = stress;
-            quads.push_back(e);
-        }
+    for (int id = 1; id <= m.maxGridId; ++id) {
+        if (GridIndexOf(m, id) == 0)
+            continue;
+        std::array<double, 3> disp{}, reaction{};
+        DeflectionValues(a, id, disp);
+        nlohmann::json g;
+        g["id"] = id;
+        g["disp"] = Triple(disp);
+        g["reaction"] = ReactionValues(a, id, reaction) ? Triple(reaction) : nullptr;
+        grids.push_back(g);
     }
-    j["grids"] = grids;
-    j["beams"] = beams;
-    j["quads"] = quads;
+    return grids;
+}
+
+nlohmann::json BeamResults(const Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    nlohmann::json beams = nlohmann::json::array();
+    for (int b = 1; b <= m.nBeams; ++b) {
+        const BeamForces& f = a.Results.BeamEndForces(b);
+        const BeamRow& beam = m.Beams(b);
+        nlohmann::json e;
+        e["id"] = beam.id;
+        e["grids"] = {beam.gridA, beam.gridB};
+        e["end_a"] = Triple({f[AxialA], f[ShearA], f[MomentA]});
+        e["end_b"] = Triple({f[AxialB], f[ShearB], f[MomentB]});
+        beams.push_back(e);
+    }
+    return beams;
+}
+
+nlohmann::json QuadResults(const Analysis& a)
+{
+    const ModelStore& m = a.Model;
+    nlohmann::json quads = nlohmann::json::array();
+    for (int q = 1; q <= m.nQuads; ++q) {
+        const QuadRow& quad = m.Quads(q);
+        nlohmann::json e;
+        e["id"] = quad.id;
+        e["grids"] = {quad.grid[1], quad.grid[2], quad.grid[3], quad.grid[4]};
+        nlohmann::json stress = nlohmann::json::array();
+        for (int p = 1; p <= 4; ++p)
+            stress.push_back(
+                Triple({a.Results.QuadStresses(q, 1, p), a.Results.QuadStresses(q, 2, p),
+                        a.Results.QuadStresses(q, 3, p)}));
+        e["stress"] = stress;
+        quads.push_back(e);
+    }
+    return quads;
+}
+
+} // namespace
+
+std::string BatchJson(const BatchRun& run)
+{
+    const Analysis& a = run.analysis;
+    nlohmann::json j;
+    j["status"] = StatusName(run.status);
+    j["read_text"] = WithLf(run.readText);
+    j["decomposition_log"] = WithLf(run.decompositionLog);
+    j["load_log"] = WithLf(run.loadLog);
+    j["diagnostics"] = DiagnosticLines(a);
+    // The equations in force: the system's once the decomposition step has built it.
+    j["neq"] = a.System.built ? a.System.NEQ : a.Model.NEQ;
+    const nlohmann::json none = nlohmann::json::array();
+    j["grids"] = run.solved ? GridResults(a) : none;
+    j["beams"] = run.solved ? BeamResults(a) : none;
+    j["quads"] = run.solved ? QuadResults(a) : none;
     j["error_measure"] = run.solved ? Number(a.Results.ErrorMeasure) : nlohmann::json(nullptr);
     // Echoed model lines may hold bytes that are not UTF-8: they are replaced rather than
     // stopping the report.

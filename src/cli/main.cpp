@@ -38,13 +38,17 @@ std::string ModelFileName(const std::string& path)
 }
 #endif
 
-} // namespace
-
-int main(int argc, char** argv)
+struct Options
 {
     bool json = false;
     std::vector<double> scalars;
-    std::string plotPath, pdfPath;
+    std::string plotPath, pdfPath, modelPath;
+};
+
+// Reads the command line into o; returns an exit status when the run should end here
+// (usage error or --help), or -1 to go on.
+int ParseOptions(int argc, char** argv, Options& o)
+{
     static const option options[] = {
         {"json", no_argument, nullptr, 'j'},       {"scalars", required_argument, nullptr, 's'},
         {"plot", required_argument, nullptr, 'p'}, {"pdf", required_argument, nullptr, 'f'},
@@ -56,21 +60,21 @@ int main(int argc, char** argv)
             break;
         switch (c) {
         case 'j':
-            json = true;
+            o.json = true;
             break;
         case 's': {
             auto parsed = tavu::ParseScalars(optarg);
             if (!parsed)
                 return UsageError(std::string("--scalars needs numbers separated by commas: ") +
                                   optarg);
-            scalars = *parsed;
+            o.scalars = *parsed;
             break;
         }
         case 'p':
-            plotPath = optarg;
+            o.plotPath = optarg;
             break;
         case 'f':
-            pdfPath = optarg;
+            o.pdfPath = optarg;
             break;
         case 'h':
             std::cout << Usage;
@@ -84,57 +88,84 @@ int main(int argc, char** argv)
         return UsageError(optind >= argc ? "no model file given" : "more than one model file");
 
 #if defined(TAVU_WITH_PLOT)
-    if (!plotPath.empty() && !tavu::plot::IsPlotFileName(plotPath))
-        return UsageError("--plot writes a .png or .svg file: " + plotPath);
+    if (!o.plotPath.empty() && !tavu::plot::IsPlotFileName(o.plotPath))
+        return UsageError("--plot writes a .png or .svg file: " + o.plotPath);
 #else
-    if (!plotPath.empty() || !pdfPath.empty())
-        return UsageError(std::string(!plotPath.empty() ? "--plot" : "--pdf") +
+    if (!o.plotPath.empty() || !o.pdfPath.empty())
+        return UsageError(std::string(!o.plotPath.empty() ? "--plot" : "--pdf") +
                           " is not available in this build (built without Qt)");
 #endif
-    if (!plotPath.empty() && plotPath == pdfPath)
+    if (!o.plotPath.empty() && o.plotPath == o.pdfPath)
         return UsageError("--plot and --pdf need different files");
+    o.modelPath = argv[optind];
+    return -1;
+}
 
-    const std::string path = argv[optind];
+// The whole model file; false when it cannot be read (an empty file is no failure).
+bool ReadModelFile(const std::string& path, std::string& text)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     if (!in || !(content << in.rdbuf())) {
-        // An empty file reads as no characters, which is not a failure.
-        if (!in.is_open() || in.bad()) {
-            std::cerr << "tavu-solve: cannot read " << path << "\n";
-            return tavu::ExitUnreadable;
+        if (!in.is_open() || in.bad())
+            return false;
+    }
+    text = content.str();
+    return true;
+}
+
+#if defined(TAVU_WITH_PLOT)
+// The plot (of a model that was read) and the printed listings (of a solution); returns
+// the exit status, which a file that cannot be written turns into ExitCannotWrite.
+int WriteFiles(const tavu::BatchRun& run, const Options& o, int status)
+{
+    std::fflush(stdout);
+    const tavu::plot::BatchGui gui;
+    std::string error;
+    if (!o.plotPath.empty()) {
+        if (run.analysis.State.Stage == tavu::ModelPending)
+            std::cerr << "tavu-solve: the model could not be read; " << o.plotPath
+                      << " not written\n";
+        else if (!tavu::plot::WritePlotFile(run.analysis, o.plotPath, error)) {
+            std::cerr << "tavu-solve: cannot write " << o.plotPath << ": " << error << "\n";
+            status = ExitCannotWrite;
         }
+    }
+    if (!o.pdfPath.empty()) {
+        if (!run.solved)
+            std::cerr << "tavu-solve: no results to print; " << o.pdfPath << " not written\n";
+        else if (!tavu::plot::WriteListingsPdf(run.analysis, ModelFileName(o.modelPath), o.pdfPath,
+                                               error)) {
+            std::cerr << "tavu-solve: cannot write " << o.pdfPath << ": " << error << "\n";
+            status = ExitCannotWrite;
+        }
+    }
+    return status;
+}
+#endif
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    if (const int status = ParseOptions(argc, argv, o); status >= 0)
+        return status;
+
+    std::string text;
+    if (!ReadModelFile(o.modelPath, text)) {
+        std::cerr << "tavu-solve: cannot read " << o.modelPath << "\n";
+        return tavu::ExitUnreadable;
     }
 
     tavu::BatchRun run;
-    tavu::RunBatch(run, content.str(), scalars);
-    const std::string out = json ? tavu::BatchJson(run) : tavu::BatchText(run);
+    tavu::RunBatch(run, text, o.scalars);
+    const std::string out = o.json ? tavu::BatchJson(run) : tavu::BatchText(run);
     std::fwrite(out.data(), 1, out.size(), stdout);
     int status = tavu::ExitStatusOf(run);
 #if defined(TAVU_WITH_PLOT)
-    if (!plotPath.empty() || !pdfPath.empty()) {
-        std::fflush(stdout);
-        const tavu::plot::BatchGui gui;
-        std::string error;
-        // The plot needs a model that was read; the listings need a solution.
-        if (!plotPath.empty()) {
-            if (run.analysis.State.Stage == tavu::ModelPending)
-                std::cerr << "tavu-solve: the model could not be read; " << plotPath
-                          << " not written\n";
-            else if (!tavu::plot::WritePlotFile(run.analysis, plotPath, error)) {
-                std::cerr << "tavu-solve: cannot write " << plotPath << ": " << error << "\n";
-                status = ExitCannotWrite;
-            }
-        }
-        if (!pdfPath.empty()) {
-            if (!run.solved)
-                std::cerr << "tavu-solve: no results to print; " << pdfPath << " not written\n";
-            else if (!tavu::plot::WriteListingsPdf(run.analysis, ModelFileName(path), pdfPath,
-                                                   error)) {
-                std::cerr << "tavu-solve: cannot write " << pdfPath << ": " << error << "\n";
-                status = ExitCannotWrite;
-            }
-        }
-    }
+    if (!o.plotPath.empty() || !o.pdfPath.empty())
+        status = WriteFiles(run, o, status);
 #endif
     return status;
 }

@@ -6,11 +6,11 @@
 // results, driver) and only ever call downward; every subsystem reads these tables, so
 // their declarations sit at the bottom.
 
+#include "common/Table.h"
+
 #include <array>
 #include <string>
 #include <vector>
-
-#include "common/Table.h"
 
 namespace tavu {
 
@@ -26,11 +26,11 @@ enum StageValue : int
 struct SolutionState
 {
     int Stage = ModelPending;
-    bool LinesStale = true;  // ModelLines no longer matches the editor text
-    int SubcaseCount = 0;    // SUBCASE records counted by SplitModelText
-    int EndModelLine = 0;    // line of the ENDMODEL record; 0 until a model was read
-    int TransformFlag = 0;   // 0 none, 1 some grid is turned/eliminated, 2 penalty dofs
-    std::string FatalText;   // numbered diagnostics, each line followed by CR LF
+    bool LinesStale = true; // ModelLines no longer matches the editor text
+    int SubcaseCount = 0;   // SUBCASE records counted by SplitModelText
+    int EndModelLine = 0;   // line of the ENDMODEL record; 0 until a model was read
+    int TransformFlag = 0;  // 0 none, 1 some grid is turned/eliminated, 2 penalty dofs
+    std::string FatalText;  // numbered diagnostics, each line followed by CR LF
 };
 
 // The editor text cut at every CR LF into lines 1..LineCount, trimmed of blanks (0x20
@@ -65,11 +65,11 @@ enum BeamKind : int
 // Grid axis codes: how a grid's dofs relate to its own axes.
 enum AxisCode : int
 {
-    PolarAxes = -1,  // a POLAR grid whose dofs stay in x-y
-    NoAxisTurn = 0,  // dofs in x-y (or in the grid's axes for loads and results only)
-    EliminateU = 1,  // turned into the grid's axes, its u eliminated
-    EliminateV = 2,  // turned, its v eliminated
-    TurnOnly = 3,    // turned, one of u and v prescribed
+    PolarAxes = -1, // a POLAR grid whose dofs stay in x-y
+    NoAxisTurn = 0, // dofs in x-y (or in the grid's axes for loads and results only)
+    EliminateU = 1, // turned into the grid's axes, its u eliminated
+    EliminateV = 2, // turned, its v eliminated
+    TurnOnly = 3,   // turned, one of u and v prescribed
 };
 
 // Equation numbers of dofs 1..3 (u, v, rotation; entry 0 unused): 0 no dof, 1..NEQ free,
@@ -80,11 +80,11 @@ using DofEquations = std::array<int, 4>;
 // One GRID record, as read and numbered.
 struct GridRow
 {
-    double x = 0, y = 0;              // position; POLAR and EQ grids resolved
-    double axisAngle = 0;             // radians, counter-clockwise: the grid's dof axes
-    std::array<double, 4> spring{};   // 1..3: grounded spring stiffness on dof 1..3
-    DofEquations equation{};          // from the numbering
-    int axisCode = NoAxisTurn;        // AxisCode
+    double x = 0, y = 0;            // position; POLAR and EQ grids resolved
+    double axisAngle = 0;           // radians, counter-clockwise: the grid's dof axes
+    std::array<double, 4> spring{}; // 1..3: grounded spring stiffness on dof 1..3
+    DofEquations equation{};        // from the numbering
+    int axisCode = NoAxisTurn;      // AxisCode
 };
 
 // One BEAM record, its geometry and its stiffness coefficients.
@@ -184,8 +184,8 @@ struct EquationSystem
 {
     bool built = false;
     int NEQ = 0;
-    Vec<DofEquations> GridEquations;   // (0..nGrids)
-    StiffnessProfile Store;            // DiagPos(1..NEQ+1) and the stiffness, then factors
+    Vec<DofEquations> GridEquations;    // (0..nGrids)
+    StiffnessProfile Store;             // DiagPos(1..NEQ+1) and the stiffness, then factors
     Vec<QuadStiffnessRow> QuadMatrices; // (0..nQuads)
 };
 
@@ -249,16 +249,16 @@ struct LoadSet
 {
     int CurrentSubcase = 0;
     std::array<double, 2> Gravity{};
-    Vec<BeamLoadRow> BeamLoads; // (0..nBeams)
-    Vec<QuadLoadRow> QuadLoads; // (0..nQuads)
-    Vec<BeamForces> FixedEndForces;    // (0..nBeams): of the loads, beam ends held
-    QuadStressTable InitialStress;     // (0..nQuads): -D eps0 of a temperature load
+    Vec<BeamLoadRow> BeamLoads;     // (0..nBeams)
+    Vec<QuadLoadRow> QuadLoads;     // (0..nQuads)
+    Vec<BeamForces> FixedEndForces; // (0..nBeams): of the loads, beam ends held
+    QuadStressTable InitialStress;  // (0..nQuads): -D eps0 of a temperature load
 };
 
 struct ResultSet
 {
-    Vec<double> SolutionVector; // (0..NEQ): load vector, then displacements
-    Vec<double> Reactions;      // (0..DOFTOTAL): applied loads, then residuals/reactions
+    Vec<double> SolutionVector;    // (0..NEQ): load vector, then displacements
+    Vec<double> Reactions;         // (0..DOFTOTAL): applied loads, then residuals/reactions
     Vec<BeamForces> BeamEndForces; // (0..nBeams)
     QuadStressTable QuadStresses;  // (0..nQuads, 1..3, 1..4)
     double ErrorMeasure = 0;

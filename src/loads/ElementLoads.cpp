@@ -129,24 +129,16 @@ double QuadShapeValue(int k, int p)
            4;
 }
 
-void QuadLoadVector(Analysis& a, int q)
+namespace {
+
+// Corner loads in global axes: F(2k-1), F(2k) are the x and y load at corner k.
+using CornerLoads = std::array<double, 9>;
+
+// Edge pressures along the left normal of each edge, which points into an element whose
+// corners run counter-clockwise.
+void AddEdgePressures(const ModelStore& m, const QuadRow& quad, const QuadLoadRow& load,
+                      const std::array<int, 5>& g, int n, CornerLoads& F)
 {
-    const ModelStore& m = a.Model;
-    const QuadRow& quad = m.Quads(q);
-    const QuadLoadRow& load = a.Loads.QuadLoads(q);
-    const bool triangle = quad.grid[3] == quad.grid[4];
-    const int n = triangle ? 3 : 4;
-    const double t = quad.thickness;
-
-    std::array<int, 5> g{};
-    for (int k = 1; k <= 4; ++k)
-        g[static_cast<std::size_t>(k)] = GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]);
-
-    // F(2k-1), F(2k): x and y load at corner k in global axes.
-    std::array<double, 9> F{};
-
-    // Edge pressures along the left normal of each edge, which points into an element
-    // whose corners run counter-clockwise.
     for (int i = 1; i <= n; ++i) {
         const std::size_t ii = static_cast<std::size_t>(i);
         const double p1 = load.pressureStart[ii], p2 = load.pressureEnd[ii];
@@ -168,44 +160,70 @@ void QuadLoadVector(Analysis& a, int q)
         F[2 * jj - 1] += -Tj * std::sin(beta);
         F[2 * jj] += Tj * std::cos(beta);
     }
+}
 
-    // Temperature: the initial strain alpha'*T in both normal directions.
+// Temperature: the initial strain alpha'*T in both normal directions, whose stresses the
+// recovery takes off again (kept as initial-stress terms).
+void AddTemperatureLoads(Analysis& a, int q, int n, CornerLoads& F)
+{
+    const QuadRow& quad = a.Model.Quads(q);
+    const QuadLoadRow& load = a.Loads.QuadLoads(q);
     bool heated = false;
     for (int k = 1; k <= 4; ++k)
         heated = heated || load.temperature[static_cast<std::size_t>(k)] != 0;
-    if (heated) {
-        QuadStressTable& initial = a.Loads.InitialStress;
-        for (int p = 1; p <= 4; ++p) {
-            double Tp = 0;
-            for (int k = 1; k <= 4; ++k)
-                Tp += QuadShapeValue(k, p) * load.temperature[static_cast<std::size_t>(k)];
-            const double eps0 = quad.expansion * Tp;
-            LoadQuadFactor(a, q);
-            const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
-            const auto& C = a.Quad.QuadFactor;
-            const double y1 = (C[1] + C[2]) * eps0, y2 = C[3] * eps0;
-            initial(q, 1, p) = -y1;
-            initial(q, 2, p) = -y2;
-            initial(q, 3, p) = 0;
-            const auto& B = a.Quad.QuadStrain;
-            for (int r = 1; r <= 2 * n; ++r)
-                F[static_cast<std::size_t>(r)] += t * detJ * (B[1][r] * y1 + B[2][r] * y2);
-        }
-    }
-
-    // Gravity: t*(gx, gy) per unit area, spread by the shape functions.
-    const double gx = a.Loads.Gravity[0], gy = a.Loads.Gravity[1];
-    if (gx != 0 || gy != 0) {
+    if (!heated)
+        return;
+    QuadStressTable& initial = a.Loads.InitialStress;
+    for (int p = 1; p <= 4; ++p) {
+        double Tp = 0;
+        for (int k = 1; k <= 4; ++k)
+            Tp += QuadShapeValue(k, p) * load.temperature[static_cast<std::size_t>(k)];
+        const double eps0 = quad.expansion * Tp;
         LoadQuadFactor(a, q);
-        for (int p = 1; p <= 4; ++p) {
-            const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
-            const double wp = t * detJ;
-            for (int k = 1; k <= 4; ++k) {
-                F[static_cast<std::size_t>(2 * k - 1)] += QuadShapeValue(k, p) * gx * wp;
-                F[static_cast<std::size_t>(2 * k)] += QuadShapeValue(k, p) * gy * wp;
-            }
+        const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
+        const auto& C = a.Quad.QuadFactor;
+        const double y1 = (C[1] + C[2]) * eps0, y2 = C[3] * eps0;
+        initial(q, 1, p) = -y1;
+        initial(q, 2, p) = -y2;
+        initial(q, 3, p) = 0;
+        const auto& B = a.Quad.QuadStrain;
+        for (int r = 1; r <= 2 * n; ++r)
+            F[static_cast<std::size_t>(r)] += quad.thickness * detJ * (B[1][r] * y1 + B[2][r] * y2);
+    }
+}
+
+// Gravity: t*(gx, gy) per unit area, spread by the shape functions.
+void AddGravityLoads(Analysis& a, int q, CornerLoads& F)
+{
+    const double gx = a.Loads.Gravity[0], gy = a.Loads.Gravity[1];
+    if (gx == 0 && gy == 0)
+        return;
+    LoadQuadFactor(a, q);
+    for (int p = 1; p <= 4; ++p) {
+        const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
+        const double wp = a.Model.Quads(q).thickness * detJ;
+        for (int k = 1; k <= 4; ++k) {
+            F[static_cast<std::size_t>(2 * k - 1)] += QuadShapeValue(k, p) * gx * wp;
+            F[static_cast<std::size_t>(2 * k)] += QuadShapeValue(k, p) * gy * wp;
         }
     }
+}
+
+} // namespace
+
+void QuadLoadVector(Analysis& a, int q)
+{
+    const ModelStore& m = a.Model;
+    const QuadRow& quad = m.Quads(q);
+    const int n = quad.grid[3] == quad.grid[4] ? 3 : 4;
+    std::array<int, 5> g{};
+    for (int k = 1; k <= 4; ++k)
+        g[static_cast<std::size_t>(k)] = GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]);
+
+    CornerLoads F{};
+    AddEdgePressures(m, quad, a.Loads.QuadLoads(q), g, n, F);
+    AddTemperatureLoads(a, q, n, F);
+    AddGravityLoads(a, q, F);
 
     // Into the dof axes of each corner's grid (a triangle's fourth corner is its third).
     for (int k = 1; k <= 4; ++k) {

@@ -172,27 +172,70 @@ void ReportBadRecord(Analysis& a, int line)
     AppendLine(a.Summary.LogText, DiagnosticMessage(Msg::BadRecord, 0, line));
 }
 
-} // namespace
-
-void ReadLoadRecords(Analysis& a)
+// The load case and the results, all re-created zero, so that a repeated run starts from
+// the same state as the first.
+void StartLoadCase(Analysis& a)
 {
     const ModelStore& m = a.Model;
-    ResultSet& r = a.Results;
-    LoadSet& loads = a.Loads;
-
-    // The load case and the results, all re-created zero, so that a repeated run starts
-    // from the same state as the first.
     const int neq = a.System.NEQ;
+    ResultSet& r = a.Results;
     r = ResultSet();
     r.SolutionVector.Create(neq);
     r.Reactions.Create(std::max({m.DOFTOTAL, neq, 0}));
     r.BeamEndForces.Create(m.nBeams);
     r.QuadStresses.Create(m.nQuads);
+    LoadSet& loads = a.Loads;
     loads = LoadSet();
     loads.BeamLoads.Create(m.nBeams);
     loads.QuadLoads.Create(m.nQuads);
     loads.FixedEndForces.Create(m.nBeams);
     loads.InitialStress.Create(m.nQuads);
+}
+
+// The number fields of a load record and the ids it names: first..last, with THRU taken
+// out of the fields.
+LoadFields FieldsOf(const Record& rec, long long& first, long long& last)
+{
+    LoadFields f;
+    f.count = std::min(rec.nNumbers, LoadMaxNumbers);
+    for (int i = 1; i <= LoadMaxNumbers; ++i)
+        f.n[static_cast<std::size_t>(i)] = rec.N(i);
+    first = RoundToInt(f.N(1));
+    last = first;
+    if (WordIs(rec.Word[2], "THRU")) {
+        last = RoundToInt(f.N(2));
+        for (int i = 2; i <= 6; ++i)
+            f.n[static_cast<std::size_t>(i)] = f.n[static_cast<std::size_t>(i + 1)];
+        f.count = std::max(f.count - 1, 0);
+    }
+    return f;
+}
+
+void ApplyLoadRecord(Analysis& a, std::string_view kw, long long first, long long last,
+                     const LoadFields& f, double s)
+{
+    if (kw == "LOAD") {
+        ApplyLoad(a, first, last, f, s);
+    } else if (kw == "DISP") {
+        ApplyDisp(a, first, last, f, s);
+    } else if (kw == "GRAV") {
+        // Applied once for each id of the range, as every other record is.
+        const double times = static_cast<double>(last - first + 1);
+        a.Loads.Gravity[0] += f.N(1) * s * times;
+        a.Loads.Gravity[1] += f.N(2) * s * times;
+    } else if (kw == "BLOAD" || kw == "BINIT" || kw == "BTEMP") {
+        ApplyBeamRecord(a, kw, first, last, f, s);
+    } else {
+        ApplyQuadRecord(a, kw, first, last, f, s);
+    }
+}
+
+} // namespace
+
+void ReadLoadRecords(Analysis& a)
+{
+    StartLoadCase(a);
+    LoadSet& loads = a.Loads;
 
     // The model was read and decomposed without diagnostics, so FatalText holds only what
     // an earlier load run (or the scalars dialog reading the same records) put there:
@@ -202,8 +245,7 @@ void ReadLoadRecords(Analysis& a)
 
     Record rec;
     for (int line = a.State.EndModelLine + 1; line <= a.Text.LineCount; ++line) {
-        const std::string& text = ModelLine(a, line);
-        const std::string_view recordText = RecordText(text);
+        const std::string_view recordText = RecordText(ModelLine(a, line));
         if (recordText.empty())
             continue;
         SplitFields(recordText, LoadMaxNumbers, LoadMaxWords, rec);
@@ -222,36 +264,10 @@ void ReadLoadRecords(Analysis& a)
         const double s = a.LoadScalars[static_cast<std::size_t>(loads.CurrentSubcase)];
         if (s == 0)
             continue;
-
-        LoadFields f;
-        f.count = std::min(rec.nNumbers, LoadMaxNumbers);
-        for (int i = 1; i <= LoadMaxNumbers; ++i)
-            f.n[static_cast<std::size_t>(i)] = rec.N(i);
-        long long first = RoundToInt(f.N(1));
-        long long last = first;
-        if (WordIs(rec.Word[2], "THRU")) {
-            last = RoundToInt(f.N(2));
-            for (int i = 2; i <= 6; ++i)
-                f.n[static_cast<std::size_t>(i)] = f.n[static_cast<std::size_t>(i + 1)];
-            f.count = std::max(f.count - 1, 0);
-        }
-        if (last < first)
-            continue;
-
-        if (kw == "LOAD") {
-            ApplyLoad(a, first, last, f, s);
-        } else if (kw == "DISP") {
-            ApplyDisp(a, first, last, f, s);
-        } else if (kw == "GRAV") {
-            // Applied once for each id of the range, as every other record is.
-            const double times = static_cast<double>(last - first + 1);
-            loads.Gravity[0] += f.N(1) * s * times;
-            loads.Gravity[1] += f.N(2) * s * times;
-        } else if (kw == "BLOAD" || kw == "BINIT" || kw == "BTEMP") {
-            ApplyBeamRecord(a, kw, first, last, f, s);
-        } else {
-            ApplyQuadRecord(a, kw, first, last, f, s);
-        }
+        long long first = 0, last = 0;
+        const LoadFields f = FieldsOf(rec, first, last);
+        if (last >= first)
+            ApplyLoadRecord(a, kw, first, last, f, s);
     }
 }
 

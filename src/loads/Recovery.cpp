@@ -14,6 +14,19 @@ namespace tavu {
 
 namespace {
 
+// A curved member reports its axial force and shear along and across the arc at each
+// end, that is in the axes of the end's grid.
+void TurnIntoArcAxes(const ModelStore& m, const BeamRow& beam, int ga, int gb, BeamForces& f)
+{
+    for (const auto& [axial, g] : {std::pair{AxialA, ga}, std::pair{AxialB, gb}}) {
+        const double alpha = beam.angle - m.Grids(g).axisAngle;
+        const std::size_t shear = axial + 1;
+        const double n0 = f[axial], v0 = f[shear];
+        f[axial] = std::sin(alpha) * n0 + std::cos(alpha) * v0;
+        f[shear] = -std::cos(alpha) * n0 + std::sin(alpha) * v0;
+    }
+}
+
 void RecoverBeam(Analysis& a, int b)
 {
     const ModelStore& m = a.Model;
@@ -70,17 +83,8 @@ void RecoverBeam(Analysis& a, int b)
     AddForceToDof(a, e[5], -sB * N - cB * V);
     AddForceToDof(a, e[6], -M + eB * N);
 
-    // A curved member reports its axial force and shear along and across the arc at each
-    // end, that is in the axes of the end's grid.
-    if (beam.elementKind == CurvBeam) {
-        for (const auto& [axial, g] : {std::pair{AxialA, ga}, std::pair{AxialB, gb}}) {
-            const double alpha = theta - m.Grids(g).axisAngle;
-            const std::size_t shear = axial + 1;
-            const double n0 = f[axial], v0 = f[shear];
-            f[axial] = std::sin(alpha) * n0 + std::cos(alpha) * v0;
-            f[shear] = -std::cos(alpha) * n0 + std::sin(alpha) * v0;
-        }
-    }
+    if (beam.elementKind == CurvBeam)
+        TurnIntoArcAxes(m, beam, ga, gb, f);
 }
 
 // Position of K(i, j), i <= j, in the packed upper triangle (by rows) of an n-dof element.
@@ -89,83 +93,93 @@ int PackedIndex(int i, int j, int n)
     return (i - 1) * n - (i - 1) * (i - 2) / 2 + (j - i);
 }
 
-void RecoverQuad(Analysis& a, int q)
+// A quad's corners: grid indices, the turn of each corner's equations from x-y, and the
+// corner displacements in x-y (X(2k-1), X(2k) at corner k).
+struct QuadCorners
 {
-    const ModelStore& m = a.Model;
-    const EquationSystem& sys = a.System;
-    const QuadRow& quad = m.Quads(q);
-    const QuadStiffnessRow& kq = sys.QuadMatrices(q);
-    const QuadStressTable& initial = a.Loads.InitialStress;
-    QuadStressTable& qs = a.Results.QuadStresses;
-    const bool triangle = quad.grid[3] == quad.grid[4];
-    const int n = triangle ? 3 : 4;
-    const int nd = 2 * n;
-
+    int n = 4; // 3 for a triangle
     std::array<int, 5> g{};
     std::array<double, 5> c{}, s{};
     std::array<double, 9> X{};
-    for (int k = 1; k <= 4; ++k)
-        g[static_cast<std::size_t>(k)] = GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]);
-    for (int k = 1; k <= n; ++k) {
-        const std::size_t kk = static_cast<std::size_t>(k);
-        const double gamma = EquationAxisAngle(m, g[kk]);
-        c[kk] = std::cos(gamma);
-        s[kk] = std::sin(gamma);
-        const double du = DofDisplacement(a, SystemEquation(sys, g[kk], 1));
-        const double dv = DofDisplacement(a, SystemEquation(sys, g[kk], 2));
-        X[2 * kk - 1] = c[kk] * du - s[kk] * dv;
-        X[2 * kk] = s[kk] * du + c[kk] * dv;
-    }
+};
 
-    // Element forces on the grids: -Kq X, Kq kept as its packed upper triangle.
+QuadCorners CornersOf(const Analysis& a, const QuadRow& quad)
+{
+    const ModelStore& m = a.Model;
+    QuadCorners k;
+    k.n = quad.grid[3] == quad.grid[4] ? 3 : 4;
+    for (std::size_t i = 1; i <= 4; ++i)
+        k.g[i] = GridIndexOf(m, quad.grid[i]);
+    for (std::size_t i = 1; i <= static_cast<std::size_t>(k.n); ++i) {
+        const double gamma = EquationAxisAngle(m, k.g[i]);
+        k.c[i] = std::cos(gamma);
+        k.s[i] = std::sin(gamma);
+        const double du = DofDisplacement(a, SystemEquation(a.System, k.g[i], 1));
+        const double dv = DofDisplacement(a, SystemEquation(a.System, k.g[i], 2));
+        k.X[2 * i - 1] = k.c[i] * du - k.s[i] * dv;
+        k.X[2 * i] = k.s[i] * du + k.c[i] * dv;
+    }
+    return k;
+}
+
+// Element forces on the grids: -Kq X, Kq kept as its packed upper triangle.
+void AddQuadForces(Analysis& a, const QuadStiffnessRow& kq, const QuadCorners& k)
+{
+    const int nd = 2 * k.n;
     std::array<double, 9> Q{};
     for (int i = 1; i <= nd; ++i) {
         double sum = 0;
         for (int j = 1; j <= nd; ++j) {
             const int at = i <= j ? PackedIndex(i, j, nd) : PackedIndex(j, i, nd);
-            sum += kq.packed[static_cast<std::size_t>(at)] * X[static_cast<std::size_t>(j)];
+            sum += kq.packed[static_cast<std::size_t>(at)] * k.X[static_cast<std::size_t>(j)];
         }
         Q[static_cast<std::size_t>(i)] = -sum;
     }
-    for (int k = 1; k <= n; ++k) {
-        const std::size_t kk = static_cast<std::size_t>(k);
-        const double qx = Q[2 * kk - 1], qy = Q[2 * kk];
-        AddForceToDof(a, SystemEquation(sys, g[kk], 1), c[kk] * qx + s[kk] * qy);
-        AddForceToDof(a, SystemEquation(sys, g[kk], 2), -s[kk] * qx + c[kk] * qy);
+    for (std::size_t i = 1; i <= static_cast<std::size_t>(k.n); ++i) {
+        const double qx = Q[2 * i - 1], qy = Q[2 * i];
+        AddForceToDof(a, SystemEquation(a.System, k.g[i], 1), k.c[i] * qx + k.s[i] * qy);
+        AddForceToDof(a, SystemEquation(a.System, k.g[i], 2), -k.s[i] * qx + k.c[i] * qy);
     }
+}
 
-    // Stresses D (B X - eps0) at the integration points, through C = the factor of D.
-    a.Quad.QuadFactor = kq.factor;
+// Stresses D (B X - eps0) at the integration points, through C = the factor of D.
+void ComputeQuadStresses(Analysis& a, int q, const QuadCorners& k)
+{
+    const QuadStressTable& initial = a.Loads.InitialStress;
+    QuadStressTable& qs = a.Results.QuadStresses;
+    a.Quad.QuadFactor = a.System.QuadMatrices(q).factor;
     const auto& C = a.Quad.QuadFactor;
     for (int p = 1; p <= 4; ++p) {
         ComputeQuadStrainMatrix(a, p <= 2 ? 1 : 2, p % 2 == 1 ? 1 : 2, q);
         const auto& B = a.Quad.QuadStrain;
         std::array<double, 4> y{};
-        for (int r = 1; r <= 3; ++r) {
-            double sum = initial(q, r, p);
-            for (int j = 1; j <= nd; ++j)
-                sum += B[static_cast<std::size_t>(r)][static_cast<std::size_t>(j)] *
-                       X[static_cast<std::size_t>(j)];
-            y[static_cast<std::size_t>(r)] = sum;
+        for (std::size_t r = 1; r <= 3; ++r) {
+            double sum = initial(q, static_cast<int>(r), p);
+            for (std::size_t j = 1; j <= static_cast<std::size_t>(2 * k.n); ++j)
+                sum += B[r][j] * k.X[j];
+            y[r] = sum;
         }
         qs(q, 1, p) = C[1] * y[1];
         qs(q, 2, p) = C[2] * y[1] + C[3] * y[2];
         qs(q, 3, p) = C[4] * y[3];
     }
+}
 
-    // A quad whose corners are all polar grids with unturned dofs reports radial,
-    // tangential and shear stresses about the coordinate origin.
-    bool polar = true;
-    for (int k = 1; k <= 4; ++k)
-        polar = polar && m.Grids(g[static_cast<std::size_t>(k)]).axisCode < 0;
-    if (!polar)
-        return;
+// A quad whose corners are all polar grids with unturned dofs reports radial, tangential
+// and shear stresses about the coordinate origin.
+void TurnIntoPolarAxes(Analysis& a, int q, const QuadCorners& k)
+{
+    const ModelStore& m = a.Model;
+    for (std::size_t i = 1; i <= 4; ++i)
+        if (m.Grids(k.g[i]).axisCode >= 0)
+            return;
+    QuadStressTable& qs = a.Results.QuadStresses;
     for (int p = 1; p <= 4; ++p) {
         double xp = 0, yp = 0;
-        for (int k = 1; k <= 4; ++k) {
-            const GridRow& corner = m.Grids(g[static_cast<std::size_t>(k)]);
-            xp += QuadShapeValue(k, p) * corner.x;
-            yp += QuadShapeValue(k, p) * corner.y;
+        for (int i = 1; i <= 4; ++i) {
+            const GridRow& corner = m.Grids(k.g[static_cast<std::size_t>(i)]);
+            xp += QuadShapeValue(i, p) * corner.x;
+            yp += QuadShapeValue(i, p) * corner.y;
         }
         const double beta = AngleOf(yp, xp);
         const double cb = std::cos(beta), sb = std::sin(beta);
@@ -174,6 +188,14 @@ void RecoverQuad(Analysis& a, int q)
         qs(q, 2, p) = sb * sb * sx + cb * cb * sy - 2 * cb * sb * sxy;
         qs(q, 3, p) = cb * sb * (sy - sx) + (cb * cb - sb * sb) * sxy;
     }
+}
+
+void RecoverQuad(Analysis& a, int q)
+{
+    const QuadCorners k = CornersOf(a, a.Model.Quads(q));
+    AddQuadForces(a, a.System.QuadMatrices(q), k);
+    ComputeQuadStresses(a, q, k);
+    TurnIntoPolarAxes(a, q, k);
 }
 
 // Grounded springs: the force of the spring terms as the stiffness holds them. A grid

@@ -2,9 +2,9 @@
 // Numbered diagnostics: each appends its message (and for the record messages the echoed
 // model line) to FatalText. Any text in FatalText makes the run fail.
 
-#include <string>
-
 #include "common/Analysis.h"
+
+#include <string>
 
 namespace tavu {
 
@@ -27,7 +27,7 @@ enum class Msg : int
     QuadMatlMissing = 14,        // first: quad index
     NoPropRecord = 15,
     NoMatlRecord = 16,
-    InputOrder = 17,             // first: line, or 0
+    InputOrder = 17, // first: line, or 0
     Resequence = 18,
     NoConstraints = 19,
     QuadNotCounterClockwise = 21, // first: quad index

@@ -42,14 +42,14 @@ bool IsPermutation(const Vec<int>& sequence, int n)
 // What the constraint records build up before the equations are numbered.
 struct ConstraintState
 {
-    Vec<DofEquations> codes;         // (0..nGrids): Absent, Free, Restrained or Prescribed
+    Vec<DofEquations> codes; // (0..nGrids): Absent, Free, Restrained or Prescribed
     std::array<int, 4> defaults{0, Free, Free, Free}; // flags of dof 1..3 (DOFS DEF)
     long long dofTotal = 0;
-    Vec<int> sequence;               // (1..nGrids): grid ids in numbering order
+    Vec<int> sequence; // (1..nGrids): grid ids in numbering order
     bool restraintApplied = false;
     bool sequenceGiven = false;
     bool sequenceReported = false;
-    long long count = 0;             // grids named so far by an unfinished NSEQ list
+    long long count = 0; // grids named so far by an unfinished NSEQ list
 };
 
 void SetAllCodes(ConstraintState& c, int n)
@@ -144,8 +144,7 @@ void ReadConstraintRecords(Analysis& a, int firstLine, ConstraintState& c)
         if (kw == Keyword::Dofs && opt == Option::Def) {
             for (int j = 1; j <= 3; ++j)
                 c.defaults[static_cast<std::size_t>(j)] = DofFlag(rec.N(j));
-            c.dofTotal =
-                static_cast<long long>(c.defaults[1] + c.defaults[2] + c.defaults[3]) * n;
+            c.dofTotal = static_cast<long long>(c.defaults[1] + c.defaults[2] + c.defaults[3]) * n;
             SetAllCodes(c, n);
             continue;
         }

@@ -100,14 +100,94 @@ bool HasBadIntegerField(const Record& rec, Keyword kw)
     }
 }
 
-void PreScanModel(Analysis& a)
+namespace {
+
+// Counts of the whole text; committed to the store only when the scan succeeds.
+struct ScanCounts
 {
-    ModelStore& m = a.Model;
-    // Counts of the whole text; committed to the store only when the scan succeeds.
     int nGrids = 0, nBeams = 0, nQuads = 0, nSprg = 0, nRact = 0;
     int maxGrid = 0, maxBeam = 0, maxQuad = 0, maxProp = 0, maxMatl = 0;
     bool endModelSeen = false;
+};
 
+void CountRecord(ScanCounts& c, Keyword kw, int id)
+{
+    switch (kw) {
+    case Keyword::Grid:
+        ++c.nGrids;
+        c.maxGrid = std::max(c.maxGrid, id);
+        break;
+    case Keyword::Beam:
+        ++c.nBeams;
+        c.maxBeam = std::max(c.maxBeam, id);
+        break;
+    case Keyword::Quad:
+        ++c.nQuads;
+        c.maxQuad = std::max(c.maxQuad, id);
+        break;
+    case Keyword::Prop:
+        c.maxProp = std::max({c.maxProp, id, 1});
+        break;
+    case Keyword::Matl:
+        c.maxMatl = std::max({c.maxMatl, id, 1});
+        break;
+    case Keyword::Sprg:
+        ++c.nSprg;
+        break;
+    case Keyword::Ract:
+        ++c.nRact;
+        break;
+    case Keyword::EndModel:
+        c.endModelSeen = true;
+        break;
+    default:
+        break;
+    }
+}
+
+// A model needs grids, elements (or springs), properties and materials for its elements,
+// restraints and an ENDMODEL line.
+void ReportMissingSections(Analysis& a, const ScanCounts& c)
+{
+    if (c.maxGrid == 0)
+        Diagnose(a, Msg::NoGrids, 0, 0);
+    if (c.maxQuad + c.maxBeam + c.nSprg == 0)
+        Diagnose(a, Msg::NoElements, 0, 0);
+    if (c.maxQuad + c.maxBeam != 0 && c.maxProp == 0)
+        Diagnose(a, Msg::NoProperties, 0, 0);
+    if (c.maxQuad + c.maxBeam != 0 && c.maxMatl == 0)
+        Diagnose(a, Msg::NoMaterials, 0, 0);
+    if (c.nSprg + c.nRact == 0)
+        Diagnose(a, Msg::NoRestraints, 0, 0);
+    if (!c.endModelSeen)
+        Diagnose(a, Msg::NoEndModel, 0, 0);
+}
+
+// Counts and largest ids into the store, with tables of those sizes.
+void SizeStore(ModelStore& m, const ScanCounts& c)
+{
+    m.nGrids = c.nGrids;
+    m.nBeams = c.nBeams;
+    m.nQuads = c.nQuads;
+    m.nSprgRecords = c.nSprg;
+    m.maxGridId = c.maxGrid;
+    m.maxBeamId = c.maxBeam;
+    m.maxQuadId = c.maxQuad;
+    m.maxPropId = c.maxProp;
+    m.maxMatlId = c.maxMatl;
+    m.Beams.Create(c.nBeams);
+    m.Quads.Create(c.nQuads);
+    m.Grids.Create(c.nGrids);
+    m.GridIndex.Create(c.maxGrid);
+    m.BeamIndex.Create(c.maxBeam);
+    m.QuadIndex.Create(c.maxQuad);
+}
+
+} // namespace
+
+void PreScanModel(Analysis& a)
+{
+    ScanCounts counts;
     a.State.FatalText.clear();
     a.Summary.ReadText.clear();
     a.Summary.LogText.clear();
@@ -124,59 +204,16 @@ void PreScanModel(Analysis& a)
         const Keyword kw = KeywordOf(rec.Word[1]);
         if (rec.nWords < 0 || HasBadIntegerField(rec, kw))
             Diagnose(a, Msg::BadRecord, 0, i);
-
-        const int id = RoundToInt(rec.N(1));
-        switch (kw) {
-        case Keyword::Grid:
-            ++nGrids;
-            maxGrid = std::max(maxGrid, id);
-            break;
-        case Keyword::Beam:
-            ++nBeams;
-            maxBeam = std::max(maxBeam, id);
-            break;
-        case Keyword::Quad:
-            ++nQuads;
-            maxQuad = std::max(maxQuad, id);
-            break;
-        case Keyword::Prop:
-            maxProp = std::max({maxProp, id, 1});
-            break;
-        case Keyword::Matl:
-            maxMatl = std::max({maxMatl, id, 1});
-            break;
-        case Keyword::Sprg:
-            ++nSprg;
-            break;
-        case Keyword::Ract:
-            ++nRact;
-            break;
-        case Keyword::EndModel:
-            endModelSeen = true;
-            break;
-        default:
-            break;
-        }
+        CountRecord(counts, kw, RoundToInt(rec.N(1)));
     }
 
     // A bad record above may have given an id that cannot size a table; the counts are
     // only used when no diagnostic was raised.
-    if (maxGrid == 0)
-        Diagnose(a, Msg::NoGrids, 0, 0);
-    if (maxQuad + maxBeam + nSprg == 0)
-        Diagnose(a, Msg::NoElements, 0, 0);
-    if (maxQuad + maxBeam != 0 && maxProp == 0)
-        Diagnose(a, Msg::NoProperties, 0, 0);
-    if (maxQuad + maxBeam != 0 && maxMatl == 0)
-        Diagnose(a, Msg::NoMaterials, 0, 0);
-    if (nSprg + nRact == 0)
-        Diagnose(a, Msg::NoRestraints, 0, 0);
-    if (!endModelSeen)
-        Diagnose(a, Msg::NoEndModel, 0, 0);
+    ReportMissingSections(a, counts);
 
     // Whatever happens, the store never keeps tables of an earlier run under the counts of
     // this one: it is rebuilt empty, and sized only when the scan succeeded.
-    m = ModelStore();
+    a.Model = ModelStore();
     a.Profile = StiffnessProfile();
     a.System = EquationSystem();
     a.Quad = QuadWork();
@@ -185,31 +222,10 @@ void PreScanModel(Analysis& a)
 
     if (!a.State.FatalText.empty()) {
         a.Summary.ReadText = a.State.FatalText + CRLF + "Fatal error... Done processing model";
-        m.Grids.Create(0);
-        m.Beams.Create(0);
-        m.Quads.Create(0);
-        m.GridIndex.Create(0);
-        m.BeamIndex.Create(0);
-        m.QuadIndex.Create(0);
+        SizeStore(a.Model, ScanCounts());
         return;
     }
-
-    m.nGrids = nGrids;
-    m.nBeams = nBeams;
-    m.nQuads = nQuads;
-    m.nSprgRecords = nSprg;
-    m.maxGridId = maxGrid;
-    m.maxBeamId = maxBeam;
-    m.maxQuadId = maxQuad;
-    m.maxPropId = maxProp;
-    m.maxMatlId = maxMatl;
-
-    m.Beams.Create(nBeams);
-    m.Quads.Create(nQuads);
-    m.Grids.Create(nGrids);
-    m.GridIndex.Create(maxGrid);
-    m.BeamIndex.Create(maxBeam);
-    m.QuadIndex.Create(maxQuad);
+    SizeStore(a.Model, counts);
 }
 
 } // namespace tavu

@@ -68,7 +68,10 @@ struct RecordContext
     int line;
     bool lineBad = false; // at most one "Bad record" per line
 
-    void Raise(Msg code, int first, int second) { w.pending.push_back({line, code, first, second}); }
+    void Raise(Msg code, int first, int second)
+    {
+        w.pending.push_back({line, code, first, second});
+    }
     void Bad()
     {
         if (!lineBad)

@@ -139,8 +139,7 @@ int BuildResultLines(const Analysis& a, int item, int kind, const ListingOptions
         lines[1] = GridLine(sep, item, v);
         return 1;
     case BeamForcesKind: {
-        if (item < 1 || item > m.nBeams || !a.Results.BeamEndForces.Has(item) ||
-            !m.Beams.Has(item))
+        if (item < 1 || item > m.nBeams || !a.Results.BeamEndForces.Has(item) || !m.Beams.Has(item))
             return 0;
         const BeamForces& f = a.Results.BeamEndForces(item);
         const BeamRow& beam = m.Beams(item);

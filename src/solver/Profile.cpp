@@ -61,19 +61,13 @@ std::array<int, 8> QuadEquationList(const Analysis& a, int q)
     return list;
 }
 
-bool BuildProfile(Analysis& a)
+namespace {
+
+// Lowers each column's top row (kept in DiagPos(j+1)) to the smallest equation coupled
+// to it by an element, a grid's springs or its turned axes.
+void CoupleEquations(const Analysis& a, Vec<long long>& diag, int neq)
 {
     const ModelStore& m = a.Model;
-    StiffnessProfile& p = a.Profile;
-    const int neq = std::max(m.NEQ, 0);
-
-    // DiagPos(1..NEQ+1), out: first the top row of each column, then its diagonal's
-    // position in KValues.
-    Vec<long long>& diag = p.DiagPos;
-    diag.Create(neq + 1);
-    for (int j = 1; j <= neq; ++j)
-        diag(j + 1) = j;
-
     const int nBeams = static_cast<int>(std::min<long long>(m.nBeams, m.Beams.Last()));
     const int nQuads = static_cast<int>(std::min<long long>(m.nQuads, m.Quads.Last()));
     for (int b = 1; b <= nBeams; ++b)
@@ -89,38 +83,62 @@ bool BuildProfile(Analysis& a)
         if (springs || g.axisCode > 0)
             Couple(diag, neq, std::array<int, 2>{AbsEquation(g, 1), AbsEquation(g, 2)});
     }
+}
 
-    // Heights into positions; the statistics on the way.
-    diag(1) = 2;
-    int maxHeight = 0;
+// The root mean square of the column heights. Heights are at most NEQ (below 2^25), so the
+// sum of squares overflows only for stores far beyond the size limit; the mean is then
+// taken in floating point instead.
+int RmsHeight(const Vec<long long>& diag, int neq)
+{
+    if (neq <= 0)
+        return 0;
     unsigned long long sumSquares = 0;
     bool sumOverflow = false;
     for (int j = 1; j <= neq; ++j) {
-        const long long height = j - diag(j + 1) + 1;
-        diag(j + 1) = diag(j) + height;
-        maxHeight = std::max(maxHeight, static_cast<int>(height));
+        const long long height = diag(j + 1) - diag(j);
         const unsigned long long sq = static_cast<unsigned long long>(height * height);
         if (sumSquares > ~0ULL - sq)
             sumOverflow = true;
         sumSquares += sq;
     }
+    long double mean = 0;
+    if (!sumOverflow) {
+        mean = static_cast<long double>(sumSquares) / neq;
+    } else {
+        for (int j = 1; j <= neq; ++j) {
+            const long double h = static_cast<long double>(diag(j + 1) - diag(j));
+            mean += h * h / neq;
+        }
+    }
+    return static_cast<int>(std::nearbyint(std::sqrt(mean)));
+}
+
+} // namespace
+
+bool BuildProfile(Analysis& a)
+{
+    StiffnessProfile& p = a.Profile;
+    const int neq = std::max(a.Model.NEQ, 0);
+
+    // DiagPos(1..NEQ+1), out: first the top row of each column, then its diagonal's
+    // position in KValues.
+    Vec<long long>& diag = p.DiagPos;
+    diag.Create(neq + 1);
+    for (int j = 1; j <= neq; ++j)
+        diag(j + 1) = j;
+    CoupleEquations(a, diag, neq);
+
+    // Heights into positions.
+    diag(1) = 2;
+    int maxHeight = 0;
+    for (int j = 1; j <= neq; ++j) {
+        const long long height = j - diag(j + 1) + 1;
+        diag(j + 1) = diag(j) + height;
+        maxHeight = std::max(maxHeight, static_cast<int>(height));
+    }
     p.ProfileSize = diag(neq + 1);
     p.MaxActiveColumn = maxHeight;
-    p.RmsActiveColumn = 0;
-    if (neq > 0) {
-        // Heights are at most NEQ (below 2^25), so the sum overflows only for stores far
-        // beyond the size limit; the mean is then taken in floating point instead.
-        long double mean = 0;
-        if (!sumOverflow) {
-            mean = static_cast<long double>(sumSquares) / neq;
-        } else {
-            for (int j = 1; j <= neq; ++j) {
-                const long double h = static_cast<long double>(diag(j + 1) - diag(j));
-                mean += h * h / neq;
-            }
-        }
-        p.RmsActiveColumn = static_cast<int>(std::nearbyint(std::sqrt(mean)));
-    }
+    p.RmsActiveColumn = RmsHeight(diag, neq);
 
     if (p.ProfileSize - 2 > MaxStiffnessTerms) {
         Diagnose(a, Msg::StiffnessTooLarge, static_cast<int>(MaxStiffnessTerms), 0);
