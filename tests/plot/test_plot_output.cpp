@@ -31,17 +31,20 @@ Analysis OneBeam(double tipV, int stage)
     m.nGrids = 2;
     m.nBeams = 1;
     m.maxGridId = 2;
-    m.GridReal.Create(2, 6);
-    m.GridInt.Create(2, 4);
+    m.Grids.Create(2);
     m.GridIndex.Create(2);
-    m.GridReal(2, 1) = 10;
-    m.GridInt(2, 2) = 1;
+    m.Grids(2).x = 10;
+    m.Grids(2).equation = {0, 0, 1, 0};
     m.GridIndex(1) = 1;
     m.GridIndex(2) = 2;
-    m.BeamInt.Create(1, 3);
-    m.BeamInt(1, 1) = 1;
-    m.BeamInt(1, 2) = 2;
+    m.Beams.Create(1);
+    m.Beams(1).gridA = 1;
+    m.Beams(1).gridB = 2;
     m.NEQ = 1;
+    a.System.built = true;
+    a.System.NEQ = 1;
+    a.System.GridEquations.Create(2);
+    a.System.GridEquations(2) = m.Grids(2).equation;
     a.Results.SolutionVector.Create(1);
     a.Results.SolutionVector(1) = tipV;
     a.State.Stage = stage;
@@ -99,7 +102,7 @@ TEST(PlotRenderer, DrawsTheModelAndTheDeformedShapeWhereTheWorldWindowPutsThem)
 TEST(PlotRenderer, CoincidentGridsLeaveTheImageWhiteAndGridNumbersShowAsText)
 {
     Analysis a = OneBeam(0, ModelRead);
-    a.Model.GridReal(2, 1) = 0;
+    a.Model.Grids(2).x = 0;
     const QImage blank = RenderPlotImage(BuildPlotModel(a), 20, true, QSize(120, 80));
     EXPECT_EQ(DarkPixels(blank), 0);
 
