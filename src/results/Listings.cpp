@@ -121,10 +121,65 @@ bool ReactionValues(const Analysis& a, int gridId, std::array<double, 3>& values
     return any;
 }
 
+namespace {
+
+// The two lines of beam index b: end A, then end B.
+int BeamForceLines(const Analysis& a, int b, const Separators& sep,
+                   std::array<std::string, 5>& lines)
+{
+    const ModelStore& m = a.Model;
+    if (b < 1 || b > m.nBeams || !a.Results.BeamEndForces.Has(b) || !m.Beams.Has(b))
+        return 0;
+    const BeamForces& f = a.Results.BeamEndForces(b);
+    const BeamRow& beam = m.Beams(b);
+    for (int end = 0; end < 2; ++end) {
+        std::string line = sep.leader + FormatId(beam.id) + sep.separator +
+                           FormatId(end == 0 ? beam.gridA : beam.gridB);
+        const std::size_t first = end == 0 ? AxialA : AxialB;
+        for (std::size_t k = first; k < first + 3; ++k)
+            line += sep.separator + FormatValue(f[k]);
+        lines[static_cast<std::size_t>(1 + end)] = line;
+    }
+    return 2;
+}
+
+// The lines of quad index q: one per corner, or the average of the four points.
+int QuadStressLines(const Analysis& a, int q, const ListingOptions& options, const Separators& sep,
+                    std::array<std::string, 5>& lines)
+{
+    const ModelStore& m = a.Model;
+    if (q < 1 || q > m.nQuads || q > a.Results.QuadStresses.LastRow() || !m.Quads.Has(q))
+        return 0;
+    const auto& qs = a.Results.QuadStresses;
+    const QuadRow& quad = m.Quads(q);
+    if (options.averageStresses) {
+        std::array<double, 4> avg{};
+        for (int c = 1; c <= 3; ++c)
+            avg[static_cast<std::size_t>(c)] =
+                (qs(q, c, 1) + qs(q, c, 2) + qs(q, c, 3) + qs(q, c, 4)) / 4;
+        lines[1] =
+            StressLine(sep, sep.leader + sep.leader + FormatId(quad.id), avg[1], avg[2], avg[3]);
+        return 1;
+    }
+    std::array<std::array<double, 5>, 4> corner{};
+    for (int c = 1; c <= 3; ++c)
+        corner[static_cast<std::size_t>(c)] =
+            CornerValues({0, qs(q, c, 1), qs(q, c, 2), qs(q, c, 3), qs(q, c, 4)});
+    const int corners = quad.grid[3] == quad.grid[4] ? 3 : 4;
+    for (int k = 1; k <= corners; ++k) {
+        const std::size_t kk = static_cast<std::size_t>(k);
+        lines[kk] = StressLine(
+            sep, sep.leader + FormatId(quad.id) + sep.separator + FormatId(quad.grid[kk]),
+            corner[1][kk], corner[2][kk], corner[3][kk]);
+    }
+    return corners;
+}
+
+} // namespace
+
 int BuildResultLines(const Analysis& a, int item, int kind, const ListingOptions& options,
                      std::array<std::string, 5>& lines)
 {
-    const ModelStore& m = a.Model;
     const Separators sep = SeparatorsOf(options);
     std::array<double, 3> v{};
     switch (kind) {
@@ -138,50 +193,10 @@ int BuildResultLines(const Analysis& a, int item, int kind, const ListingOptions
             return 0;
         lines[1] = GridLine(sep, item, v);
         return 1;
-    case BeamForcesKind: {
-        if (item < 1 || item > m.nBeams || !a.Results.BeamEndForces.Has(item) || !m.Beams.Has(item))
-            return 0;
-        const BeamForces& f = a.Results.BeamEndForces(item);
-        const BeamRow& beam = m.Beams(item);
-        for (int end = 0; end < 2; ++end) {
-            std::string line = sep.leader + FormatId(beam.id) + sep.separator +
-                               FormatId(end == 0 ? beam.gridA : beam.gridB);
-            const std::size_t first = end == 0 ? AxialA : AxialB;
-            for (std::size_t k = first; k < first + 3; ++k)
-                line += sep.separator + FormatValue(f[k]);
-            lines[static_cast<std::size_t>(1 + end)] = line;
-        }
-        return 2;
-    }
-    case QuadStressesKind: {
-        if (item < 1 || item > m.nQuads || item > a.Results.QuadStresses.LastRow() ||
-            !m.Quads.Has(item))
-            return 0;
-        const auto& qs = a.Results.QuadStresses;
-        const QuadRow& quad = m.Quads(item);
-        const int quadId = quad.id;
-        if (options.averageStresses) {
-            std::array<double, 4> avg{};
-            for (int c = 1; c <= 3; ++c)
-                avg[static_cast<std::size_t>(c)] =
-                    (qs(item, c, 1) + qs(item, c, 2) + qs(item, c, 3) + qs(item, c, 4)) / 4;
-            lines[1] =
-                StressLine(sep, sep.leader + sep.leader + FormatId(quadId), avg[1], avg[2], avg[3]);
-            return 1;
-        }
-        std::array<std::array<double, 5>, 4> corner{};
-        for (int c = 1; c <= 3; ++c)
-            corner[static_cast<std::size_t>(c)] =
-                CornerValues({0, qs(item, c, 1), qs(item, c, 2), qs(item, c, 3), qs(item, c, 4)});
-        const int corners = quad.grid[3] == quad.grid[4] ? 3 : 4;
-        for (int k = 1; k <= corners; ++k) {
-            const std::size_t kk = static_cast<std::size_t>(k);
-            lines[kk] = StressLine(
-                sep, sep.leader + FormatId(quadId) + sep.separator + FormatId(quad.grid[kk]),
-                corner[1][kk], corner[2][kk], corner[3][kk]);
-        }
-        return corners;
-    }
+    case BeamForcesKind:
+        return BeamForceLines(a, item, sep, lines);
+    case QuadStressesKind:
+        return QuadStressLines(a, item, options, sep, lines);
     default:
         return 0;
     }
