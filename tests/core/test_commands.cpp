@@ -409,23 +409,24 @@ TEST(Results, TablesMustMatchTheModel)
     m.NEQ = 3;
     m.DOFTOTAL = 6;
     m.GridIndex.Create(2);
-    m.GridInt.Create(2, 4);
-    m.GridReal.Create(2, 6);
-    m.BeamInt.Create(1, 3);
-    m.QuadInt.Create(0, 4);
+    m.Grids.Create(2);
+    m.Beams.Create(1);
+    m.Quads.Create(0);
+    a.System.NEQ = 3;
+    a.System.GridEquations.Create(2);
     EXPECT_FALSE(ResultsMatchModel(a)); // model read, no results yet
 
     a.Results.SolutionVector.Create(3);
     a.Results.Reactions.Create(6);
-    a.Results.BeamEndForces.Create(1, 6);
+    a.Results.BeamEndForces.Create(1);
     a.Results.QuadStresses.Create(0);
     EXPECT_TRUE(ResultsMatchModel(a));
 
-    m.NEQ = 4; // the model was read again with more equations
+    a.System.NEQ = 4; // the model was read again with more equations
     EXPECT_FALSE(ResultsMatchModel(a));
-    m.NEQ = 3;
+    a.System.NEQ = 3;
     m.nQuads = 1;
-    m.QuadInt.Create(1, 4);
+    m.Quads.Create(1);
     EXPECT_FALSE(ResultsMatchModel(a));
 }
 

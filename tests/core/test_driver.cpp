@@ -1,5 +1,5 @@
-#include "driver/Driver.h"
 #include "TestSupport.h"
+#include "driver/Driver.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -179,8 +179,8 @@ TEST(Driver, ResumesAtTheStepThatComesNext)
     EXPECT_EQ(a.State.Stage, Decomposed);
     // Markers that a new model reading or assembly would overwrite.
     a.Summary.ReadText = "untouched";
-    ASSERT_GE(a.Profile.KValues.Last(), 1);
-    a.Profile.KValues(1) = 12345.0;
+    ASSERT_GE(a.System.Store.KValues.Last(), 1);
+    a.System.Store.KValues(1) = 12345.0;
     {
         RecordingWindow w;
         StartStep(a, w, CrlfText(edited));
@@ -188,7 +188,7 @@ TEST(Driver, ResumesAtTheStepThatComesNext)
         EXPECT_EQ(a.State.Stage, Solved);
     }
     EXPECT_EQ(a.Summary.ReadText, "untouched");
-    EXPECT_EQ(a.Profile.KValues(1), 12345.0);
+    EXPECT_EQ(a.System.Store.KValues(1), 12345.0);
 
     // An edit of a GRID record reads the model again.
     MarkTextEdited(a, 2);

@@ -2,11 +2,11 @@
 // hang, no read outside a table (index checks are on in test builds), and the numbering
 // and the profile keep their invariants whatever the text says.
 
+#include "TestSupport.h"
 #include "model/Diagnostics.h"
 #include "model/PreScan.h"
 #include "model/Reader.h"
 #include "solver/Profile.h"
-#include "TestSupport.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -352,7 +352,7 @@ StepOutcome RunStages(Analysis& a, const std::string& text)
     SplitModelText(a, text);
     PreScanModel(a);
     if (a.State.SubcaseCount > 10)
-        Diagnose(a, 22, 10, 0);
+        Diagnose(a, Msg::TooManySubcases, 10, 0);
     if (!a.State.FatalText.empty()) {
         a.Summary.ReadText = a.State.FatalText + "\r\nFatal error... Done processing model";
         return out;
@@ -374,13 +374,13 @@ std::string CheckNumbered(const Analysis& a, const StepOutcome& out)
     std::vector<int> used(static_cast<std::size_t>(m.DOFTOTAL) + 1, 0);
     for (int i = 1; i <= m.nGrids; ++i) {
         for (int j = 1; j <= 3; ++j) {
-            const int e = m.GridInt(i, j);
+            const int e = m.Grids(i).equation[static_cast<std::size_t>(j)];
             if (e < -neq || e > m.DOFTOTAL)
                 return "equation number outside -NEQ..DOFTOTAL";
             if (e != 0 && used[static_cast<std::size_t>(std::abs(e))]++)
                 return "equation number used twice";
         }
-        const int axis = m.GridInt(i, 4);
+        const int axis = m.Grids(i).axisCode;
         if (axis < -1 || axis > 3)
             return "axis code out of range";
     }
@@ -422,9 +422,9 @@ std::string CheckNumbered(const Analysis& a, const StepOutcome& out)
         if (!covers(QuadEquationList(a, q).data(), 8))
             return "quad outside the profile";
     for (int i = 1; i <= m.nGrids; ++i) {
-        if (m.GridReal(i, 4) == 0 && m.GridReal(i, 5) == 0 && m.GridInt(i, 4) <= 0)
+        if (m.Grids(i).spring[1] == 0 && m.Grids(i).spring[2] == 0 && m.Grids(i).axisCode <= 0)
             continue;
-        const int pair[2] = {std::abs(m.GridInt(i, 1)), std::abs(m.GridInt(i, 2))};
+        const int pair[2] = {std::abs(m.Grids(i).equation[1]), std::abs(m.Grids(i).equation[2])};
         if (!covers(pair, 2))
             return "a grid's u, v pair outside the profile";
     }
@@ -446,9 +446,9 @@ TEST(FuzzIntake, RandomAndMutatedModelsKeepTheInvariants)
         const std::string& report = a.Summary.ReadText;
         ASSERT_TRUE(report.size() >= 21 &&
                     report.compare(report.size() - 21, 21, "Done processing model") == 0);
-        ASSERT_LE(m.nGrids, m.GridInt.LastRow());
-        ASSERT_LE(m.nBeams, m.BeamInt.LastRow());
-        ASSERT_LE(m.nQuads, m.QuadInt.LastRow());
+        ASSERT_LE(m.nGrids, m.Grids.Last());
+        ASSERT_LE(m.nBeams, m.Beams.Last());
+        ASSERT_LE(m.nQuads, m.Quads.Last());
         ASSERT_LE(m.maxGridId, MaxModelId);
         ASSERT_TRUE(a.State.FatalText.empty() ||
                     a.State.FatalText.compare(a.State.FatalText.size() - 2, 2, "\r\n") == 0);

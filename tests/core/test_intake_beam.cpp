@@ -107,51 +107,53 @@ TEST(BeamCoefficients, StepWritesTheBeamSlots)
     t.MatlTable.Create(1);
     t.MatlTable(1) = {10, 0.3, 1e-5, 7.8, MaterialMode::PlaneStress};
     ModelStore& m = a.Model;
-    m.BeamReal.Create(4, 13);
-    m.BeamInt.Create(4, 3);
+    m.Beams.Create(4);
     const struct
     {
-        double prop, matl, L;
+        int prop, matl;
+        double L;
         int kind;
     } beams[] = {
         {1, 1, 2, PlainBeam}, {2, 1, 2, BendBeam}, {2, 5, 0, PinBeam}, {7, 1, 2, PlainBeam}};
     for (int b = 1; b <= 4; ++b) {
-        m.BeamReal(b, 1) = beams[b - 1].prop;
-        m.BeamReal(b, 2) = beams[b - 1].matl;
-        m.BeamReal(b, 5) = beams[b - 1].L;
-        m.BeamInt(b, 3) = beams[b - 1].kind;
+        m.Beams(b).propId = beams[b - 1].prop;
+        m.Beams(b).matlId = beams[b - 1].matl;
+        m.Beams(b).length = beams[b - 1].L;
+        m.Beams(b).kind = beams[b - 1].kind;
         ComputeBeamCoefficients(a, b, t);
     }
-    // Beam 1 is the plain case of the table above; the slots take its values.
-    const Table<double>& R = m.BeamReal;
-    EXPECT_EQ(R(1, 1), 15);
-    EXPECT_EQ(R(1, 4), 80);
-    EXPECT_EQ(R(1, 7), 1e-5);
-    EXPECT_EQ(R(1, 8), 7.8);
-    EXPECT_EQ(R(1, 12), 0);
-    EXPECT_EQ(m.BeamInt(1, 3), PlainBeam);
+    // Beam 1 is the plain case of the table above; the row takes its values.
+    const BeamRow& b1 = m.Beams(1);
+    EXPECT_EQ(b1.kA, 15);
+    EXPECT_EQ(b1.k4, 80);
+    EXPECT_EQ(b1.expansion, 1e-5);
+    EXPECT_EQ(b1.density, 7.8);
+    EXPECT_EQ(b1.axialLoad, 0);
+    EXPECT_EQ(b1.elementKind, PlainBeam);
 
     // BEND under an axial load: only its rotational term is scaled; it becomes kind 4.
     const double u = 1.0 * std::sqrt(0.5 / 40.0);
-    EXPECT_EQ(m.BeamInt(2, 3), AxialLoadBeam);
-    EXPECT_EQ(R(2, 2), 0);
-    EXPECT_EQ(R(2, 3), 0);
-    EXPECT_DOUBLE_EQ(R(2, 4), 20 * AxialLoadFactors(u).F3);
-    EXPECT_EQ(R(2, 6), 2);
-    EXPECT_EQ(R(2, 12), 0.5);
-    EXPECT_DOUBLE_EQ(R(2, 13), u);
+    const BeamRow& b2 = m.Beams(2);
+    EXPECT_EQ(b2.elementKind, AxialLoadBeam);
+    EXPECT_EQ(b2.k2, 0);
+    EXPECT_EQ(b2.k3, 0);
+    EXPECT_DOUBLE_EQ(b2.k4, 20 * AxialLoadFactors(u).F3);
+    EXPECT_EQ(b2.phi, 2);
+    EXPECT_EQ(b2.axialLoad, 0.5);
+    EXPECT_DOUBLE_EQ(b2.u, u);
 
     // Zero length: springs straight from the PROP, no MATL needed, no axial load.
-    EXPECT_EQ(R(3, 1), 3);
-    EXPECT_EQ(R(3, 2), 4);
-    EXPECT_EQ(R(3, 3), 0);
-    EXPECT_EQ(R(3, 4), 6);
-    EXPECT_EQ(m.BeamInt(3, 3), PinBeam);
-    EXPECT_EQ(R(3, 6), 0);
+    const BeamRow& b3 = m.Beams(3);
+    EXPECT_EQ(b3.kA, 3);
+    EXPECT_EQ(b3.k2, 4);
+    EXPECT_EQ(b3.k3, 0);
+    EXPECT_EQ(b3.k4, 6);
+    EXPECT_EQ(b3.elementKind, PinBeam);
+    EXPECT_EQ(b3.phi, 0);
 
-    // A PROP id outside the table: reported, the ids stay, nothing else is read.
-    EXPECT_EQ(R(4, 1), 7);
-    EXPECT_EQ(R(4, 7), 0);
+    // A PROP id outside the table: reported, nothing else is read.
+    EXPECT_EQ(m.Beams(4).propId, 7);
+    EXPECT_EQ(m.Beams(4).expansion, 0);
     EXPECT_EQ(a.State.FatalText, "PROP missing from beam 4\r\n");
 }
 

@@ -1,5 +1,5 @@
-#include "model/Diagnostics.h"
 #include "TestSupport.h"
+#include "model/Diagnostics.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -15,38 +15,39 @@ TEST(Diagnostics, MessagesOfTheRarerCodes)
 {
     struct Case
     {
-        int code, first, second;
+        Msg code;
+        int first, second;
         const char* message;
     } cases[] = {
         // clang-format off
-        {4, -3, 9, "... Grid number-3 not found"}, {5, 6, 2, "... Prop 6 not found"},
-        {6, 2, 2, "... Matl 2 not found"}, {17, 0, 0, "Input order is wrong"},
-        {21, 4, 0, "Quad 4 grids not counter-clockwise order"},
-        {22, 10, 0, "Number of subcases exceeds maximum of 10"}, {20, 1, 1, ""}, {0, 1, 1, ""},
-        {-4, 1, 1, ""}, {1000, 1, 1, ""},
+        {Msg::GridNumberMissing, -3, 9, "... Grid number-3 not found"},
+        {Msg::PropIdOutOfRange, 6, 2, "... Prop 6 not found"},
+        {Msg::MatlIdOutOfRange, 2, 2, "... Matl 2 not found"},
+        {Msg::InputOrder, 0, 0, "Input order is wrong"},
+        {Msg::QuadNotCounterClockwise, 4, 0, "Quad 4 grids not counter-clockwise order"},
+        {Msg::TooManySubcases, 10, 0, "Number of subcases exceeds maximum of 10"},
         // clang-format on
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DiagnosticMessage(c.code, c.first, c.second), c.message) << c.code;
+        EXPECT_EQ(DiagnosticMessage(c.code, c.first, c.second), c.message)
+            << static_cast<int>(c.code);
 }
 
 TEST(Diagnostics, CodesUpToEightEchoTheirLine)
 {
     Analysis a;
     SplitModelText(a, "GRID 1 0 0\r\nBEAM 12 5 5 1 1 $ twice grid 5\r\nENDMODEL");
-    Diagnose(a, 7, 12, 2);
-    Diagnose(a, 17, 33, 0);
-    Diagnose(a, 8, 0, 77); // a line outside the text echoes an empty line
-    Diagnose(a, 8, 0, -1);
-    Diagnose(a, 9, 5, 2);
-    Diagnose(a, 20, 0, 0);
+    Diagnose(a, Msg::DuplicateGrid, 12, 2);
+    Diagnose(a, Msg::InputOrder, 33, 0);
+    Diagnose(a, Msg::BadRecord, 0, 77); // a line outside the text echoes an empty line
+    Diagnose(a, Msg::BadRecord, 0, -1);
+    Diagnose(a, Msg::BeamGridMissing, 5, 2);
     EXPECT_EQ(a.State.FatalText, "BEAM 12 5 5 1 1 $ twice grid 5\r\n"
                                  "... Grid 12 a duplicate\r\n"
                                  "Input order is wrong for record 33\r\n"
                                  "\r\n... Bad record... check syntax\r\n"
                                  "\r\n... Bad record... check syntax\r\n"
-                                 "Grid 5 of beam 2 not found\r\n"
-                                 "\r\n");
+                                 "Grid 5 of beam 2 not found\r\n");
 }
 
 // Three bad lines in a model give three echoes, each followed by its message, in line

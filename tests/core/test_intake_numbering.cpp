@@ -7,9 +7,9 @@
 namespace tavu {
 namespace {
 
+using testing::CrlfText;
 using testing::Equations;
 using testing::EquationsOf;
-using testing::CrlfText;
 using testing::ProcessModel;
 
 // Three grids in a row joined by two beams; the constraint records follow.
@@ -164,12 +164,12 @@ TEST(Numbering, SpringsActOnPresentDofsAndReplaceEarlierValues)
                            "SPRG 3 THRU 3 1 2 3", "SPRG 2 0 9"}));
     EXPECT_EQ(a.State.FatalText, "");
     const int g2 = GridIndexOf(a.Model, 2), g3 = GridIndexOf(a.Model, 3);
-    EXPECT_EQ(a.Model.GridReal(g2, 4), 0);
-    EXPECT_EQ(a.Model.GridReal(g2, 5), 9);
-    EXPECT_EQ(a.Model.GridReal(g2, 6), 0); // a value not given is 0
-    EXPECT_EQ(a.Model.GridReal(g3, 4), 1);
-    EXPECT_EQ(a.Model.GridReal(g3, 5), 0); // dof 2 of grid 3 is absent
-    EXPECT_EQ(a.Model.GridReal(g3, 6), 3);
+    EXPECT_EQ(a.Model.Grids(g2).spring[1], 0);
+    EXPECT_EQ(a.Model.Grids(g2).spring[2], 9);
+    EXPECT_EQ(a.Model.Grids(g2).spring[3], 0); // a value not given is 0
+    EXPECT_EQ(a.Model.Grids(g3).spring[1], 1);
+    EXPECT_EQ(a.Model.Grids(g3).spring[2], 0); // dof 2 of grid 3 is absent
+    EXPECT_EQ(a.Model.Grids(g3).spring[3], 3);
 }
 
 TEST(Numbering, GridsWithTurnedAxesGetTheirAxisCodes)
@@ -208,7 +208,7 @@ TEST(Numbering, GridsWithTurnedAxesGetTheirAxisCodes)
         ProcessModel(a, Frame(constraints, {"GRID 1 0 0", "GRID 2 1 0", c.grid3}));
         EXPECT_EQ(a.State.FatalText, "");
         const int g = GridIndexOf(a.Model, 3);
-        EXPECT_EQ(a.Model.GridInt(g, 4), c.axisCode);
+        EXPECT_EQ(a.Model.Grids(g).axisCode, c.axisCode);
         EXPECT_EQ(EquationsOf(a, 3), c.eq);
         EXPECT_EQ(a.Model.DOFTOTAL, c.dofTotal);
         EXPECT_EQ(a.State.TransformFlag, c.transformFlag);

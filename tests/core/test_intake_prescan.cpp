@@ -1,5 +1,5 @@
-#include "model/PreScan.h"
 #include "TestSupport.h"
+#include "model/PreScan.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -35,9 +35,9 @@ TEST(PreScan, CountsRecordsAndLargestIdsOfTheWholeText)
     EXPECT_EQ(m.maxPropId, 1); // a PROP with id 0 still counts
     EXPECT_EQ(m.maxMatlId, 2);
 
-    EXPECT_EQ(m.GridReal.LastRow(), 4);
-    EXPECT_EQ(m.BeamReal.LastRow(), 2);
-    EXPECT_EQ(m.QuadReal.LastRow(), 1);
+    EXPECT_EQ(m.Grids.Last(), 4);
+    EXPECT_EQ(m.Beams.Last(), 2);
+    EXPECT_EQ(m.Quads.Last(), 1);
     EXPECT_EQ(m.GridIndex.Last(), 7);
     EXPECT_EQ(m.BeamIndex.Last(), 9);
     EXPECT_EQ(m.QuadIndex.Last(), 3);
@@ -98,14 +98,14 @@ TEST(PreScan, AFailedScanReportsAndLeavesNoTablesOfItsCounts)
     Analysis a;
     // An earlier successful run leaves tables behind.
     PreScan(a, {"GRID 1 0 0", "GRID 2 0 0", "SPRG 1 1 1 1", "ENDMODEL"});
-    ASSERT_EQ(a.Model.GridInt.LastRow(), 2);
+    ASSERT_EQ(a.Model.Grids.Last(), 2);
 
     PreScan(a, {"GRID 1 0 0", "GRID 2 0 0", "GRID 3 0 0", "SPRG 1 1 1 1"});
     EXPECT_EQ(a.Summary.ReadText, "ENDMODEL not found\r\n\r\nFatal error... Done processing model");
     EXPECT_EQ(a.Model.nGrids, 0);
-    EXPECT_EQ(a.Model.GridInt.LastRow(), 0);
+    EXPECT_EQ(a.Model.Grids.Last(), 0);
     EXPECT_EQ(a.Model.GridIndex.Last(), 0);
-    EXPECT_EQ(a.Model.BeamReal.LastRow(), 0);
+    EXPECT_EQ(a.Model.Beams.Last(), 0);
 }
 
 TEST(PreScan, OverlongLinesAreBadRecordsAndTheScanGoesOn)

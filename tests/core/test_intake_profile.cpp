@@ -1,5 +1,5 @@
-#include "solver/Profile.h"
 #include "TestSupport.h"
+#include "solver/Profile.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -26,28 +26,24 @@ Analysis Numbered(int neq, const std::vector<GridSetup>& grids,
     m.nBeams = static_cast<int>(beams.size());
     m.nQuads = static_cast<int>(quads.size());
     m.NEQ = neq;
-    m.GridInt.Create(m.nGrids, 4);
-    m.GridReal.Create(m.nGrids, 6);
+    m.Grids.Create(m.nGrids);
     m.GridIndex.Create(m.nGrids);
     for (int i = 1; i <= m.nGrids; ++i) {
         const GridSetup& g = grids[static_cast<std::size_t>(i - 1)];
         m.GridIndex(i) = i;
-        m.GridInt(i, 1) = g.u;
-        m.GridInt(i, 2) = g.v;
-        m.GridInt(i, 3) = g.r;
-        m.GridInt(i, 4) = g.axisCode;
-        m.GridReal(i, 4) = g.kx;
-        m.GridReal(i, 5) = g.ky;
+        m.Grids(i).equation = {0, g.u, g.v, g.r};
+        m.Grids(i).axisCode = g.axisCode;
+        m.Grids(i).spring = {0, g.kx, g.ky, 0};
     }
-    m.BeamInt.Create(m.nBeams, 3);
+    m.Beams.Create(m.nBeams);
     for (int b = 1; b <= m.nBeams; ++b) {
-        m.BeamInt(b, 1) = beams[static_cast<std::size_t>(b - 1)][0];
-        m.BeamInt(b, 2) = beams[static_cast<std::size_t>(b - 1)][1];
+        m.Beams(b).gridA = beams[static_cast<std::size_t>(b - 1)][0];
+        m.Beams(b).gridB = beams[static_cast<std::size_t>(b - 1)][1];
     }
-    m.QuadInt.Create(m.nQuads, 4);
+    m.Quads.Create(m.nQuads);
     for (int q = 1; q <= m.nQuads; ++q)
         for (int k = 1; k <= 4; ++k)
-            m.QuadInt(q, k) =
+            m.Quads(q).grid[static_cast<std::size_t>(k)] =
                 quads[static_cast<std::size_t>(q - 1)][static_cast<std::size_t>(k - 1)];
     return a;
 }

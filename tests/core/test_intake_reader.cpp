@@ -1,8 +1,8 @@
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "model/PreScan.h"
 #include "model/Reader.h"
 #include "solver/Profile.h"
-#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -241,7 +241,7 @@ TEST(RecordPass, ReadsOnlyUpToEndModelAndShowsItsProgress)
     EXPECT_EQ(progress.lines, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(a.State.EndModelLine, 10);
     EXPECT_EQ(a.Model.nGrids, 2);
-    EXPECT_EQ(a.Model.GridInt.LastRow(), 3); // a spare row for the grid after ENDMODEL
+    EXPECT_EQ(a.Model.Grids.Last(), 3); // a spare row for the grid after ENDMODEL
     EXPECT_EQ(GridIndexOf(a.Model, 3), 0);
 }
 
@@ -284,14 +284,14 @@ TEST(GridPass, PlacesPolarAndCopiedGrids)
     for (const Expect& e : expect) {
         const int g = GridIndexOf(m, e.id);
         ASSERT_NE(g, 0);
-        EXPECT_NEAR(m.GridReal(g, 1), e.x, 1e-12) << e.id;
-        EXPECT_NEAR(m.GridReal(g, 2), e.y, 1e-12) << e.id;
-        EXPECT_DOUBLE_EQ(m.GridReal(g, 3), e.angleDeg * DEG) << e.id;
-        EXPECT_EQ(m.GridInt(g, 4), e.axisCode) << e.id;
+        EXPECT_NEAR(m.Grids(g).x, e.x, 1e-12) << e.id;
+        EXPECT_NEAR(m.Grids(g).y, e.y, 1e-12) << e.id;
+        EXPECT_DOUBLE_EQ(m.Grids(g).axisAngle, e.angleDeg * DEG) << e.id;
+        EXPECT_EQ(m.Grids(g).axisCode, e.axisCode) << e.id;
     }
     // Grid 3 lies at (0, 10): dof 1 along y (radial), dof 2 along minus x.
-    EXPECT_NEAR(m.GridReal(3, 1), 0, 1e-9);
-    EXPECT_NEAR(m.GridReal(3, 3), pi / 2, 1e-12);
+    EXPECT_NEAR(m.Grids(3).x, 0, 1e-9);
+    EXPECT_NEAR(m.Grids(3).axisAngle, pi / 2, 1e-12);
     EXPECT_EQ(a.State.FatalText, "");
 }
 
@@ -331,7 +331,7 @@ BeamExpect BeamGeometry(const std::string& beamLine, const std::string& gridB)
     ReadStages(a, {"GRID 1 0 0 25", gridB, beamLine, "PROP 1 1 1 0 0", "MATL 1 1000",
                    "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"});
     EXPECT_EQ(a.State.FatalText, "") << beamLine;
-    return {a.Model.BeamReal(1, 5), a.Model.BeamReal(1, 9) / DEG};
+    return {a.Model.Beams(1).length, a.Model.Beams(1).angle / DEG};
 }
 
 TEST(BeamPass, MeasuresLengthAndAngleBetweenTheMovedEnds)
@@ -366,16 +366,16 @@ TEST(BeamPass, FillsTheCoefficientSlots)
             "BEAM 8 2 3 2 2 $ a spring", "BEAM 9 1 2 1 1", "PROP 1 3 4 0 1", "PROP 2 10 20 30",
             "MATL 1 1000 0.3 1e-5 7.5", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"}));
     ASSERT_EQ(a.State.FatalText, "");
-    const Table<double>& R = a.Model.BeamReal;
+    const BeamRow& beam = a.Model.Beams(1);
     const double L = std::sqrt(4.0 + 0.01);
-    EXPECT_DOUBLE_EQ(R(1, 1), 3 * 1000 / L);
-    EXPECT_EQ(R(1, 5), L);
-    EXPECT_EQ(R(1, 7), 1e-5);
-    EXPECT_EQ(R(1, 8), 7.5);
-    EXPECT_EQ(R(1, 10), 0.1);
-    EXPECT_EQ(R(1, 11), 0.2);
-    EXPECT_EQ(a.Model.BeamInt(1, 3), AxialLoadBeam); // PROP 1 has P = 1
-    EXPECT_EQ(a.Model.BeamInt(1, 2), 2);
+    EXPECT_DOUBLE_EQ(beam.kA, 3 * 1000 / L);
+    EXPECT_EQ(beam.length, L);
+    EXPECT_EQ(beam.expansion, 1e-5);
+    EXPECT_EQ(beam.density, 7.5);
+    EXPECT_EQ(beam.offsetA, 0.1);
+    EXPECT_EQ(beam.offsetB, 0.2);
+    EXPECT_EQ(beam.elementKind, AxialLoadBeam); // PROP 1 has P = 1
+    EXPECT_EQ(beam.gridB, 2);
     EXPECT_EQ(BeamIndexOf(a.Model, 8), 2);
 }
 
@@ -430,15 +430,16 @@ TEST(QuadPass, ConvertsTheMaterialByItsMode)
         ASSERT_EQ(a.State.FatalText, "") << c.matl;
         for (int q = 1; q <= 2; ++q) {
             SCOPED_TRACE(c.matl);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 1), c.alpha);
-            EXPECT_EQ(a.Model.QuadReal(q, 2), 7);
-            EXPECT_EQ(a.Model.QuadReal(q, 3), 0.25);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 4), c.E);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 5), c.nu);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 6), c.G);
+            const QuadRow& quad = a.Model.Quads(q);
+            EXPECT_DOUBLE_EQ(quad.expansion, c.alpha);
+            EXPECT_EQ(quad.density, 7);
+            EXPECT_EQ(quad.thickness, 0.25);
+            EXPECT_DOUBLE_EQ(quad.modulus, c.E);
+            EXPECT_DOUBLE_EQ(quad.poisson, c.nu);
+            EXPECT_DOUBLE_EQ(quad.shearModulus, c.G);
         }
-        EXPECT_EQ(a.Model.QuadInt(1, 0), 9);
-        EXPECT_EQ(a.Model.QuadInt(2, 4), 3); // the triangle's fourth corner is its third
+        EXPECT_EQ(a.Model.Quads(1).id, 9);
+        EXPECT_EQ(a.Model.Quads(2).grid[4], 3); // the triangle's fourth corner is its third
         EXPECT_EQ(QuadIndexOf(a.Model, 8), 2);
     }
 }
