@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tavu {
@@ -91,6 +92,7 @@ TEST(Prompts, WhoAsksAndWhatTheAnswersDo)
         bool withCancel;
         S onYes, onNo;
     } cases[] = {
+        // clang-format off
         {F::New, false, true, SaveChangesQuestion, true, S::Save, S::None},
         {F::New, true, true, SaveChangesQuestion, true, S::SaveAs, S::None},
         {F::New, false, false, nullptr, false, S::Save, S::None},
@@ -98,16 +100,18 @@ TEST(Prompts, WhoAsksAndWhatTheAnswersDo)
         {F::Open, false, false, nullptr, false, S::Save, S::None},
         {F::Save, false, false, SaveNowQuestion, false, S::Save, S::None},
         {F::Save, true, true, nullptr, false, S::SaveAs, S::SaveAs},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const PromptPlan plan = PromptFor(c.command, c.untitled, c.changed);
-        const auto i = &c - cases;
-        EXPECT_EQ(plan.ask, c.question != nullptr) << i;
-        EXPECT_EQ(plan.question, c.question) << i;
-        EXPECT_EQ(plan.withCancel, c.withCancel) << i;
-        EXPECT_EQ(SaveActionFor(c.command, Answer::Yes, c.untitled), c.onYes) << i;
-        EXPECT_EQ(SaveActionFor(c.command, Answer::No, c.untitled), c.onNo) << i;
-        EXPECT_EQ(SaveActionFor(c.command, Answer::Cancel, c.untitled), c.onNo) << i;
+        EXPECT_EQ(std::tuple(plan.ask, plan.question, plan.withCancel),
+                  std::tuple(c.question != nullptr, c.question, c.withCancel))
+            << &c - cases;
+        EXPECT_EQ(std::tuple(SaveActionFor(c.command, Answer::Yes, c.untitled),
+                             SaveActionFor(c.command, Answer::No, c.untitled),
+                             SaveActionFor(c.command, Answer::Cancel, c.untitled)),
+                  std::tuple(c.onYes, c.onNo, c.onNo))
+            << &c - cases;
     }
 }
 

@@ -8,8 +8,8 @@
 namespace tavu {
 namespace {
 
-// The shared recording window, and what the load case step asks of it.
-class Window : public testing::RecordingWindow
+// The shared recording window, and what the load case step and the main window learn.
+class Window : public testing::RecordingWindow, public DriverEvents
 {
 public:
     void TurnContinueIntoFinish() override { finish = true; }
@@ -20,22 +20,16 @@ public:
         return !cancelScalars;
     }
     void Close() override { closed = true; }
-    bool finish = false, closed = false, cancelScalars = false;
-    int scalarDialogs = 0;
-};
-
-class CountingEvents : public DriverEvents
-{
-public:
     void ModelReaderRan() override { ++readerRuns; }
-    int readerRuns = 0;
+    bool finish = false, closed = false, cancelScalars = false;
+    int scalarDialogs = 0, readerRuns = 0;
 };
 
 const std::vector<std::string> Cantilever = {"GRID 1 0 0",   "GRID 2 10 0", "BEAM 1 1 2 1 1",
                                              "PROP 1 1 1",   "MATL 1 1000", "DOFS DEF 1 1 1",
                                              "RACT 1 1 1 1", "ENDMODEL",    "LOAD 2 0 -1"};
 
-TEST(SplitModelText, CutsAtCrLfAndTrimsOnlyBlanks)
+TEST(Driver, SplitsTheTextAtCrLfAndTrimsOnlyBlanks)
 {
     Analysis a;
     SplitModelText(a, "  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\r\n");
@@ -48,13 +42,14 @@ TEST(SplitModelText, CutsAtCrLfAndTrimsOnlyBlanks)
     EXPECT_EQ(NormalizeLineEnds("\na\nb\r\nc\rd\r\n"), "\r\na\r\nb\r\nc\rd\r\n");
 }
 
-TEST(MarkTextEdited, LowersTheStageByWhereTheChangeBegins)
+TEST(Driver, AnEditLowersTheStageByWhereItBegins)
 {
-    const int cases[][3] = {
-        // stage, line of the change (ENDMODEL on line 10), stage afterwards
-        {Solved, 11, Decomposed},   {Decomposed, 11, Decomposed},  {ModelRead, 11, ModelRead},
-        {Solved, 10, ModelPending}, {Decomposed, 3, ModelPending},
-    };
+    // stage, line of the change (ENDMODEL on line 10), stage afterwards
+    const int cases[][3] = {{Solved, 11, Decomposed},
+                            {Decomposed, 11, Decomposed},
+                            {ModelRead, 11, ModelRead},
+                            {Solved, 10, ModelPending},
+                            {Decomposed, 3, ModelPending}};
     for (const auto& c : cases) {
         Analysis a;
         a.State.EndModelLine = 10;
@@ -70,71 +65,60 @@ TEST(Driver, StepsFollowTheStageAndResumeWhereTheyStopped)
 {
     const std::string text = testing::CrlfText(Cantilever);
     Analysis a;
-    CountingEvents events;
     Window w;
-    StartStep(a, w, text, &events);
-    EXPECT_EQ(a.State.Stage, ModelRead) << a.Summary.ReadText;
+    StartStep(a, w, text, &w);
+    ASSERT_EQ(a.State.Stage, ModelRead) << a.Summary.ReadText;
     EXPECT_EQ(w.title, "Processing Model Data");
     EXPECT_EQ(w.text, a.Summary.ReadText);
-    ContinueStep(a, w, &events);
+    ContinueStep(a, w, &w);
     EXPECT_EQ(w.title, "Perform Decomposition");
-    EXPECT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
+    ASSERT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
     CancelStep(a, w);
     EXPECT_TRUE(w.closed);
 
-    // Started again, the run goes on with the load cases; then Continue is
-    // Finish.
+    // Started again, the run goes on with the load cases; then Continue is Finish.
     Window w2;
-    StartStep(a, w2, text, &events);
+    StartStep(a, w2, text, &w);
     EXPECT_EQ(w2.title, "Running Load Cases");
-    EXPECT_EQ(a.State.Stage, Solved) << a.Summary.LogText;
+    ASSERT_EQ(a.State.Stage, Solved) << a.Summary.LogText;
     EXPECT_TRUE(w2.finish);
     EXPECT_EQ(w2.scalarDialogs, 0); // no subcases
     EXPECT_FALSE(w2.closed);
-    ContinueStep(a, w2, &events);
+    ContinueStep(a, w2);
     EXPECT_TRUE(w2.closed);
 
-    // An edit below ENDMODEL solves again without reading or decomposing: the
-    // markers that a new reading or assembly would overwrite survive.
+    // An edit below ENDMODEL solves again without reading or decomposing: the markers
+    // that a new reading or assembly would overwrite survive.
     MarkTextEdited(a, 9);
     a.Summary.ReadText = "untouched";
     a.System.Store.KValues(1) = 12345.0;
-    Window w3;
-    StartStep(a, w3, text, &events);
+    StartStep(a, w2, text, &w);
     EXPECT_EQ(a.State.Stage, Solved);
     EXPECT_EQ(a.Summary.ReadText, "untouched");
     EXPECT_EQ(a.System.Store.KValues(1), 12345.0);
-    EXPECT_EQ(events.readerRuns, 1);
+    EXPECT_EQ(w.readerRuns, 1);
 
-    // Reset Solution starts at step 1; from there Start goes on with
-    // "Performing".
+    // Reset Solution starts at step 1; from there Start goes on with "Performing".
     ResetSolution(a);
-    Window w4;
-    StartStep(a, w4, text, &events);
-    StartStep(a, w4, text, &events);
-    EXPECT_EQ(w4.title, "Performing Decomposition");
-    EXPECT_EQ(events.readerRuns, 2);
-}
+    StartStep(a, w2, text, &w);
+    StartStep(a, w2, text, &w);
+    EXPECT_EQ(w2.title, "Performing Decomposition");
+    EXPECT_EQ(w.readerRuns, 2);
 
-TEST(Driver, ErrorsStopTheStepAndOnlyTheReaderCounts)
-{
-    Analysis a;
-    Window w;
-    CountingEvents events;
-    StartStep(a, w, "RACT 1 1 1 1\r\n", &events);
-    EXPECT_EQ(events.readerRuns, 0);
-    EXPECT_TRUE(w.continueDisabled);
-    EXPECT_EQ(w.text, "No grids found (GRID)\r\nNo elements found (BEAM, QUAD)\r\n"
-                      "ENDMODEL not found\r\n\r\nFatal error... Done processing model");
-
-    std::vector<std::string> lines = Cantilever;
-    lines[2] = "BEAM 1 1 1 1 1";
+    // Errors stop the step; only a run of the reader enables Reset and Plot.
     Analysis b;
     Window wb;
-    StartStep(b, wb, testing::CrlfText(lines), &events);
-    EXPECT_EQ(b.State.Stage, ModelPending);
+    StartStep(b, wb, "RACT 1 1 1 1\r\n", &wb);
+    EXPECT_EQ(wb.readerRuns, 0);
     EXPECT_TRUE(wb.continueDisabled);
-    EXPECT_EQ(events.readerRuns, 1);
+    EXPECT_EQ(wb.text, "No grids found (GRID)\r\nNo elements found (BEAM, QUAD)\r\n"
+                       "ENDMODEL not found\r\n\r\nFatal error... Done processing model");
+    std::vector<std::string> lines = Cantilever;
+    lines[2] = "BEAM 1 1 1 1 1";
+    Analysis c;
+    StartStep(c, wb, testing::CrlfText(lines), &wb);
+    EXPECT_EQ(c.State.Stage, ModelPending);
+    EXPECT_EQ(wb.readerRuns, 1);
 }
 
 TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
@@ -155,7 +139,6 @@ TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
     EXPECT_TRUE(w.closed);
     EXPECT_EQ(a.State.Stage, Decomposed);
     EXPECT_EQ(a.Summary.LogText, logBefore);
-
     for (int run = 1; run <= 2; ++run) {
         Window again;
         StartStep(a, again, text);
