@@ -1,6 +1,7 @@
 #include "driver/Commands.h"
 #include "driver/Driver.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
@@ -37,47 +38,35 @@ TEST(CommandStates, FollowTheEventsOfASession)
     }
 }
 
-TEST(StatusAndFiles, NamesFoldersAndTheCommandLine)
-{
-    EXPECT_EQ(FileStatusText("/u/models/frame.tav", "/u/models/"), "frame.tav");
-    EXPECT_EQ(FileStatusText("/u/models/sub/frame.tav", "/u/models/"), "/u/models/sub/frame.tav");
-    EXPECT_EQ(FileStatusText("/u/Models/frame.tav", "/u/models/"), "/u/Models/frame.tav");
-    EXPECT_EQ(FileStatusText("", "/u/models/"), "");
-    EXPECT_EQ(LineStatusText(12, 140), " 12 of  140");
-    EXPECT_EQ(LineStatusText(1, 1), "");
-    EXPECT_TRUE(IsModelFileName("FRAME.Tav"));
-    EXPECT_FALSE(IsModelFileName("frame_tav"));
-    EXPECT_EQ(ChooseModelFolder("/w/models", true, "/h/data", "/h"), "/w/models/");
-    EXPECT_EQ(ChooseModelFolder("/w/models/", false, "/h/data", "/h"), "/h/data/vrxSoftware/TAVU/");
-    EXPECT_EQ(ChooseModelFolder("/w/models", false, "", "/h"), "/h/vrxSoftware/TAVU/");
-    EXPECT_EQ(CommandLinePath({"\"/m/my", "model.tav\""}), "/m/my model.tav");
-    EXPECT_EQ(CommandLinePath({" ", "/m/\"odd\"name.tav", " "}), "/m/oddname.tav");
-}
-
-TEST(StatusAndFiles, LoadAndSaveKeepTheText)
+TEST(Files, LoadAndSaveKeepTheText)
 {
     const struct
     {
         std::string file, editor;
         LineEndStyle style;
     } cases[] = {
+        // clang-format off
         {"GRID 1 0 0\r\nENDMODEL\r\n", "GRID 1 0 0\nENDMODEL", {false, true}},
         {"GRID 1 0 0\r\nENDMODEL", "GRID 1 0 0\nENDMODEL", {false, false}},
         {"GRID 1 0 0\nENDMODEL\n", "GRID 1 0 0\nENDMODEL", {true, true}},
-        {"a\r\n\r\n", "a\n", {false, true}},
-        {"", "", {false, false}},
+        {"a\r\n\r\n", "a\n", {false, true}}, {"", "", {false, false}},
         {"\tx \xA0\xE9\x1A y\r\n", "\tx \xA0\xE9\x1A y", {false, true}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         EXPECT_EQ(EditorTextOfFile(c.file), c.editor) << c.file;
         EXPECT_EQ(DetectLineEnds(c.file), c.style) << c.file;
-        EXPECT_EQ(ModelFileText(c.editor, c.style),
-                  c.file); // written back byte for byte
+        EXPECT_EQ(ModelFileText(c.editor, c.style), c.file); // written back byte for byte
     }
-    // Mixed and CR-only line ends read as lines; a new text gets CR LF and a
-    // final one.
+    // Mixed and CR-only line ends read as lines; a new text gets CR LF and a final one.
     EXPECT_EQ(EditorTextOfFile("a\rb\nc\r\nd"), "a\nb\nc\nd");
     EXPECT_EQ(ModelFileText("x\ny"), "x\r\ny\r\n");
+    EXPECT_EQ(CommandLinePath({" ", "\"/m/my", "\"odd\"model.tav\"", " "}), "/m/my oddmodel.tav");
+    EXPECT_TRUE(IsModelFileName("FRAME.Tav"));
+    EXPECT_FALSE(IsModelFileName("frame_tav"));
+    EXPECT_EQ(ChooseModelFolder("/w/models", true, "/h/data", "/h"), "/w/models/");
+    EXPECT_EQ(ChooseModelFolder("/w/models/", false, "/h/data", "/h"), "/h/data/vrxSoftware/TAVU/");
+    EXPECT_EQ(ChooseModelFolder("/w/models", false, "", "/h"), "/h/vrxSoftware/TAVU/");
 }
 
 TEST(Prompts, WhoAsksAndWhatTheAnswersDo)
@@ -115,25 +104,29 @@ TEST(Prompts, WhoAsksAndWhatTheAnswersDo)
     }
 }
 
-TEST(DialogUnits, RoundHalvesAwayFromZero)
+TEST(WindowTexts, StatusBarAndDialogUnits)
 {
-    EXPECT_EQ(AverageCharWidth(338), 7); // 6.5
-    EXPECT_EQ(AverageCharWidth(337), 6);
-    EXPECT_EQ(DuToPixelsX(270, 7), 473);
-    EXPECT_EQ(DuToPixelsY(3, 6), 2);
-    EXPECT_EQ(DuToPixelsX(-4, 2), -2);
-    EXPECT_EQ(PixelsToDuY(DuToPixelsY(385, 18), 18), 385);
+    EXPECT_EQ(FileStatusText("/u/models/frame.tav", "/u/models/"), "frame.tav");
+    EXPECT_EQ(FileStatusText("/u/models/sub/frame.tav", "/u/models/"), "/u/models/sub/frame.tav");
+    EXPECT_EQ(FileStatusText("/u/Models/frame.tav", "/u/models/"), "/u/Models/frame.tav");
+    EXPECT_EQ(LineStatusText(12, 140), " 12 of  140");
+    EXPECT_EQ(LineStatusText(1, 1), "");
+    // Halves round away from zero.
+    EXPECT_EQ((std::array{AverageCharWidth(338), AverageCharWidth(337), DuToPixelsX(270, 7),
+                          DuToPixelsY(3, 6), DuToPixelsX(1, 2), DuToPixelsX(-1, 2),
+                          PixelsToDuY(722, 15)}),
+              (std::array{7, 6, 473, 2, 1, -1, 385}));
     EXPECT_EQ(NextTabStop(120, {10, 60, 120}, 8), 128);
 }
 
 TEST(ScalarsDialog, CountsTheSubcasesBelowEndModelAndFillsTheirScalars)
 {
-    // The split counts lines that begin with SUBCASE anywhere; the dialog counts
-    // records with the word SUBCASE below ENDMODEL, a bad record among them too.
+    // The split counts lines that begin with SUBCASE anywhere; the dialog counts records
+    // with the word SUBCASE below ENDMODEL, a bad record among them too.
     Analysis a;
-    SplitModelText(a, "SUBCASE 1\r\nENDMODEL\r\n$ SUBCASE 3\r\n\r\nsubcase 1\r\n "
-                      " Subcase 2 $ two\r\n"
-                      "SUBCASE1\r\n1 SUBCASE\r\nSUBCASE 1 2 3 4 5 6 7 8 9 10 11");
+    SplitModelText(a,
+                   "SUBCASE 1\r\nENDMODEL\r\n$ SUBCASE 3\r\n\r\nsubcase 1\r\n  Subcase 2 $ two\r\n"
+                   "SUBCASE1\r\n1 SUBCASE\r\nSUBCASE 1 2 3 4 5 6 7 8 9 10 11");
     a.State.EndModelLine = 2;
     EXPECT_EQ(a.State.SubcaseCount, 5);
     EXPECT_EQ(RecountSubcases(a), 4);
@@ -141,8 +134,8 @@ TEST(ScalarsDialog, CountsTheSubcasesBelowEndModelAndFillsTheirScalars)
     EXPECT_EQ(a.State.FatalText,
               "SUBCASE 1 2 3 4 5 6 7 8 9 10 11\r\n... Bad record... check syntax\r\n");
 
-    // Box k fills scalar k + 1; a missing box or a text that is no number gives
-    // 0; the scalars beyond the count and the ten slots are not touched.
+    // Box k fills scalar k + 1; a missing box or a text that is no number gives 0; the
+    // scalars beyond the count and the ten slots are not touched.
     a.LoadScalars.fill(9);
     a.State.SubcaseCount = 3;
     ApplyScalarTexts(a, {" 2.5", "-3e1x"});

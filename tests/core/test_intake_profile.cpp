@@ -7,35 +7,30 @@
 namespace tavu {
 namespace {
 
-// A numbered model made directly: grid i has id i with equations {u, v, r}, axis code and
-// springs kx, ky; beams and quads name grid ids.
-Analysis Numbered(int neq, const std::vector<std::array<double, 6>>& grids,
-                  const std::vector<std::array<int, 2>>& beams,
+// Grid i (id i): equations u, v, r, axis code, springs on dofs 1 and 2. Beams join grid
+// ids; quads hold corners 1..4.
+using Grids = std::vector<std::array<double, 6>>;
+
+Analysis Numbered(int neq, const Grids& grids, const std::vector<std::array<int, 3>>& beams = {},
                   const std::vector<std::array<int, 5>>& quads = {})
 {
     Analysis a;
     ModelStore& m = a.Model;
-    m.nGrids = m.maxGridId = static_cast<int>(grids.size());
-    m.nBeams = static_cast<int>(beams.size());
-    m.nQuads = static_cast<int>(quads.size());
     m.NEQ = neq;
+    m.nGrids = m.maxGridId = static_cast<int>(grids.size());
     m.Grids.Create(m.nGrids);
     m.GridIndex.Create(m.nGrids);
     for (int i = 1; i <= m.nGrids; ++i) {
         const auto& g = grids[static_cast<std::size_t>(i - 1)];
         m.GridIndex(i) = i;
-        m.Grids(i).equation = {0, int(g[0]), int(g[1]), int(g[2])};
-        m.Grids(i).axisCode = int(g[3]);
-        m.Grids(i).spring = {0, g[4], g[5], 0};
+        m.Grids(i) = {0, 0, 0, {0, g[4], g[5], 0}, {0, int(g[0]), int(g[1]), int(g[2])}, int(g[3])};
     }
-    m.Beams.Create(m.nBeams);
-    for (int b = 1; b <= m.nBeams; ++b) {
-        m.Beams(b).gridA = beams[static_cast<std::size_t>(b - 1)][0];
-        m.Beams(b).gridB = beams[static_cast<std::size_t>(b - 1)][1];
-    }
-    m.Quads.Create(m.nQuads);
-    for (int q = 1; q <= m.nQuads; ++q)
-        m.Quads(q).grid = quads[static_cast<std::size_t>(q - 1)];
+    m.Beams.Create(m.nBeams = static_cast<int>(beams.size()));
+    for (const auto& b : beams)
+        m.Beams(b[0]) = {b[0], b[1], b[2]};
+    m.Quads.Create(m.nQuads = static_cast<int>(quads.size()));
+    for (const auto& q : quads)
+        m.Quads(q[0]).grid = q;
     return a;
 }
 
@@ -48,46 +43,41 @@ TEST(BuildProfile, LaysOutTheActiveColumns)
         int maxColumn, rmsColumn;
     } cases[] = {
         // clang-format off
-        {Numbered(1, {{1, 0, 0}}, {}), {2, 3}, 1, 1},
-        {Numbered(6, {{1, 2, 3}, {4, 5, 6}}, {{1, 2}}), {2, 3, 5, 8, 12, 17, 23}, 6, 4},
+        {Numbered(1, {{1, 0, 0}}), {2, 3}, 1, 1},
+        {Numbered(6, {{1, 2, 3}, {4, 5, 6}}, {{1, 1, 2}}), {2, 3, 5, 8, 12, 17, 23}, 6, 4},
         // Restrained (above NEQ) and absent (0) entries take no part, prescribed ones
         // (negative) count by their absolute value.
-        {Numbered(3, {{5, 4, 0}, {1, -2, 3}}, {{1, 2}}), {2, 3, 5, 8}, 3, 2},
-        {Numbered(8, {{1, 2}, {3, 4}, {5, 6}, {7, 8}}, {}, {{0, 1, 2, 3, 4}}),
+        {Numbered(3, {{5, 4, 0}, {1, -2, 3}}, {{1, 1, 2}}), {2, 3, 5, 8}, 3, 2},
+        {Numbered(8, {{1, 2}, {3, 4}, {5, 6}, {7, 8}}, {}, {{1, 1, 2, 3, 4}}),
          {2, 3, 5, 8, 12, 17, 23, 30, 38}, 8, 5},
         // A beam to a grid that does not exist couples only its own grid's dofs.
-        {Numbered(3, {{1, 2, 3}}, {{1, 7}}), {2, 3, 5, 8}, 3, 2},
-        {Numbered(0, {{4, 5, 6}}, {{1, 1}}), {2}, 0, 0},
+        {Numbered(3, {{1, 2, 3}}, {{1, 1, 7}}), {2, 3, 5, 8}, 3, 2},
+        {Numbered(0, {{4, 5, 6}}, {{1, 1, 1}}), {2}, 0, 0},
         // A grid outside every element with a spring or eliminated axes couples its own u
         // and v; a polar grid (code -1) does not. Rms of heights 1, 2, 1, 2, 1, 1 is 1.41.
-        {Numbered(6, {{1, 2, 0, 0, 0, -3}, {3, 4, 0, EliminateV}, {5, 6, 0, PolarAxes}}, {}),
+        {Numbered(6, {{1, 2, 0, 0, 0, -3}, {3, 4, 0, EliminateV}, {5, 6, 0, PolarAxes}}),
          {2, 3, 5, 6, 8, 9, 10}, 2, 1},
         // Heights 1, 2, 2, 4: the rms of exactly 2.5 rounds to even.
-        {Numbered(4, {{1, 2, 0, 0, 1}, {2, 3, 0, EliminateU}, {1, 4, 0, TurnOnly}}, {}),
+        {Numbered(4, {{1, 2, 0, 0, 1}, {2, 3, 0, EliminateU}, {1, 4, 0, TurnOnly}}),
          {2, 3, 5, 7, 11}, 4, 2},
         // clang-format on
     };
     for (Case& c : cases) {
-        const auto i = &c - cases;
-        ASSERT_TRUE(BuildProfile(c.a)) << i;
-        std::vector<long long> diagPos;
-        for (long long j = 1; j <= c.a.Profile.DiagPos.Last(); ++j)
-            diagPos.push_back(c.a.Profile.DiagPos(j));
-        EXPECT_EQ(diagPos, c.diagPos) << i;
-        EXPECT_EQ(c.a.Profile.ProfileSize, c.diagPos.back()) << i;
-        EXPECT_EQ(c.a.Profile.MaxActiveColumn, c.maxColumn) << i;
-        EXPECT_EQ(c.a.Profile.RmsActiveColumn, c.rmsColumn) << i;
+        ASSERT_TRUE(BuildProfile(c.a)) << &c - cases;
+        const Vec<long long>& d = c.a.Profile.DiagPos;
+        EXPECT_EQ(std::vector<long long>(d.Data() + 1, d.Data() + d.Last() + 1), c.diagPos);
+        EXPECT_EQ(c.a.Profile.ProfileSize, c.diagPos.back()) << &c - cases;
+        EXPECT_EQ(c.a.Profile.MaxActiveColumn, c.maxColumn) << &c - cases;
+        EXPECT_EQ(c.a.Profile.RmsActiveColumn, c.rmsColumn) << &c - cases;
     }
-}
 
-TEST(BuildProfile, RefusesAStoreTooLargeToHold)
-{
-    // Every column couples to equation 1 through a spring: heights 1..n.
+    // A store beyond the limit is refused. Every column couples to equation 1 through a
+    // spring: heights 1..n.
     const int n = 40000;
-    std::vector<std::array<double, 6>> grids;
+    Grids grids;
     for (int j = 2; j <= n; ++j)
-        grids.push_back({1, double(j), 0, 0, 1, 0});
-    Analysis a = Numbered(n, grids, {});
+        grids.push_back({1, double(j), 0, 0, 1});
+    Analysis a = Numbered(n, grids);
     EXPECT_FALSE(BuildProfile(a));
     EXPECT_EQ(a.Profile.ProfileSize - 2, static_cast<long long>(n) * (n + 1) / 2);
     EXPECT_EQ(a.State.FatalText, "Stiffness matrix too large: more than 500000000 terms\r\n");
