@@ -29,7 +29,7 @@ const std::vector<std::string> Cantilever = {"GRID 1 0 0",   "GRID 2 10 0", "BEA
                                              "PROP 1 1 1",   "MATL 1 1000", "DOFS DEF 1 1 1",
                                              "RACT 1 1 1 1", "ENDMODEL",    "LOAD 2 0 -1"};
 
-TEST(Driver, SplitsTheTextAtCrLfAndTrimsOnlyBlanks)
+TEST(Driver, SplitsTheTextAndAnEditLowersTheStageByWhereItBegins)
 {
     Analysis a;
     SplitModelText(a, "  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\r\n");
@@ -37,13 +37,8 @@ TEST(Driver, SplitsTheTextAtCrLfAndTrimsOnlyBlanks)
               (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line\nwith lf", ""}));
     EXPECT_EQ(a.Text.LineCount, 4);
     EXPECT_FALSE(a.State.LinesStale);
-    SplitModelText(a, testing::CrlfText(std::vector<std::string>(11, "SUBCASE 1")));
-    EXPECT_EQ(a.State.FatalText, "Number of subcases exceeds maximum of 10\r\n");
     EXPECT_EQ(NormalizeLineEnds("\na\nb\r\nc\rd\r\n"), "\r\na\r\nb\r\nc\rd\r\n");
-}
 
-TEST(Driver, AnEditLowersTheStageByWhereItBegins)
-{
     // stage, line of the change (ENDMODEL on line 10), stage afterwards
     const int cases[][3] = {{Solved, 11, Decomposed},
                             {Decomposed, 11, Decomposed},
@@ -51,7 +46,6 @@ TEST(Driver, AnEditLowersTheStageByWhereItBegins)
                             {Solved, 10, ModelPending},
                             {Decomposed, 3, ModelPending}};
     for (const auto& c : cases) {
-        Analysis a;
         a.State.EndModelLine = 10;
         a.State.Stage = c[0];
         a.State.LinesStale = false;
