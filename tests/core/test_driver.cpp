@@ -1,5 +1,5 @@
-#include "driver/Driver.h"
 #include "TestSupport.h"
+#include "driver/Driver.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -8,248 +8,124 @@
 namespace tavu {
 namespace {
 
-// A summary window that records what the driver asks of it.
-class RecordingWindow : public SummaryWindow
+// The shared recording window, and what the load case step and the main window learn.
+class Window : public testing::RecordingWindow, public DriverEvents
 {
 public:
-    void SetTitle(const std::string& t) override { titles.push_back(t); }
-    void ShowText(const std::string& t) override { text = t; }
-    void DisableContinue() override { continueEnabled = false; }
-    void FocusContinue() override { focus = "continue"; }
-    void FocusCancel() override { focus = "cancel"; }
     void TurnContinueIntoFinish() override { finish = true; }
     bool AskLoadScalars(Analysis& a) override
     {
         ++scalarDialogs;
-        for (std::size_t i = 0; i < answer.size() && i + 1 < a.LoadScalars.size(); ++i)
-            a.LoadScalars[i + 1] = answer[i];
+        a.LoadScalars[1] = 2.5;
         return !cancelScalars;
     }
     void Close() override { closed = true; }
-    void FocusEditor() override { focus = "editor"; }
-
-    std::vector<std::string> titles;
-    std::string text;
-    std::string focus;
-    bool continueEnabled = true;
-    bool finish = false;
-    bool closed = false;
-    int scalarDialogs = 0;
-    bool cancelScalars = false;
-    std::vector<double> answer{1.0, 1.0};
-};
-
-class CountingEvents : public DriverEvents
-{
-public:
     void ModelReaderRan() override { ++readerRuns; }
-    int readerRuns = 0;
+    bool finish = false, closed = false, cancelScalars = false;
+    int scalarDialogs = 0, readerRuns = 0;
 };
 
-using testing::CrlfText;
+const std::vector<std::string> Cantilever = {"GRID 1 0 0",   "GRID 2 10 0", "BEAM 1 1 2 1 1",
+                                             "PROP 1 1 1",   "MATL 1 1000", "DOFS DEF 1 1 1",
+                                             "RACT 1 1 1 1", "ENDMODEL",    "LOAD 2 0 -1"};
 
-const std::vector<std::string> Cantilever = {
-    "$ cantilever along x, fixed at grid 1",
-    "GRID 1 0 0",
-    "GRID 2 10 0",
-    "BEAM 1 1 2 1 1",
-    "PROP 1 1 1",
-    "MATL 1 1000",
-    "DOFS DEF 1 1 1",
-    "RACT 1 1 1 1",
-    "ENDMODEL",
-    "LOAD 2 0 -1",
-};
-
-TEST(SplitModelText, CutsAtCrLfAndTrimsOnlyBlanks)
+TEST(Driver, SplitsTheTextAndAnEditLowersTheStageByWhereItBegins)
 {
     Analysis a;
     SplitModelText(a, "  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\r\n");
-    ASSERT_EQ(a.Text.LineCount, 4);
-    EXPECT_EQ(a.Text.ModelLines[0], "");
-    EXPECT_EQ(a.Text.ModelLines[1], "GRID 1 0 0");
-    EXPECT_EQ(a.Text.ModelLines[2], "\tRACT 1\t");
-    EXPECT_EQ(a.Text.ModelLines[3], "line\nwith lf");
-    EXPECT_EQ(a.Text.ModelLines[4], "");
+    EXPECT_EQ(a.Text.ModelLines,
+              (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line\nwith lf", ""}));
+    EXPECT_EQ(a.Text.LineCount, 4);
     EXPECT_FALSE(a.State.LinesStale);
+    EXPECT_EQ(NormalizeLineEnds("\na\nb\r\nc\rd\r\n"), "\r\na\r\nb\r\nc\rd\r\n");
 
-    SplitModelText(a, "");
-    EXPECT_EQ(a.Text.LineCount, 1);
-}
-
-TEST(SplitModelText, CountsSubcaseLinesWhereverTheyStand)
-{
-    Analysis a;
-    SplitModelText(a, "SUBCASE 1\r\n  subcase2\r\nSubCase\r\nSUBCAS 3\r\nx SUBCASE");
-    EXPECT_EQ(a.State.SubcaseCount, 3);
-    EXPECT_TRUE(a.State.FatalText.empty());
-
-    std::vector<std::string> many(11, "SUBCASE 1");
-    SplitModelText(a, CrlfText(many));
-    EXPECT_EQ(a.State.SubcaseCount, 11);
-    EXPECT_EQ(a.State.FatalText, "Number of subcases exceeds maximum of 10\r\n");
-}
-
-TEST(NormalizeLineEnds, MakesEveryLineEndCrLf)
-{
-    EXPECT_EQ(NormalizeLineEnds("a\nb\r\nc\n"), "a\r\nb\r\nc\r\n");
-    EXPECT_EQ(NormalizeLineEnds("\n"), "\r\n");
-    EXPECT_EQ(NormalizeLineEnds("a\rb"), "a\rb");
-    EXPECT_EQ(NormalizeLineEnds("a\r\n\r\n"), "a\r\n\r\n");
-}
-
-TEST(MarkTextEdited, LowersTheStageByWhereTheChangeBegins)
-{
-    struct Case
-    {
-        int stage;
-        int changeLine;
-        int expected;
-    } cases[] = {
-        {Solved, 11, Decomposed},         {Decomposed, 11, Decomposed},
-        {ModelRead, 11, ModelRead},       {Solved, 10, ModelPending},
-        {Solved, 1, ModelPending},        {Decomposed, 3, ModelPending},
-        {ModelPending, 20, ModelPending},
-    };
-    for (const Case& c : cases) {
-        Analysis a;
+    // stage, line of the change (ENDMODEL on line 10), stage afterwards
+    const int cases[][3] = {{Solved, 11, Decomposed},
+                            {Decomposed, 11, Decomposed},
+                            {ModelRead, 11, ModelRead},
+                            {Solved, 10, ModelPending},
+                            {Decomposed, 3, ModelPending}};
+    for (const auto& c : cases) {
         a.State.EndModelLine = 10;
-        a.State.Stage = c.stage;
+        a.State.Stage = c[0];
         a.State.LinesStale = false;
-        MarkTextEdited(a, c.changeLine);
-        EXPECT_EQ(a.State.Stage, c.expected) << c.stage << " at line " << c.changeLine;
+        MarkTextEdited(a, c[1]);
+        EXPECT_EQ(a.State.Stage, c[2]) << c[0] << " at line " << c[1];
         EXPECT_TRUE(a.State.LinesStale);
     }
 }
 
-TEST(Driver, RunsTheThreeStepsWithTheirTitles)
+TEST(Driver, StepsFollowTheStageAndResumeWhereTheyStopped)
 {
+    const std::string text = testing::CrlfText(Cantilever);
     Analysis a;
-    RecordingWindow w;
-    CountingEvents events;
-    StartStep(a, w, CrlfText(Cantilever), &events);
+    Window w;
+    StartStep(a, w, text, &w);
     ASSERT_EQ(a.State.Stage, ModelRead) << a.Summary.ReadText;
-    EXPECT_EQ(w.titles.back(), "Processing Model Data");
-    EXPECT_EQ(events.readerRuns, 1);
+    EXPECT_EQ(w.title, "Processing Model Data");
     EXPECT_EQ(w.text, a.Summary.ReadText);
-    EXPECT_EQ(w.focus, "continue");
-    EXPECT_EQ(a.State.EndModelLine, 9);
-
-    ContinueStep(a, w, &events);
+    ContinueStep(a, w, &w);
+    EXPECT_EQ(w.title, "Perform Decomposition");
     ASSERT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
-    EXPECT_EQ(w.titles.back(), "Perform Decomposition");
-    EXPECT_EQ(w.focus, "editor");
-
-    ContinueStep(a, w, &events);
-    ASSERT_EQ(a.State.Stage, Solved) << a.Summary.LogText;
-    EXPECT_EQ(w.titles.back(), "Running Load Cases");
-    EXPECT_TRUE(w.finish);
-    EXPECT_EQ(w.scalarDialogs, 0);
-    EXPECT_TRUE(w.continueEnabled);
-    EXPECT_FALSE(w.closed);
-
-    ContinueStep(a, w, &events); // "Finish"
+    CancelStep(a, w);
     EXPECT_TRUE(w.closed);
-}
 
-TEST(Driver, ResumesAtTheStepThatComesNext)
-{
-    Analysis a;
-    const std::string text = CrlfText(Cantilever);
-    {
-        RecordingWindow w;
-        StartStep(a, w, text);
-        CancelStep(a, w);
-        EXPECT_TRUE(w.closed);
-        EXPECT_EQ(a.State.Stage, ModelRead);
-    }
-    {
-        RecordingWindow w;
-        StartStep(a, w, text);
-        EXPECT_EQ(w.titles.back(), "Performing Decomposition");
-        ASSERT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
-        ContinueStep(a, w);
-        ASSERT_EQ(a.State.Stage, Solved);
-    }
+    // Started again, the run goes on with the load cases; then Continue is Finish.
+    Window w2;
+    StartStep(a, w2, text, &w);
+    EXPECT_EQ(w2.title, "Running Load Cases");
+    ASSERT_EQ(a.State.Stage, Solved) << a.Summary.LogText;
+    EXPECT_TRUE(w2.finish);
+    EXPECT_EQ(w2.scalarDialogs, 0); // no subcases
+    EXPECT_FALSE(w2.closed);
+    ContinueStep(a, w2);
+    EXPECT_TRUE(w2.closed);
 
-    // An edit of the LOAD record below ENDMODEL re-solves without reading or decomposing.
-    std::vector<std::string> edited = Cantilever;
-    edited.back() = "LOAD 2 0 -2";
-    MarkTextEdited(a, 10);
-    EXPECT_EQ(a.State.Stage, Decomposed);
-    // Markers that a new model reading or assembly would overwrite.
+    // An edit below ENDMODEL solves again without reading or decomposing: the markers
+    // that a new reading or assembly would overwrite survive.
+    MarkTextEdited(a, 9);
     a.Summary.ReadText = "untouched";
-    ASSERT_GE(a.Profile.KValues.Last(), 1);
-    a.Profile.KValues(1) = 12345.0;
-    {
-        RecordingWindow w;
-        StartStep(a, w, CrlfText(edited));
-        EXPECT_EQ(w.titles.back(), "Running Load Cases");
-        EXPECT_EQ(a.State.Stage, Solved);
-    }
+    a.System.Store.KValues(1) = 12345.0;
+    StartStep(a, w2, text, &w);
+    EXPECT_EQ(a.State.Stage, Solved);
     EXPECT_EQ(a.Summary.ReadText, "untouched");
-    EXPECT_EQ(a.Profile.KValues(1), 12345.0);
+    EXPECT_EQ(a.System.Store.KValues(1), 12345.0);
+    EXPECT_EQ(w.readerRuns, 1);
 
-    // An edit of a GRID record reads the model again.
-    MarkTextEdited(a, 2);
-    RecordingWindow w;
-    StartStep(a, w, CrlfText(Cantilever));
-    EXPECT_EQ(w.titles.back(), "Processing Model Data");
-    EXPECT_EQ(a.State.Stage, ModelRead);
-
-    // Reset Solution without an edit starts at step 1 too.
+    // Reset Solution starts at step 1; from there Start goes on with "Performing".
     ResetSolution(a);
-    RecordingWindow w2;
-    StartStep(a, w2, CrlfText(Cantilever));
-    EXPECT_EQ(w2.titles.back(), "Processing Model Data");
-}
+    StartStep(a, w2, text, &w);
+    StartStep(a, w2, text, &w);
+    EXPECT_EQ(w2.title, "Performing Decomposition");
+    EXPECT_EQ(w.readerRuns, 2);
 
-TEST(Driver, APreScanErrorStopsBeforeTheReader)
-{
-    Analysis a;
-    RecordingWindow w;
-    CountingEvents events;
-    StartStep(a, w, "RACT 1 1 1 1\r\n", &events);
-    EXPECT_EQ(a.State.Stage, ModelPending);
-    EXPECT_FALSE(w.continueEnabled);
-    EXPECT_EQ(events.readerRuns, 0);
-    EXPECT_EQ(a.Summary.ReadText,
-              "No grids found (GRID)\r\nNo elements found (BEAM, QUAD)\r\nENDMODEL not found\r\n"
-              "\r\nFatal error... Done processing model");
-    EXPECT_EQ(w.text, a.Summary.ReadText);
-}
-
-TEST(Driver, AReaderErrorStillEnablesResetAndPlot)
-{
+    // Errors stop the step; only a run of the reader enables Reset and Plot.
+    Analysis b;
+    Window wb;
+    StartStep(b, wb, "RACT 1 1 1 1\r\n", &wb);
+    EXPECT_EQ(wb.readerRuns, 0);
+    EXPECT_TRUE(wb.continueDisabled);
+    EXPECT_EQ(wb.text, "No grids found (GRID)\r\nNo elements found (BEAM, QUAD)\r\n"
+                       "ENDMODEL not found\r\n\r\nFatal error... Done processing model");
     std::vector<std::string> lines = Cantilever;
-    lines[3] = "BEAM 1 1 1 1 1"; // a beam from grid 1 to grid 1
-    Analysis a;
-    RecordingWindow w;
-    CountingEvents events;
-    StartStep(a, w, CrlfText(lines), &events);
-    EXPECT_EQ(a.State.Stage, ModelPending);
-    EXPECT_FALSE(w.continueEnabled);
-    EXPECT_EQ(events.readerRuns, 1);
-    EXPECT_NE(a.Summary.ReadText.find("BEAM 1 1 1 1 1\r\n... Grid 1 a duplicate\r\n"),
-              std::string::npos)
-        << a.Summary.ReadText;
+    lines[2] = "BEAM 1 1 1 1 1";
+    Analysis c;
+    StartStep(c, wb, testing::CrlfText(lines), &wb);
+    EXPECT_EQ(c.State.Stage, ModelPending);
+    EXPECT_EQ(wb.readerRuns, 1);
 }
 
 TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
 {
     std::vector<std::string> lines = Cantilever;
     lines.back() = "SUBCASE 1";
-    lines.push_back("LOAD 2 0 -1");
-    lines.push_back("SUBCASE 2");
-    lines.push_back("LOAD 2 0 -3");
-    const std::string text = CrlfText(lines);
-
+    lines.insert(lines.end(), {"LOAD 2 0 -1", "SUBCASE 2", "LOAD 2 0 -3"});
+    const std::string text = testing::CrlfText(lines);
     Analysis a;
-    RecordingWindow w;
+    Window w;
     StartStep(a, w, text);
     ContinueStep(a, w);
     ASSERT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
-
     w.cancelScalars = true;
     const std::string logBefore = a.Summary.LogText;
     ContinueStep(a, w);
@@ -257,19 +133,14 @@ TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
     EXPECT_TRUE(w.closed);
     EXPECT_EQ(a.State.Stage, Decomposed);
     EXPECT_EQ(a.Summary.LogText, logBefore);
-
-    RecordingWindow again;
-    again.answer = {2.5, 0.0};
-    StartStep(a, again, text);
-    EXPECT_EQ(again.scalarDialogs, 1);
-    EXPECT_EQ(a.State.Stage, Solved);
-    EXPECT_EQ(a.LoadScalars[1], 2.5);
-    EXPECT_EQ(a.LoadScalars[2], 0.0);
-
-    MarkTextEdited(a, 13);
-    RecordingWindow third;
-    StartStep(a, third, text);
-    EXPECT_EQ(third.scalarDialogs, 1);
+    for (int run = 1; run <= 2; ++run) {
+        Window again;
+        StartStep(a, again, text);
+        EXPECT_EQ(again.scalarDialogs, 1);
+        EXPECT_EQ(a.State.Stage, Solved);
+        EXPECT_EQ(a.LoadScalars[1], 2.5);
+        MarkTextEdited(a, 12);
+    }
 }
 
 } // namespace

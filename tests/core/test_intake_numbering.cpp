@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -9,220 +10,139 @@ namespace {
 
 using testing::Equations;
 using testing::EquationsOf;
-using testing::CrlfText;
-using testing::ProcessModel;
 
-// Three grids in a row joined by two beams; the constraint records follow.
-std::vector<std::string> Frame(const std::vector<std::string>& constraints,
-                               const std::vector<std::string>& grids = {"GRID 1 0 0", "GRID 2 1 0",
-                                                                        "GRID 3 2 0"})
+// Grids 1, 2, 3 in a row (or as given) joined by two beams, the constraint records (lines
+// separated by "; ") and ENDMODEL.
+Analysis Numbered(std::string constraints,
+                  std::vector<std::string> grids = {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 2 0"})
 {
-    std::vector<std::string> lines = grids;
-    for (const char* s : {"BEAM 1 1 2 1 1", "BEAM 2 2 3 1 1", "PROP 1 1 1", "MATL 1 1000"})
-        lines.push_back(s);
-    lines.insert(lines.end(), constraints.begin(), constraints.end());
-    lines.push_back("ENDMODEL");
-    return lines;
+    for (std::size_t at; (at = constraints.find("; ")) != std::string::npos;)
+        constraints.replace(at, 2, "\r\n");
+    grids.insert(grids.end(), {"BEAM 1 1 2 1 1", "BEAM 2 2 3 1 1", "PROP 1 1 1", "MATL 1 1000",
+                               constraints, "ENDMODEL"});
+    Analysis a;
+    testing::ProcessModel(a, grids);
+    return a;
 }
-
-struct NumberingCase
-{
-    std::vector<std::string> constraints;
-    int v[12]; // u, v, r of grids 1, 2, 3; then NEQ, DOFTOTAL and the transform flag
-    const char* fatal = "";
-};
 
 TEST(Numbering, GivesEquationNumbersByTheConstraints)
 {
-    const NumberingCase cases[] = {
-        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1"}, {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0}},
-        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "NSEQ 3 1 2"}, {9, 8, 7, 4, 5, 6, 1, 2, 3, 6, 9, 0}},
-        // A sequence list over two lines.
-        {{"NSEQ 2", "NSEQ 3 1", "DOFS DEF 1 1 1", "RACT 1 1 1 1"},
-         {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0}},
-        // Dof 1 held, 2 and 3 freed: held dofs count down from DOFTOTAL.
-        {{"DOFS DEF 1 1 1", "RACT 3 1"}, {1, 2, 3, 4, 5, 6, 9, 7, 8, 8, 9, 0}},
-        {{"DOFS DEF 1 1 1", "RACT 1 THRU 3 1 1 0"}, {9, 8, 1, 7, 6, 2, 5, 4, 3, 3, 9, 0}},
-        {{"DOFS DEF 1 1 0", "RACT 1 1 1"}, {6, 5, 0, 1, 2, 0, 3, 4, 0, 4, 6, 0}},
-        // DOFS with no flags removes the grid's dofs.
-        {{"DOFS 2", "RACT 1 1 1 1"}, {6, 5, 4, 0, 0, 0, 1, 2, 3, 3, 6, 0}},
-        {{"DOFS 2 THRU 3 0 1 1", "RACT 1 1 1 1"}, {7, 6, 5, 0, 1, 2, 0, 3, 4, 4, 7, 0}},
-        // Flags other than 0/1 mean present.
-        {{"DOFS 2 2 -1 0.7", "RACT 1 1 1 1"}, {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0}},
-        {{"DOFS DEF 5 -3 0", "RACT 1 1 1"}, {6, 5, 0, 1, 2, 0, 3, 4, 0, 4, 6, 0}},
-        // A prescribed displacement.
-        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 3 -1 0 0"},
-         {9, 8, 7, 1, 2, 3, -4, 5, 6, 6, 9, 2}},
-        // Codes other than 1, 0 or negative leave the dof.
-        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 1 0.5 2 0"},
-         {9, 8, 1, 2, 3, 4, 5, 6, 7, 7, 9, 0}},
-        // A later RACT frees what an earlier one held.
-        {{"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 1 0 0 0", "RACT 2 1 1 1"},
-         {1, 2, 3, 9, 8, 7, 4, 5, 6, 6, 9, 0}},
-        {{"DOFS DEF 1 1 1", "DOFS 1 0 0 0", "RACT 1 1 1 1"},
-         {0, 0, 0, 1, 2, 3, 4, 5, 6, 6, 6, 0},
-         "Must include constraints (RACT or SPRG)\r\n"},
-        // Springs count as constraints.
-        {{"DOFS DEF 1 1 1", "SPRG 1 10 0 0"}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 0}},
-    };
-    for (const NumberingCase& c : cases) {
-        SCOPED_TRACE(CrlfText(c.constraints));
-        Analysis a;
-        ProcessModel(a, Frame(c.constraints));
-        EXPECT_EQ(a.State.FatalText, c.fatal);
-        for (int g = 1; g <= 3; ++g)
-            EXPECT_EQ(EquationsOf(a, g),
-                      (Equations{c.v[3 * g - 3], c.v[3 * g - 2], c.v[3 * g - 1]}))
-                << "grid " << g;
-        EXPECT_EQ(a.Model.NEQ, c.v[9]);
-        EXPECT_EQ(a.Model.DOFTOTAL, c.v[10]);
-        EXPECT_EQ(a.State.TransformFlag, c.v[11]);
-    }
-}
-
-TEST(Numbering, NumbersGridsByIdWhateverTheLineOrder)
-{
-    Analysis a;
-    ASSERT_TRUE(ProcessModel(
-        a, Frame({"DOFS DEF 1 1 0", "RACT 2 1 1"}, {"GRID 3 2 0", "GRID 1 0 0", "GRID 2 1 0"})))
-        << a.Summary.ReadText;
-    EXPECT_EQ(EquationsOf(a, 1), (Equations{1, 2, 0}));
-    EXPECT_EQ(EquationsOf(a, 2), (Equations{6, 5, 0}));
-    EXPECT_EQ(EquationsOf(a, 3), (Equations{3, 4, 0}));
-}
-
-TEST(Numbering, SequenceListsMustNameEveryGridOnce)
-{
-    struct Case
+    const std::string resequence = "Must re-sequence all grids consecutively\r\n";
+    const std::string noConstraints = "Must include constraints (RACT or SPRG)\r\n";
+    const char* H = "DOFS DEF 1 1 1; RACT 1 1 1 1"; // all dofs, grid 1 held
+    const struct
     {
-        std::vector<std::string> constraints;
-        const char* fatal;
+        const char* grid; // replaces the grid of its id
+        const char* head;
+        const char* tail;
+        std::array<int, 13> v; // u v r of grids 1..3, NEQ, DOFTOTAL, transform flag, grid 3's
+                               // axis code
+        std::string fatal = "";
     } cases[] = {
-        {{"NSEQ 3 1"}, "Must re-sequence all grids consecutively\r\n"},
-        {{"NSEQ 3 1 1"}, "Must re-sequence all grids consecutively\r\n"},
-        {{"NSEQ 3 1 4"}, "Must re-sequence all grids consecutively\r\n"},
-        {{"NSEQ 3 1 -2"}, "Must re-sequence all grids consecutively\r\n"},
-        {{"NSEQ 3 1 2 3"}, "Must re-sequence all grids consecutively\r\n"},
-        {{"NSEQ 2 1 3", "NSEQ 1 2 3"}, ""}, // a second complete list replaces the first
+        // clang-format off
+        // Held dofs count down from DOFTOTAL, the others up in sequence order.
+        {"", H, "", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, 0}},
+        {"", H, "; NSEQ 3 1 2", {9, 8, 7, 4, 5, 6, 1, 2, 3, 6, 9, 0, 0}},
+        {"", "NSEQ 2; NSEQ 3 1; ", H, {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, 0}},
+        {"", "DOFS DEF 1 1 1; RACT 3 1", "", {1, 2, 3, 4, 5, 6, 9, 7, 8, 8, 9, 0, 0}},
+        {"", "DOFS DEF 1 1 1; RACT 1 THRU 3 1 1 0", "", {9, 8, 1, 7, 6, 2, 5, 4, 3, 3, 9, 0, 0}},
+        {"", "DOFS DEF 1 1 0; RACT 1 1 1", "", {6, 5, 0, 1, 2, 0, 3, 4, 0, 4, 6, 0, 0}},
+        {"", "DOFS DEF 0 1 1; RACT 1 1 1 1", "", {0, 6, 5, 0, 1, 2, 0, 3, 4, 4, 6, 0, 0}},
+        // DOFS without flags removes the grid's dofs; flags other than 0 mean present.
+        {"", "DOFS 2; RACT 1 1 1 1", "", {6, 5, 4, 0, 0, 0, 1, 2, 3, 3, 6, 0, 0}},
+        {"", "DOFS 2 THRU 3 0 1 1; RACT 1 1 1 1", "", {7, 6, 5, 0, 1, 2, 0, 3, 4, 4, 7, 0, 0}},
+        {"", "DOFS DEF 5 -3 0; DOFS 2 2 -1 0.7", "; RACT 1 1 1",
+         {7, 6, 0, 1, 2, 3, 4, 5, 0, 5, 7, 0, 0}},
+        // A negative code prescribes a displacement; codes other than 1, 0 leave the dof;
+        // a later RACT frees what an earlier one held; restraints on absent dofs are none.
+        {"", H, "; RACT 3 -1 0 0", {9, 8, 7, 1, 2, 3, -4, 5, 6, 6, 9, 2, 0}},
+        {"", H, "; RACT 1 0.5 2 0", {9, 8, 1, 2, 3, 4, 5, 6, 7, 7, 9, 0, 0}},
+        {"", H, "; RACT 1 0 0 0; RACT 2 1 1 1", {1, 2, 3, 9, 8, 7, 4, 5, 6, 6, 9, 0, 0}},
+        {"", "DOFS DEF 1 1 1; DOFS 1 0 0 0; RACT 1 1 1 1", "",
+         {0, 0, 0, 1, 2, 3, 4, 5, 6, 6, 6, 0, 0}, noConstraints},
+        {"", "DOFS DEF 1 1 1; SPRG 1 10 0 0", "", {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 0, 0}},
+        // A sequence list must name every grid once, or the grids go in id order. An
+        // unfinished list takes the numbers of the records after it, whatever they are.
+        {"", H, "; NSEQ 3 1", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, 0}, resequence},
+        {"", H, "; NSEQ 3 1 1", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, 0}, resequence},
+        {"", H, "; NSEQ 3 1 4", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, 0}, resequence},
+        {"", H, "; NSEQ 3 1 -2", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, 0}, resequence},
+        {"", H, "; NSEQ 3 1 2 3", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, 0}, resequence},
+        {"", H, "; NSEQ 2 1 3; NSEQ 1 3 2", {9, 8, 7, 4, 5, 6, 1, 2, 3, 6, 9, 0, 0}},
+        {"", "DOFS DEF 1 1 1; NSEQ 3 1; DOFS 2 0 0 1; RACT 1 1 1 1", "",
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 0, 0}, resequence + noConstraints},
+        // A dof held or absent in turned axes becomes a free global dof, to be eliminated.
+        {"3 2 0 30", H, "; RACT 3 0 1 0", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 1, EliminateV}},
+        {"3 2 0 30", H, "; RACT 3 1 0 0", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 1, EliminateU}},
+        {"3 2 0 30", "DOFS DEF 1 1 1; DOFS 3 0 1 1; RACT 1 1 1 1", "",
+         {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 1, EliminateU}},
+        {"3 2 0 30", H, "; RACT 3 1 1 0", {9, 8, 7, 1, 2, 3, 6, 5, 4, 4, 9, 0, NoAxisTurn}},
+        {"3 2 0 30", H, "; RACT 3 -1 0 0", {9, 8, 7, 1, 2, 3, -4, 5, 6, 6, 9, 1, TurnOnly}},
+        {"3 2 0 30", H, "; RACT 3 -1 -1 0", {9, 8, 7, 1, 2, 3, -4, -5, 6, 6, 9, 2, NoAxisTurn}},
+        // A polar grid keeps its code unless one of the above applies.
+        {"3 2 45 POLAR", H, "", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 0, PolarAxes}},
+        {"3 2 45 POLAR", H, "; RACT 3 1 0 0", {9, 8, 7, 1, 2, 3, 4, 5, 6, 6, 9, 1, EliminateU}},
+        {"3 2 0 POLAR", H, "; RACT 3 1 0 0", {9, 8, 7, 1, 2, 3, 6, 4, 5, 5, 9, 0, PolarAxes}},
+        // The flag keeps the value of its last assignment, grid by grid in id order.
+        {"2 1 0 30", H, "; RACT 2 0 1 0; RACT 3 -1 0 0", {9, 8, 7, 1, 2, 3, -4, 5, 6, 6, 9, 2, 0}},
+        {"3 2 0 30", H, "; RACT 2 -1 0 0; RACT 3 0 1 0", {9, 8, 7, -1, 2, 3, 4, 5, 6, 6, 9, 1, 2}},
+        // clang-format on
     };
-    for (const Case& c : cases) {
-        std::vector<std::string> constraints = {"DOFS DEF 1 1 1", "RACT 1 1 1 1"};
-        constraints.insert(constraints.end(), c.constraints.begin(), c.constraints.end());
-        Analysis a;
-        ProcessModel(a, Frame(constraints));
-        SCOPED_TRACE(CrlfText(c.constraints));
-        EXPECT_EQ(a.State.FatalText, c.fatal);
-        // A rejected list leaves the grids numbered in id order, each exactly once.
-        EXPECT_EQ(EquationsOf(a, 1), (Equations{9, 8, 7}));
-        EXPECT_EQ(EquationsOf(a, 2), (Equations{1, 2, 3}));
-        EXPECT_EQ(EquationsOf(a, 3), (Equations{4, 5, 6}));
-        EXPECT_EQ(a.Model.NEQ, 6);
+    for (const auto& c : cases) {
+        std::vector<std::string> grids = {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 2 0"};
+        if (*c.grid)
+            grids[static_cast<std::size_t>(c.grid[0] - '1')] = std::string("GRID ") + c.grid;
+        const std::string constraints = std::string(c.head) + c.tail;
+        const Analysis a = Numbered(constraints, grids);
+        const auto& [u1, v1, r1, u2, v2, r2, u3, v3, r3, neq, total, flag, axis] = c.v;
+        EXPECT_EQ((std::vector{EquationsOf(a, 1), EquationsOf(a, 2), EquationsOf(a, 3)}),
+                  (std::vector<Equations>{{u1, v1, r1}, {u2, v2, r2}, {u3, v3, r3}}))
+            << c.grid << " " << constraints;
+        EXPECT_EQ((std::array{a.Model.NEQ, a.Model.DOFTOTAL, a.State.TransformFlag,
+                              a.Model.Grids(GridIndexOf(a.Model, 3)).axisCode}),
+                  (std::array{neq, total, flag, axis}))
+            << c.grid << " " << constraints;
+        EXPECT_EQ(a.State.FatalText, c.fatal) << c.grid << " " << constraints;
     }
-
-    // An unfinished list takes the numbers of the DOFS record (positions 3 to 6) and of
-    // the RACT record after it: neither has any other effect.
-    Analysis a;
-    ProcessModel(a, Frame({"DOFS DEF 1 1 1", "NSEQ 3 1", "DOFS 2 0 0 1", "RACT 1 1 1 1"}));
-    EXPECT_EQ(a.State.FatalText, "Must re-sequence all grids consecutively\r\n"
-                                 "Must include constraints (RACT or SPRG)\r\n");
-    EXPECT_EQ(EquationsOf(a, 1), (Equations{1, 2, 3}));
-    EXPECT_EQ(EquationsOf(a, 2), (Equations{4, 5, 6}));
-    EXPECT_EQ(a.Model.NEQ, 9);
+    // Grids are numbered by id whatever the order of their lines.
+    const Analysis a =
+        Numbered("DOFS DEF 1 1 0; RACT 2 1 1", {"GRID 3 2 0", "GRID 1 0 0", "GRID 2 1 0"});
+    EXPECT_EQ(EquationsOf(a, 3), (Equations{3, 4, 0}));
 }
 
 TEST(Numbering, ReportsGridNumbersThatNameNoGrid)
 {
-    struct Case
-    {
-        const char* record;
-        const char* fatal;
-    } cases[] = {
-        {"RACT 4 1 1 1", "RACT 4 1 1 1\r\n... Grid number 4 not found\r\n"},
-        {"RACT 0 1 1 1", "RACT 0 1 1 1\r\n... Grid number 0 not found\r\n"},
-        {"SPRG -2 1 1 1", "SPRG -2 1 1 1\r\n... Grid number-2 not found\r\n"},
-        {"RACT 2 THRU 5 1 1 1", "RACT 2 THRU 5 1 1 1\r\n... Grid number 5 not found\r\n"},
-        {"RACT 7 THRU 5 1 1 1", "RACT 7 THRU 5 1 1 1\r\n... Grid number 7 not found\r\n"
-                                "RACT 7 THRU 5 1 1 1\r\n... Grid number 5 not found\r\n"},
-        {"SPRG 0 THRU 3 1 1 1", "SPRG 0 THRU 3 1 1 1\r\n... Grid number 0 not found\r\n"},
+    const char* const cases[][2] = {
+        {"RACT 4 1 1 1", "... Grid number 4 not found\r\n"},
+        {"RACT 0 1 1 1", "... Grid number 0 not found\r\n"},
+        {"SPRG -2 1 1 1", "... Grid number-2 not found\r\n"},
+        {"SPRG 2 THRU 4 1 1 1", "... Grid number 4 not found\r\n"},
+        {"RACT 3 THRU 3 1 1 1", ""},
         {"RACT 3 THRU 2 1 1 1", ""}, // an empty range
+        {"RACT 7 THRU 5 1 1 1", "... Grid number 7 not found\r\n"
+                                "RACT 7 THRU 5 1 1 1\r\n... Grid number 5 not found\r\n"},
+        {"SPRG 0 THRU 3 1 1 1", "... Grid number 0 not found\r\n"},
         // Element records among the constraints: their first number is taken as a grid.
-        {"PROP 4 1 1", "PROP 4 1 1\r\n... Grid number 4 not found\r\n"},
+        {"PROP 4 1 1", "... Grid number 4 not found\r\n"},
         {"PROP 0 1 1", ""},
-        {"MATL 3 1", ""},
     };
-    for (const Case& c : cases) {
-        Analysis a;
-        ProcessModel(a, Frame({"DOFS DEF 1 1 1", "RACT 1 1 1 1", c.record}));
-        EXPECT_EQ(a.State.FatalText, c.fatal) << c.record;
+    for (const auto& c : cases) {
+        const Analysis a = Numbered(std::string("DOFS DEF 1 1 1; RACT 1 1 1 1; ") + c[0]);
+        EXPECT_EQ(a.State.FatalText, *c[1] ? std::string(c[0]) + "\r\n" + c[1] : "") << c[0];
     }
 }
 
-TEST(Numbering, SpringsActOnPresentDofsAndReplaceEarlierValues)
+TEST(Numbering, RangesReachBothEndsAndSpringsOnlyPresentDofs)
 {
-    Analysis a;
-    ProcessModel(a, Frame({"DOFS DEF 1 1 1", "DOFS 3 1 0 1", "RACT 1 1 1 1", "SPRG 2 5 6 7",
-                           "SPRG 3 THRU 3 1 2 3", "SPRG 2 0 9"}));
-    EXPECT_EQ(a.State.FatalText, "");
-    const int g2 = GridIndexOf(a.Model, 2), g3 = GridIndexOf(a.Model, 3);
-    EXPECT_EQ(a.Model.GridReal(g2, 4), 0);
-    EXPECT_EQ(a.Model.GridReal(g2, 5), 9);
-    EXPECT_EQ(a.Model.GridReal(g2, 6), 0); // a value not given is 0
-    EXPECT_EQ(a.Model.GridReal(g3, 4), 1);
-    EXPECT_EQ(a.Model.GridReal(g3, 5), 0); // dof 2 of grid 3 is absent
-    EXPECT_EQ(a.Model.GridReal(g3, 6), 3);
-}
-
-TEST(Numbering, GridsWithTurnedAxesGetTheirAxisCodes)
-{
-    struct Case
-    {
-        const char* grid3;
-        std::vector<std::string> constraints;
-        int axisCode;
-        Equations eq;
-        int dofTotal, transformFlag;
-    } cases[] = {
-        // Dof 2 held in axes turned by 30 degrees: it becomes a free global dof.
-        {"GRID 3 2 0 30", {"RACT 3 0 1 0"}, 2, {4, 5, 6}, 9, 1},
-        {"GRID 3 2 0 30", {"RACT 3 1 0 0"}, 1, {4, 5, 6}, 9, 1},
-        {"GRID 3 2 0 30", {"RACT 3 1 1 0"}, 0, {6, 5, 4}, 9, 0},
-        {"GRID 3 2 0 30", {"RACT 3 -1 0 0"}, 3, {-4, 5, 6}, 9, 1},
-        {"GRID 3 2 0 30", {"RACT 3 -1 -1 0"}, 0, {-4, -5, 6}, 9, 2},
-        // Dof 1 absent in turned axes: it is added back as a free global dof.
-        {"GRID 3 2 0 30", {"DOFS 3 0 1 1"}, 1, {4, 5, 6}, 9, 1},
-        {"GRID 3 2 0", {"RACT 3 0 1 0"}, 0, {4, 6, 5}, 9, 0},
-        // A polar grid keeps its code unless one of the above applies.
-        {"GRID 3 2 45 POLAR", {"RACT 3 0 0 0"}, -1, {4, 5, 6}, 9, 0},
-        {"GRID 3 2 45 POLAR", {"RACT 3 1 0 0"}, 1, {4, 5, 6}, 9, 1},
-        {"GRID 3 2 0 POLAR", {"RACT 3 1 0 0"}, -1, {6, 4, 5}, 9, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.grid3) + " / " + c.constraints[0]);
-        std::vector<std::string> constraints = {"DOFS DEF 1 1 1"};
-        if (c.constraints[0].rfind("DOFS", 0) == 0)
-            constraints.push_back(c.constraints[0]);
-        constraints.push_back("RACT 1 1 1 1");
-        if (c.constraints[0].rfind("RACT", 0) == 0)
-            constraints.push_back(c.constraints[0]);
-        Analysis a;
-        ProcessModel(a, Frame(constraints, {"GRID 1 0 0", "GRID 2 1 0", c.grid3}));
-        EXPECT_EQ(a.State.FatalText, "");
-        const int g = GridIndexOf(a.Model, 3);
-        EXPECT_EQ(a.Model.GridInt(g, 4), c.axisCode);
-        EXPECT_EQ(EquationsOf(a, 3), c.eq);
-        EXPECT_EQ(a.Model.DOFTOTAL, c.dofTotal);
-        EXPECT_EQ(a.State.TransformFlag, c.transformFlag);
-    }
-
-    // The flag keeps the value of its last assignment, grid by grid in id order.
-    Analysis a;
-    ProcessModel(a, Frame({"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 2 0 1 0", "RACT 3 -1 0 0"},
-                          {"GRID 1 0 0", "GRID 2 1 0 30", "GRID 3 2 0"}));
-    EXPECT_EQ(a.State.TransformFlag, 2);
-    Analysis b;
-    ProcessModel(b, Frame({"DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 2 -1 0 0", "RACT 3 0 1 0"},
-                          {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 2 0 30"}));
-    EXPECT_EQ(b.State.TransformFlag, 1);
+    const Analysis a = Numbered("DOFS DEF 1 1 1; DOFS 3 1 0 1; RACT 1 THRU 2 1 1 1; "
+                                "SPRG 2 5 6 7; SPRG 2 THRU 3 1 2 3; SPRG 2 0 9",
+                                {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 2 0", "GRID 4 3 0"});
+    EXPECT_EQ(EquationsOf(a, 2), (Equations{8, 7, 6}));
+    EXPECT_EQ(EquationsOf(a, 3), (Equations{1, 0, 2}));
+    const auto spring = [&](int id) { return a.Model.Grids(GridIndexOf(a.Model, id)).spring; };
+    EXPECT_EQ(spring(2), (std::array<double, 4>{0, 0, 9, 0})); // values not given are 0
+    EXPECT_EQ(spring(3), (std::array<double, 4>{0, 1, 0, 3}));
+    EXPECT_EQ(spring(4), (std::array<double, 4>{0, 0, 0, 0}));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "model/PreScan.h"
 #include "TestSupport.h"
+#include "model/PreScan.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -10,68 +10,34 @@ namespace {
 
 using testing::CrlfText;
 
-void PreScan(Analysis& a, const std::vector<std::string>& lines)
-{
-    SplitModelText(a, CrlfText(lines));
-    PreScanModel(a);
-}
-
 TEST(PreScan, CountsRecordsAndLargestIdsOfTheWholeText)
 {
     Analysis a;
-    PreScan(a, {"grid 2 0 0", "GRID 1 1 0", "1 GRID 5 3 $ the keyword may stand among the numbers",
-                "BEAM 4 1 2 0 0", "BEAM 9 2 5 0 0", "QUAD 3 1 2 5 0", "PROP 0 1", "MATL 2 100",
-                "DOFS DEF 1 1 1", "SPRG 1 5 5 5", "ENDMODEL", "LOAD 1 0 -1",
-                "GRID 7 0 0 $ after ENDMODEL: still counted", "SPRG 2 1 1 1"});
+    a.State.TransformFlag = 2; // left from an earlier run
+    a.LoadScalars.fill(3);
+    SplitModelText(a, CrlfText({"grid 2 0 0", "GRID 1 1 0", "1 GRID 5 3 $ a keyword among numbers",
+                                "BEAM 4 1 2 0 0", "BEAM 9 2 5 0 0", "QUAD 3 1 2 5 0", "PROP 0 1",
+                                "MATL 2 100", "DOFS DEF 1 1 1", "SPRG 1 5 5 5", "ENDMODEL",
+                                "GRID 7 0 0 $ after ENDMODEL: still counted", "SPRG 2 1 1 1"}));
+    PreScanModel(a);
+    PreScanModel(a); // a second scan counts afresh
     ASSERT_EQ(a.State.FatalText, "");
     const ModelStore& m = a.Model;
-    EXPECT_EQ(m.nGrids, 4);
-    EXPECT_EQ(m.nBeams, 2);
-    EXPECT_EQ(m.nQuads, 1);
-    EXPECT_EQ(m.nSprgRecords, 2);
-    EXPECT_EQ(m.maxGridId, 7);
-    EXPECT_EQ(m.maxBeamId, 9);
-    EXPECT_EQ(m.maxQuadId, 3);
-    EXPECT_EQ(m.maxPropId, 1); // a PROP with id 0 still counts
-    EXPECT_EQ(m.maxMatlId, 2);
-
-    EXPECT_EQ(m.GridReal.LastRow(), 4);
-    EXPECT_EQ(m.BeamReal.LastRow(), 2);
-    EXPECT_EQ(m.QuadReal.LastRow(), 1);
-    EXPECT_EQ(m.GridIndex.Last(), 7);
-    EXPECT_EQ(m.BeamIndex.Last(), 9);
-    EXPECT_EQ(m.QuadIndex.Last(), 3);
-}
-
-TEST(PreScan, ResetsTheStateOfAnEarlierRun)
-{
-    const std::vector<std::string> lines = {"GRID 1 0 0", "DOFS DEF 1 1 1", "SPRG 1 1 1 1",
-                                            "ENDMODEL", "SPRG 1 2 2 2"};
-    Analysis a;
-    a.State.FatalText = "old";
-    a.Summary.ReadText = "old";
-    a.Summary.LogText = "old";
-    a.State.TransformFlag = 2;
-    a.LoadScalars = {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
-    PreScan(a, lines);
-    EXPECT_EQ(a.State.FatalText, "");
-    EXPECT_EQ(a.Summary.ReadText, "");
-    EXPECT_EQ(a.Summary.LogText, "");
+    EXPECT_EQ((std::vector{m.nGrids, m.nBeams, m.nQuads, m.nSprgRecords}),
+              (std::vector{4, 2, 1, 2}));
+    // A PROP with id 0 still counts as one.
+    EXPECT_EQ((std::vector{m.maxGridId, m.maxBeamId, m.maxQuadId, m.maxPropId, m.maxMatlId}),
+              (std::vector{7, 9, 3, 1, 2}));
+    EXPECT_EQ((std::vector{m.Grids.Last(), m.Beams.Last(), m.Quads.Last(), m.GridIndex.Last(),
+                           m.BeamIndex.Last(), m.QuadIndex.Last()}),
+              (std::vector<long long>{4, 2, 1, 7, 9, 3}));
     EXPECT_EQ(a.State.TransformFlag, 0);
     EXPECT_EQ(a.LoadScalars, (LoadScalarArray{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(a.Model.nSprgRecords, 2);
-    PreScanModel(a);
-    EXPECT_EQ(a.Model.nSprgRecords, 2); // the same count again, not 4
-    EXPECT_EQ(a.Model.nGrids, 1);
 }
 
 TEST(PreScan, CompletenessChecksComeInTheirOrder)
 {
-    struct Case
-    {
-        std::vector<std::string> lines;
-        const char* fatal;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"LOAD 1 0 1"},
          "No grids found (GRID)\r\nNo elements found (BEAM, QUAD)\r\n"
          "No restraints found (RACT, SPRG)\r\nENDMODEL not found\r\n"},
@@ -86,66 +52,29 @@ TEST(PreScan, CompletenessChecksComeInTheirOrder)
         // ENDMODEL and the restraints may stand anywhere.
         {{"ENDMODEL", "GRID 1 0 0", "BEAM 1 1 2", "PROP 1 1", "MATL 1 1", "RACT 2 1 1 1"}, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [lines, fatal] : cases) {
         Analysis a;
-        PreScan(a, c.lines);
-        EXPECT_EQ(a.State.FatalText, c.fatal) << CrlfText(c.lines);
+        SplitModelText(a, CrlfText(lines));
+        PreScanModel(a);
+        EXPECT_EQ(a.State.FatalText, fatal) << CrlfText(lines);
     }
-}
-
-TEST(PreScan, AFailedScanReportsAndLeavesNoTablesOfItsCounts)
-{
-    Analysis a;
-    // An earlier successful run leaves tables behind.
-    PreScan(a, {"GRID 1 0 0", "GRID 2 0 0", "SPRG 1 1 1 1", "ENDMODEL"});
-    ASSERT_EQ(a.Model.GridInt.LastRow(), 2);
-
-    PreScan(a, {"GRID 1 0 0", "GRID 2 0 0", "GRID 3 0 0", "SPRG 1 1 1 1"});
-    EXPECT_EQ(a.Summary.ReadText, "ENDMODEL not found\r\n\r\nFatal error... Done processing model");
-    EXPECT_EQ(a.Model.nGrids, 0);
-    EXPECT_EQ(a.Model.GridInt.LastRow(), 0);
-    EXPECT_EQ(a.Model.GridIndex.Last(), 0);
-    EXPECT_EQ(a.Model.BeamReal.LastRow(), 0);
-}
-
-TEST(PreScan, OverlongLinesAreBadRecordsAndTheScanGoesOn)
-{
-    Analysis a;
-    PreScan(a, {
-                   "GRID 1 0 0",
-                   "LOAD 1 2 3 4 5 6 7 8 9 10 11 $ eleven numbers",
-                   "GRID 2 1 0 extra words",
-                   "SPRG 1 1 1 1",
-                   "ENDMODEL",
-                   "1 2 3 4 5 6 7 8 9 10",
-               });
-    EXPECT_EQ(a.State.FatalText, "LOAD 1 2 3 4 5 6 7 8 9 10 11 $ eleven numbers\r\n"
-                                 "... Bad record... check syntax\r\n"
-                                 "GRID 2 1 0 extra words\r\n"
-                                 "... Bad record... check syntax\r\n");
 }
 
 // Integer fields that could size a table, index one or drive a loop without bound.
 TEST(PreScan, IdsThatNoTableCanHoldAreBadRecords)
 {
-    struct Case
-    {
-        const char* line;
-        bool bad;
-    } cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         // clang-format off
         {"GRID 10000000 0 0", false}, {"GRID 10000001 0 0", true}, {"GRID -1 0 0", true},
         {"GRID 0 0 0", false}, {"GRID 1e300 0 0", true}, {"GRID 2147483648 0 0", true},
         {"GRID 1 1e300 -1e999 1e999", false}, // coordinates and angles are not ids
         {"GRID 3 EQ 1e11", true}, {"GRID 3 EQ -4", false}, {"GRID 3 50 45 POLAR -20000000", true},
-        {"GRID 3 50 45 POLAR -2", false},
-        {"GRID 3 1e99 45 1e99", false}, // number 4 is an axis angle here
-        {"BEAM -2 1 2 1 1", true},
-        {"BEAM 2 1 2e7 1 1", true}, {"BEAM 2 -1 2 -1 1 1e300 1e300", false},
-        {"QUAD 1 1 2 3 4 1 1e10", true}, {"PROP -1 1 1", true}, {"MATL -3 100", true},
-        {"DOFS DEF 1 1 1e40", true}, {"DOFS DEF 1 1 7", false}, {"DOFS 1 1 1 2.5e9", true},
-        {"DOFS 1 THRU 3e7 1 1 1", true}, {"RACT 1 THRU 1e12 1 1 1", true},
-        {"RACT 1 1e300 0 0", false}, // codes are compared, never used as integers
+        {"GRID 3 50 45 POLAR -2", false}, {"GRID 3 1e99 45 1e99", false}, // an axis angle
+        {"BEAM -2 1 2 1 1", true}, {"BEAM 2 1 2e7 1 1", true},
+        {"BEAM 2 -1 2 -1 1 1e300 1e300", false}, {"QUAD 1 1 2 3 4 1 1e10", true},
+        {"PROP -1 1 1", true}, {"MATL -3 100", true}, {"DOFS DEF 1 1 1e40", true},
+        {"DOFS DEF 1 1 7", false}, {"DOFS 1 1 1 2.5e9", true}, {"DOFS 1 THRU 3e7 1 1 1", true},
+        {"RACT 1 THRU 1e12 1 1 1", true}, {"RACT 1 1e300 0 0", false}, // codes are compared
         {"SPRG 2e9 1 1 1", true}, {"NSEQ 1 2 2e10", true}, {"NSEQ 1 2 -3", false},
         {"LOAD 1 THRU 99999999 0 1", true}, {"LOAD -5 0 1", false}, {"BLOAD 1 THRU -1e8 5", true},
         {"QLOAD 1 1e20 5", true}, {"QLOAD 1 THRU 2 3 1e20", false}, {"QTEMP 1e30 1", true},
@@ -154,38 +83,38 @@ TEST(PreScan, IdsThatNoTableCanHoldAreBadRecords)
         // clang-format on
     };
     Record rec;
-    for (const Case& c : cases) {
-        SplitFields(c.line, 10, 2, rec);
-        EXPECT_EQ(HasBadIntegerField(rec), c.bad) << c.line;
+    for (const auto& [line, bad] : cases) {
+        SplitFields(line, 10, 2, rec);
+        EXPECT_EQ(HasBadIntegerField(rec), bad) << line;
     }
 
-    // In a model: one "Bad record" per offending line, and no table is sized from them.
+    // In a model: one "Bad record" per offending or overlong line, the scan goes on, and
+    // the failed scan leaves no table of an earlier run behind.
     Analysis a;
-    PreScan(a, {"GRID 1 0 0", "GRID 2147483647 0 0", "GRID 5e9 0 0 1 2 3 4 5 6 7 8", "SPRG 1 1 1 1",
-                "ENDMODEL", "LOAD 1 THRU 1e300 1"});
-    EXPECT_EQ(a.State.FatalText, "GRID 2147483647 0 0\r\n... Bad record... check syntax\r\n"
-                                 "GRID 5e9 0 0 1 2 3 4 5 6 7 8\r\n"
-                                 "... Bad record... check syntax\r\n"
-                                 "LOAD 1 THRU 1e300 1\r\n... Bad record... check syntax\r\n");
-    EXPECT_EQ(a.Model.GridIndex.Last(), 0);
-}
+    ASSERT_TRUE(
+        testing::ProcessModel(a, {"GRID 1 0 0", "DOFS DEF 1 1 1", "SPRG 1 1 1 1", "ENDMODEL"}));
+    EXPECT_FALSE(testing::ProcessModel(a, {"GRID 1 0 0", "GRID 2147483647 0 0",
+                                           "GRID 5e9 0 0 1 2 3 4 5 6 7 8", "GRID 2 1 0 extra words",
+                                           "SPRG 1 1 1 1", "ENDMODEL",
+                                           "LOAD 1 2 3 4 5 6 7 8 9 10 11", "LOAD 1 THRU 1e300 1"}));
+    EXPECT_EQ(a.Summary.ReadText,
+              "GRID 2147483647 0 0\r\n... Bad record... check syntax\r\n"
+              "GRID 5e9 0 0 1 2 3 4 5 6 7 8\r\n... Bad record... check syntax\r\n"
+              "GRID 2 1 0 extra words\r\n... Bad record... check syntax\r\n"
+              "LOAD 1 2 3 4 5 6 7 8 9 10 11\r\n... Bad record... check syntax\r\n"
+              "LOAD 1 THRU 1e300 1\r\n... Bad record... check syntax\r\n"
+              "\r\nFatal error... Done processing model");
+    EXPECT_EQ((std::vector{a.Model.Grids.Last(), a.Model.GridIndex.Last()}),
+              (std::vector<long long>{0, 0}));
 
-// The driver raises the subcase limit again after the pre-scan emptied FatalText.
-TEST(PreScan, MoreThanTenSubcasesStopTheModelStep)
-{
+    // The driver raises the subcase limit again after the pre-scan emptied FatalText.
     std::vector<std::string> lines = {"GRID 1 0 0", "DOFS DEF 1 1 1", "SPRG 1 1 1 1", "ENDMODEL"};
-    for (int i = 1; i <= 10; ++i)
-        lines.push_back("subcase " + std::to_string(i));
-    Analysis ten;
-    EXPECT_TRUE(testing::ProcessModel(ten, lines));
-    EXPECT_EQ(ten.State.SubcaseCount, 10);
-
+    lines.insert(lines.end(), 10, "subcase 1");
+    EXPECT_TRUE(testing::ProcessModel(a, lines));
     lines.push_back("SUBCASE11");
-    Analysis eleven;
-    EXPECT_FALSE(testing::ProcessModel(eleven, lines));
-    EXPECT_EQ(eleven.State.Stage, ModelPending);
-    EXPECT_EQ(eleven.Summary.ReadText, "Number of subcases exceeds maximum of 10\r\n"
-                                       "\r\nFatal error... Done processing model");
+    EXPECT_FALSE(testing::ProcessModel(a, lines));
+    EXPECT_EQ(a.Summary.ReadText, "Number of subcases exceeds maximum of 10\r\n"
+                                  "\r\nFatal error... Done processing model");
 }
 
 } // namespace

@@ -1,9 +1,9 @@
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "model/PreScan.h"
 #include "model/Reader.h"
-#include "solver/Profile.h"
-#include "TestSupport.h"
 
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -12,459 +12,239 @@
 namespace tavu {
 namespace {
 
-using testing::CrlfText;
-using testing::ProcessModel;
-
-// The stages as the driver calls them, keeping what ReadModel returned.
-bool ReadStages(Analysis& a, const std::vector<std::string>& lines)
+// The model step up to the numbering for the records (separated by "; "), followed by
+// PROP 1, MATL 1 and records that hold grid 1 and end the model. Returns what ReadModel
+// returned, false when the pre-scan failed.
+bool ReadStages(Analysis& a, std::string records)
 {
-    SplitModelText(a, CrlfText(lines));
+    for (std::size_t at; (at = records.find("; ")) != std::string::npos;)
+        records.replace(at, 2, "\r\n");
+    SplitModelText(a, records + "\r\nPROP 1 1 1\r\nMATL 1 1000\r\nDOFS DEF 1 1 1\r\n"
+                                "SPRG 1 1 1 1\r\nENDMODEL");
     PreScanModel(a);
-    if (!a.State.FatalText.empty())
-        return false;
-    return ReadModel(a);
+    return a.State.FatalText.empty() && ReadModel(a);
 }
 
-std::string CountLines(int grids, int beams, int quads, int springs, int equations,
-                       long long stiffness)
+// For each record added to the head: the diagnostics, a "..." message after the record.
+void ExpectFatal(const std::string& head, std::initializer_list<std::array<const char*, 2>> cases)
 {
-    return "Number of grids:    " + NumberText(grids) + "\r\n" +
-           "Number of beams:    " + NumberText(beams) + "\r\n" +
-           "Number of quads:    " + NumberText(quads) + "\r\n" +
-           "Number of springs:  " + NumberText(springs) + "\r\n" +
-           "Number of equations:" + NumberText(equations) + "\r\n" +
-           "Stiffness elements :" + NumberText(static_cast<double>(stiffness)) + "\r\n";
-}
-
-const std::vector<std::string> Cantilever = {
-    "$ cantilever, fixed at grid 1",
-    "GRID 1 0 0",
-    "GRID 2 10 0",
-    "BEAM 1 1 2 1 1",
-    "PROP 1 1 1",
-    "MATL 1 1000",
-    "DOFS DEF 1 1 1",
-    "RACT 1 1 1 1",
-    "ENDMODEL",
-    "LOAD 2 0 -1",
-};
-
-TEST(ReadText, MatchesTheReportOfASuccessfulRun)
-{
-    Analysis a;
-    ASSERT_TRUE(ProcessModel(a, Cantilever)) << a.Summary.ReadText;
-    EXPECT_EQ(a.Summary.ReadText, "Number of grids:     2\r\n"
-                                  "Number of beams:     1\r\n"
-                                  "Number of quads:     0\r\n"
-                                  "Number of springs:   0\r\n"
-                                  "Number of equations: 3\r\n"
-                                  "Stiffness elements : 6\r\n"
-                                  "\r\n"
-                                  "Done processing model");
-    EXPECT_EQ(a.State.Stage, ModelRead);
-    EXPECT_EQ(a.State.EndModelLine, 9);
-
-    // A plate of two quads on four springs-held grids: the counts of every kind.
-    Analysis b;
-    ASSERT_TRUE(
-        ProcessModel(b, {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 2 0", "GRID 4 0 1", "GRID 5 1 1",
-                         "GRID 6 2 1", "QUAD 1 1 2 5 4 1 1", "QUAD 2 2 3 6 5 1 1", "PROP 1 0.1",
-                         "MATL 1 1000 0.3", "DOFS DEF 1 1 0", "RACT 1 1 1", "SPRG 4 100 100",
-                         "SPRG 4 THRU 4 100 100", "ENDMODEL", "SPRG 9 1 1"}))
-        << b.Summary.ReadText;
-    // Grid 1 restrained, grids 2..6 free in u, v: 10 equations; a band of columns.
-    EXPECT_EQ(b.Summary.ReadText,
-              CountLines(6, 0, 2, 3, 10, b.Profile.ProfileSize - 2) + "\r\nDone processing model");
-    EXPECT_EQ(b.Profile.ProfileSize - 2, 55); // every column reaches equation 1
-}
-
-TEST(ReadText, FramesTheDiagnosticsBetweenCountsAndTheLastLine)
-{
-    // The record pass fails: nothing is numbered, the equation and stiffness lines say 0.
-    std::vector<std::string> lines = Cantilever;
-    lines[3] = "BEAM 1 1 1 1 1";
-    Analysis a;
-    EXPECT_FALSE(ProcessModel(a, lines));
-    EXPECT_EQ(a.Summary.ReadText, CountLines(2, 1, 0, 0, 0, 0) + "\r\n"
-                                                                 "BEAM 1 1 1 1 1\r\n"
-                                                                 "... Grid 1 a duplicate\r\n"
-                                                                 "\r\n"
-                                                                 "\r\n"
-                                                                 "Done processing model");
-    EXPECT_EQ(a.State.FatalText, "BEAM 1 1 1 1 1\r\n... Grid 1 a duplicate\r\n");
-    EXPECT_EQ(a.State.Stage, ModelPending);
-
-    // A later pass fails: the numbering still ran and the counts show it.
-    lines = Cantilever;
-    lines[7] = "RACT 1 THRU 4 1 1 1";
-    Analysis b;
-    EXPECT_FALSE(ProcessModel(b, lines));
-    EXPECT_EQ(b.Summary.ReadText, CountLines(2, 1, 0, 0, 0, 0) +
-                                      "\r\nRACT 1 THRU 4 1 1 1\r\n"
-                                      "... Grid number 4 not found\r\n\r\n\r\n"
-                                      "Done processing model");
-}
-
-TEST(ReadModel, ReturnsTrueOnlyWhenThePassesAfterTheRecordPassRan)
-{
-    Analysis a;
-    EXPECT_TRUE(ReadStages(a, Cantilever));
-    std::vector<std::string> lines = Cantilever;
-    lines[5] = "MATL 1 0"; // E = 0: reported by the beam pass, after the record pass
-    Analysis b;
-    EXPECT_TRUE(ReadStages(b, lines));
-    EXPECT_EQ(b.State.FatalText, "MATL missing from beam 1\r\n");
-    lines = Cantilever;
-    lines[1] = "GRID 1"; // fewer than two numbers: the record pass fails
-    Analysis c;
-    EXPECT_FALSE(ReadStages(c, lines));
-    EXPECT_EQ(c.Model.nGrids, 2); // still counted
-    EXPECT_EQ(c.Model.NEQ, 0);
-}
-
-// Errors found by several passes: the record pass stops the run by itself; after it, the
-// grid, beam, quad and constraint passes all report before the summary.
-TEST(ReadModel, ReportsTheErrorsOfEveryLaterPassInPassOrder)
-{
-    Analysis a;
-    EXPECT_FALSE(ProcessModel(a, {
-                                     "GRID 1 0 0",
-                                     "GRID 2 5 0 EQ",
-                                     "GRID 3 1 30 POLAR 7",
-                                     "BEAM 1 1 0 1 1",
-                                     "QUAD 1 1 2 3 0 4 1",
-                                     "PROP 1 1 1",
-                                     "MATL 1 1000",
-                                     "DOFS DEF 1 1 1",
-                                     "RACT 1 1 1 1",
-                                     "RACT 9 1 1 1",
-                                     "ENDMODEL",
-                                 }));
-    EXPECT_EQ(a.State.FatalText, "GRID 2 5 0 EQ\r\n... Grid equate 5 not found\r\n"
-                                 "GRID 3 1 30 POLAR 7\r\n... Polar center grid 7 not found\r\n"
-                                 "Grid 0 of beam 1 not found\r\n"
-                                 "PROP missing from quad 1\r\n"
-                                 "RACT 9 1 1 1\r\n... Grid number 9 not found\r\n");
-    EXPECT_GT(a.Model.NEQ, 0);
-}
-
-TEST(RecordPass, ReportsEachBadLineOnce)
-{
-    struct Case
-    {
-        std::vector<std::string> lines;
-        const char* fatal;
-    } cases[] = {
-        // Grid ids must be exactly 1..number of grids.
-        {{"GRID 1 0 0", "GRID 1 1 0"}, "GRID 1 1 0\r\n... Grid 1 a duplicate\r\n"},
-        {{"GRID 0 0 0", "GRID 1 1 0"}, "GRID 0 0 0\r\n... Bad record... check syntax\r\n"},
-        {{"GRID 1 0 0", "GRID 3 1 0"}, "GRID 3 1 0\r\n... Bad record... check syntax\r\n"},
-        {{"GRID 1", "GRID 2 1 0"}, "GRID 1\r\n... Bad record... check syntax\r\n"},
-        // Numbers without a keyword: one report, not two.
-        {{"GRID 1 0 0", "GRID 2 1 0", "3 4 5"}, "3 4 5\r\n... Bad record... check syntax\r\n"},
-        {{"GRID 1 0 0", "GRID 2 1 0", "LOAD 1 0 1"},
-         "LOAD 1 0 1\r\n... Bad record... check syntax\r\n"},
-        {{"GRID 1 0 0", "GRID 2 1 0", "BEAM 4 2 2"}, "BEAM 4 2 2\r\n... Grid 4 a duplicate\r\n"},
-        {{"GRID 1 0 0", "GRID 2 1 0", "BEAM 4 1"},
-         "BEAM 4 1\r\n... Bad record... check syntax\r\n"},
-        {{"GRID 1 0 0", "BEAM 4 1 2", "GRID 2 1 0"}, "Grid 2 of beam 4 not found\r\n"},
-        {{"GRID 1 0 0", "GRID 2 1 0", "GRID 3 1 1", "QUAD 5 1 2 3 3"},
-         "QUAD 5 1 2 3 3\r\n... Grid 5 a duplicate\r\n"},
-        // A triangle without PROP and MATL ids: the quad pass reports them.
-        {{"GRID 1 0 0", "GRID 2 1 0", "GRID 3 1 1", "QUAD 5 1 2 3"},
-         "PROP missing from quad 1\r\nMATL missing from quad 1\r\n"},
-        {{"GRID 1 0 0", "GRID 2 1 0", "GRID 3 1 1", "QUAD 5 1 1 2 2"},
-         "QUAD 5 1 1 2 2\r\n... Grid 5 a duplicate\r\n"
-         "QUAD 5 1 1 2 2\r\n... Grid 5 a duplicate\r\n"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> lines = c.lines;
-        for (const char* tail :
-             {"PROP 1 1 1", "MATL 1 1", "DOFS DEF 1 1 1", "SPRG 1 1 1 1", "ENDMODEL"})
-            lines.push_back(tail);
+    for (const auto& [line, message] : cases) {
         Analysis a;
-        ReadStages(a, lines);
-        EXPECT_EQ(a.State.FatalText, c.fatal) << CrlfText(c.lines);
+        ReadStages(a, head + "; " + line);
+        const std::string echo = message[0] == '.' ? std::string(line) + "\r\n" : "";
+        EXPECT_EQ(a.State.FatalText, *message ? echo + message : "") << line;
     }
 }
 
-TEST(RecordPass, ChecksTheOrderOfTheConstraintRecords)
-{
-    const std::vector<std::string> head = {"GRID 1 0 0", "GRID 2 1 0", "BEAM 1 1 2 1 1",
-                                           "PROP 1 1 1", "MATL 1 1"};
-    struct Case
-    {
-        std::vector<std::string> tail;
-        const char* fatal;
-    } cases[] = {
-        {{"DOFS 1 1 1 1", "RACT 1 1 1 1", "ENDMODEL"}, ""},
-        {{"RACT 1 1 1 1", "ENDMODEL"}, "Input order is wrong for record 6\r\n"},
-        {{"SPRG 1 1 1 1", "DOFS 2 1 1 1", "ENDMODEL"},
-         "Input order is wrong for record 6\r\nInput order is wrong for record 7\r\n"},
-        {{"DOFS 1 1 1 1", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"},
-         "Input order is wrong for record 7\r\n"},
-        {{"DOFS DEF 1 1 1", "NSEQ 2 1", "ENDMODEL", "RACT 1 1 1 1"},
-         "Must include constraints (RACT or SPRG)\r\n"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> lines = head;
-        lines.insert(lines.end(), c.tail.begin(), c.tail.end());
-        Analysis a;
-        ReadStages(a, lines);
-        EXPECT_EQ(a.State.FatalText, c.fatal) << CrlfText(c.tail);
-    }
-}
+const std::vector<std::string> Cantilever = {"GRID 1 0 0",   "GRID 2 10 0", "BEAM 1 1 2 1 1",
+                                             "PROP 1 1 1",   "MATL 1 1000", "DOFS DEF 1 1 1",
+                                             "RACT 1 1 1 1", "ENDMODEL",    "LOAD 2 0 -1"};
 
-TEST(RecordPass, ReportsMissingPropertiesOfElementsWithoutIds)
+TEST(ReadText, CountsThenDiagnosticsThenTheLastLine)
 {
-    // BEAM 0 is no element to the pre-scan (ids count), but the reader counts records.
-    Analysis a;
-    ReadStages(a, {"GRID 1 0 0", "GRID 2 1 0", "BEAM 0 1 2", "DOFS DEF 1 1 1", "SPRG 1 1 1 1",
-                   "ENDMODEL"});
-    EXPECT_EQ(a.State.FatalText, "No PROP record found\r\nNo MATL record found\r\n");
-}
-
-TEST(RecordPass, ReadsOnlyUpToEndModelAndShowsItsProgress)
-{
-    class Progress : public ProgressSink
+    struct : ProgressSink
     {
-    public:
         void ShowReadProgress(int line) override { lines.push_back(line); }
         std::vector<int> lines;
     } progress;
+    const std::string counts = "Number of grids:     2\r\nNumber of beams:     1\r\n"
+                               "Number of quads:     0\r\nNumber of springs:   0\r\n";
     Analysis a;
     a.Progress = &progress;
+    ASSERT_TRUE(testing::ProcessModel(a, Cantilever)) << a.Summary.ReadText;
+    EXPECT_EQ(a.Summary.ReadText, counts + "Number of equations: 3\r\nStiffness elements : 6\r\n"
+                                           "\r\nDone processing model");
+    EXPECT_EQ(progress.lines, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8})); // up to ENDMODEL
+
+    // The record pass fails: nothing is numbered, the equation and stiffness lines say 0.
     std::vector<std::string> lines = Cantilever;
-    lines.insert(lines.begin() + 2, "");
-    lines.push_back("GRID 3 0 0");
-    ASSERT_TRUE(ReadStages(a, lines)) << a.State.FatalText;
-    EXPECT_EQ(progress.lines, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(a.State.EndModelLine, 10);
-    EXPECT_EQ(a.Model.nGrids, 2);
-    EXPECT_EQ(a.Model.GridInt.LastRow(), 3); // a spare row for the grid after ENDMODEL
-    EXPECT_EQ(GridIndexOf(a.Model, 3), 0);
+    lines[2] = "BEAM 1 1 1 1 1";
+    Analysis b;
+    EXPECT_FALSE(testing::ProcessModel(b, lines));
+    EXPECT_EQ(b.Summary.ReadText, counts + "Number of equations: 0\r\nStiffness elements : 0\r\n"
+                                           "\r\nBEAM 1 1 1 1 1\r\n... Grid 1 a duplicate\r\n"
+                                           "\r\n\r\nDone processing model");
+    EXPECT_EQ(b.State.Stage, ModelPending);
+}
+
+// The record pass stops the run by itself; after it, the grid, beam, quad and constraint
+// passes all run and report in that order.
+TEST(ReadModel, ReportsTheErrorsOfEveryLaterPassInPassOrder)
+{
+    Analysis a;
+    testing::ProcessModel(a, {"GRID 1 0 0", "GRID 2 5 0 EQ", "GRID 3 1 30 POLAR 7",
+                              "BEAM 1 1 0 1 1", "QUAD 1 1 2 3 0 4 1", "PROP 1 1 1", "MATL 1 1000",
+                              "DOFS DEF 1 1 1", "RACT 1 1 1 1", "RACT 9 1 1 1", "ENDMODEL"});
+    EXPECT_EQ(a.State.FatalText, "GRID 2 5 0 EQ\r\n... Grid equate 5 not found\r\n"
+                                 "GRID 3 1 30 POLAR 7\r\n... Polar center grid 7 not found\r\n"
+                                 "Grid 0 of beam 1 not found\r\nPROP missing from quad 1\r\n"
+                                 "RACT 9 1 1 1\r\n... Grid number 9 not found\r\n");
+    EXPECT_GT(a.Model.NEQ, 0);
+    Analysis b;
+    EXPECT_FALSE(ReadStages(b, "GRID 1; GRID 2 0 0"));
+    EXPECT_EQ(b.Model.NEQ, 0);
+}
+
+TEST(RecordPass, ReportsEachBadLineOnceInLineOrder)
+{
+    const char* const cases[][2] = {
+        // Grid ids must be exactly 1..number of grids; that check comes last but reports
+        // in line order.
+        {"GRID 2 0 0; GRID 3 0 0; GRAB 1 2; BEAM 1 1 1 1 1",
+         "GRID 3 0 0\r\n... Bad record... check syntax\r\nGRAB 1 2\r\n... Bad record... check "
+         "syntax\r\nBEAM 1 1 1 1 1\r\n... Grid 1 a duplicate\r\n"},
+        {"GRID 1 0 0; GRID 1 1 0", "GRID 1 1 0\r\n... Grid 1 a duplicate\r\n"},
+        {"GRID 0 0 0; GRID 1 1 0", "GRID 0 0 0\r\n... Bad record... check syntax\r\n"},
+        {"GRID 1; GRID 2 1 0", "GRID 1\r\n... Bad record... check syntax\r\n"},
+        {"GRID 1 0 0; 3 4 5", "3 4 5\r\n... Bad record... check syntax\r\n"},
+        {"GRID 1 0 0; LOAD 1 0 1", "LOAD 1 0 1\r\n... Bad record... check syntax\r\n"},
+        {"GRID 1 0 0; BEAM 4 1", "BEAM 4 1\r\n... Bad record... check syntax\r\n"},
+        {"GRID 1 0 0; BEAM 4 1 2; GRID 2 1 0", "Grid 2 of beam 4 not found\r\n"},
+        {"GRID 1 0 0; GRID 2 1 0; GRID 3 1 1; QUAD 5 1 1 2 2",
+         "QUAD 5 1 1 2 2\r\n... Grid 5 a duplicate\r\nQUAD 5 1 1 2 2\r\n... Grid 5 a "
+         "duplicate\r\n"},
+        // A triangle without PROP and MATL ids: the quad pass reports them.
+        {"GRID 1 0 0; GRID 2 1 0; GRID 3 1 1; QUAD 5 1 2 3",
+         "PROP missing from quad 1\r\nMATL missing from quad 1\r\n"},
+        // The order DOFS DEF, DOFS, then RACT and SPRG.
+        {"GRID 1 0 0; DOFS 1 1 1 1; DOFS DEF 1 1 1; RACT 1 1 1 1; ENDMODEL",
+         "Input order is wrong for record 3\r\n"},
+        {"GRID 1 0 0; DOFS DEF 1 1 1; SPRG 1 1 1 1; DOFS 1 1 1 1; ENDMODEL",
+         "Input order is wrong for record 4\r\n"},
+        // A constraint record is needed before ENDMODEL.
+        {"GRID 1 0 0; DOFS DEF 1 1 1; ENDMODEL", "Must include constraints (RACT or SPRG)\r\n"},
+    };
+    for (const auto& [records, fatal] : cases) {
+        Analysis a;
+        ReadStages(a, records);
+        EXPECT_EQ(a.State.FatalText, fatal) << records;
+    }
+    // Elements need PROP and MATL records, even those the pre-scan did not count.
+    Analysis a;
+    testing::ProcessModel(a, {"GRID 1 0 0", "GRID 2 1 0", "BEAM 0 1 2", "DOFS DEF 1 1 1",
+                              "SPRG 1 1 1 1", "ENDMODEL"});
+    EXPECT_EQ(a.State.FatalText, "No PROP record found\r\nNo MATL record found\r\n");
 }
 
 TEST(GridPass, PlacesPolarAndCopiedGrids)
 {
-    const double pi = 4.0 * std::atan(1.0);
     Analysis a;
-    ASSERT_TRUE(ReadStages(a, {
-                                  "GRID 1 2 3",
-                                  "GRID 2 10 0 30 $ axes turned by 30 degrees",
-                                  "GRID 3 10 90 POLAR $ about the origin",
-                                  "GRID 4 5 180 POLAR 1",
-                                  "GRID 5 5 180 POLAR 1 45",
-                                  "GRID 6 5 180 POLAR 1 45 7",
-                                  "GRID 7 EQ 2",
-                                  "GRID 8 EQ 9 $ grid 9 is not resolved yet",
-                                  "GRID 9 2 90 POLAR 3 $ about a grid that is polar itself",
-                                  "DOFS DEF 1 1 1",
-                                  "SPRG 1 THRU 9 1 1 1",
-                                  "ENDMODEL",
-                              }));
-    const ModelStore& m = a.Model;
-    struct Expect
-    {
-        int id;
-        double x, y, angleDeg;
-        int axisCode;
-    } expect[] = {
-        {1, 2, 3, 0, 0},
-        {2, 10, 0, 30, 0},
-        {3, 10 * std::cos(90 * DEG), 10 * std::sin(90 * DEG), 90, -1},
-        {4, 2 + 5 * std::cos(180 * DEG), 3 + 5 * std::sin(180 * DEG), 180, -1},
-        {5, -3, 3, 45, -1},
-        {6, -3, 3, 180, -1}, // six numbers: number 5 is not used
-        {7, 10, 0, 30, 0},
-        {8, 2, 90, 90, 0}, // copies grid 9 before it is placed: its radius and angle
-        {9, 10 * std::cos(90 * DEG) + 2 * std::cos(90 * DEG),
-         10 * std::sin(90 * DEG) + 2 * std::sin(90 * DEG), 90, -1},
-    };
-    for (const Expect& e : expect) {
-        const int g = GridIndexOf(m, e.id);
-        ASSERT_NE(g, 0);
-        EXPECT_NEAR(m.GridReal(g, 1), e.x, 1e-12) << e.id;
-        EXPECT_NEAR(m.GridReal(g, 2), e.y, 1e-12) << e.id;
-        EXPECT_DOUBLE_EQ(m.GridReal(g, 3), e.angleDeg * DEG) << e.id;
-        EXPECT_EQ(m.GridInt(g, 4), e.axisCode) << e.id;
-    }
-    // Grid 3 lies at (0, 10): dof 1 along y (radial), dof 2 along minus x.
-    EXPECT_NEAR(m.GridReal(3, 1), 0, 1e-9);
-    EXPECT_NEAR(m.GridReal(3, 3), pi / 2, 1e-12);
+    ASSERT_TRUE(ReadStages(a, "GRID 1 2 3; GRID 2 10 0 30; GRID 3 10 90 POLAR; "
+                              "GRID 4 5 180 POLAR 1; GRID 5 5 180 POLAR 1 45; "
+                              "GRID 6 5 180 POLAR 1 45 7; GRID 7 EQ 2; GRID 8 EQ 9; "
+                              "GRID 9 2 30 POLAR 3"));
     EXPECT_EQ(a.State.FatalText, "");
+    const double expect[][5] = {
+        // id, x, y, axis angle in degrees, axis code
+        {1, 2, 3, 0, NoAxisTurn},
+        {2, 10, 0, 30, NoAxisTurn}, // axes turned by 30 degrees
+        {3, 0, 10, 90, PolarAxes},  // about the origin
+        {4, -3, 3, 180, PolarAxes},
+        {5, -3, 3, 45, PolarAxes},
+        {6, -3, 3, 180, PolarAxes}, // six numbers: number 5 is not used
+        {7, 10, 0, 30, NoAxisTurn},
+        {8, 2, 30, 30, NoAxisTurn}, // copies grid 9 before it is placed
+        {9, 2 * std::cos(30 * DEG), 10 + 2 * std::sin(30 * DEG), 30, PolarAxes}, // about 3
+    };
+    for (const auto& e : expect) {
+        const GridRow& g = a.Model.Grids(GridIndexOf(a.Model, static_cast<int>(e[0])));
+        EXPECT_NEAR(g.x, e[1], 1e-12) << e[0];
+        EXPECT_NEAR(g.y, e[2], 1e-12) << e[0];
+        EXPECT_DOUBLE_EQ(g.axisAngle, e[3] * DEG) << e[0];
+        EXPECT_EQ(g.axisCode, static_cast<int>(e[4])) << e[0];
+    }
 }
 
 TEST(GridPass, ReportsCentersAndCopiesItCannotUse)
 {
-    struct Case
-    {
-        const char* line;
-        const char* fatal;
-    } cases[] = {
-        {"GRID 3 1 0 POLAR 2", ""},
-        {"GRID 3 1 0 POLAR 4", "GRID 3 1 0 POLAR 4\r\n... Polar center grid 4 not found\r\n"},
-        {"GRID 3 1 0 POLAR -2", "GRID 3 1 0 POLAR -2\r\n... Polar center grid-2 not found\r\n"},
-        {"GRID 3 1 0 POLAR 1", "GRID 3 1 0 POLAR 1\r\n... Polar center grid 1 not cartesian\r\n"},
-        {"GRID 3 EQ 0", "GRID 3 EQ 0\r\n... Grid equate 0 not found\r\n"},
-        {"GRID 3 EQ -1", "GRID 3 EQ -1\r\n... Grid equate-1 not found\r\n"},
-        {"GRID 3 EQ 9", "GRID 3 EQ 9\r\n... Grid equate 9 not found\r\n"},
-        {"GRID 3 EQ 3", ""},
-    };
-    for (const Case& c : cases) {
-        Analysis a;
-        // Grid 1 is polar about grid 2; grid 2 is polar about the origin.
-        ReadStages(a, {"GRID 1 1 0 POLAR 2", "GRID 2 1 0 POLAR", c.line, "DOFS DEF 1 1 1",
-                       "SPRG 1 1 1 1", "ENDMODEL"});
-        EXPECT_EQ(a.State.FatalText, c.fatal) << c.line;
-    }
-}
-
-struct BeamExpect
-{
-    double length, angleDeg;
-};
-
-BeamExpect BeamGeometry(const std::string& beamLine, const std::string& gridB)
-{
-    Analysis a;
-    ReadStages(a, {"GRID 1 0 0 25", gridB, beamLine, "PROP 1 1 1 0 0", "MATL 1 1000",
-                   "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"});
-    EXPECT_EQ(a.State.FatalText, "") << beamLine;
-    return {a.Model.BeamReal(1, 5), a.Model.BeamReal(1, 9) / DEG};
+    ExpectFatal("GRID 1 1 0; GRID 2 1 0 POLAR 1; GRID 4 1 0 POLAR",
+                {
+                    {"GRID 3 1 0 POLAR 4", ""}, // 4 is polar about the origin: cartesian enough
+                    {"GRID 3 1 0 POLAR 2", "... Polar center grid 2 not cartesian\r\n"},
+                    {"GRID 3 1 0 POLAR 5", "... Polar center grid 5 not found\r\n"},
+                    {"GRID 3 1 0 POLAR -2", "... Polar center grid-2 not found\r\n"},
+                    {"GRID 3 EQ 0", "... Grid equate 0 not found\r\n"},
+                    {"GRID 3 EQ -1", "... Grid equate-1 not found\r\n"},
+                    {"GRID 3 EQ 9", "... Grid equate 9 not found\r\n"},
+                    {"GRID 3 EQ 3", ""},
+                });
 }
 
 TEST(BeamPass, MeasuresLengthAndAngleBetweenTheMovedEnds)
 {
-    struct Case
+    const struct
     {
-        const char* beam;
-        const char* gridB;
+        const char* records;
         double length, angleDeg;
     } cases[] = {
-        {"BEAM 1 1 2 1 1", "GRID 2 3 4", 5, std::atan2(4.0, 3.0) / DEG},
-        {"BEAM 1 1 2 1 1", "GRID 2 0 -2", 2, -90},
-        {"BEAM 1 1 2 1 1", "GRID 2 -1 0", 1, 180},
-        {"BEAM 1 1 2 1 1 0.5 0.5", "GRID 2 1 0", 1, 0},
-        {"BEAM 1 1 2 1 1 0 1", "GRID 2 1 0", std::sqrt(2.0), 45},
-        {"BEAM 1 1 2 1 1 1 0", "GRID 2 1 0", std::sqrt(2.0), -45},
+        {"GRID 2 3 4; BEAM 1 1 2 2 2", 5, std::atan2(4.0, 3.0) / DEG},
+        {"GRID 2 0 -2; BEAM 1 1 2 2 2", 2, -90},
+        {"GRID 2 -1 0; BEAM 1 1 2 2 2", 1, 180},
+        {"GRID 2 1 0; BEAM 1 1 2 2 2 0.5 0.5", 1, 0},
+        {"GRID 2 1 0; BEAM 1 1 2 2 2 0 1", std::sqrt(2.0), 45},
+        {"GRID 2 1 0; BEAM 1 1 2 2 2 1 0", std::sqrt(2.0), -45},
         // Coincident grids: length 0 and the angle of grid A's axes, whatever the offsets.
-        {"BEAM 1 1 2 1 1 3 -3", "GRID 2 0 0", 0, 25},
+        {"GRID 2 0 0; BEAM 1 1 2 2 2 3 -3", 0, 25},
     };
-    for (const Case& c : cases) {
-        const BeamExpect got = BeamGeometry(c.beam, c.gridB);
-        EXPECT_NEAR(got.length, c.length, 1e-12) << c.beam << " / " << c.gridB;
-        EXPECT_NEAR(got.angleDeg, c.angleDeg, 1e-9) << c.beam << " / " << c.gridB;
-    }
-}
-
-TEST(BeamPass, FillsTheCoefficientSlots)
-{
-    Analysis a;
-    ASSERT_TRUE(ReadStages(
-        a, {"GRID 1 0 0", "GRID 2 2 0", "GRID 3 2 0 30", "BEAM 7 1 2 1 1 0.1 0.2",
-            "BEAM 8 2 3 2 2 $ a spring", "BEAM 9 1 2 1 1", "PROP 1 3 4 0 1", "PROP 2 10 20 30",
-            "MATL 1 1000 0.3 1e-5 7.5", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"}));
-    ASSERT_EQ(a.State.FatalText, "");
-    const Table<double>& R = a.Model.BeamReal;
-    const double L = std::sqrt(4.0 + 0.01);
-    EXPECT_DOUBLE_EQ(R(1, 1), 3 * 1000 / L);
-    EXPECT_EQ(R(1, 5), L);
-    EXPECT_EQ(R(1, 7), 1e-5);
-    EXPECT_EQ(R(1, 8), 7.5);
-    EXPECT_EQ(R(1, 10), 0.1);
-    EXPECT_EQ(R(1, 11), 0.2);
-    EXPECT_EQ(a.Model.BeamInt(1, 3), AxialLoadBeam); // PROP 1 has P = 1
-    EXPECT_EQ(a.Model.BeamInt(1, 2), 2);
-    EXPECT_EQ(BeamIndexOf(a.Model, 8), 2);
-}
-
-TEST(BeamPass, ReportsMissingGridsPropertiesAndMaterials)
-{
-    struct Case
-    {
-        const char* beam;
-        const char* fatal;
-    } cases[] = {
-        {"BEAM 5 1 2 1 1", ""},
-        {"BEAM 5 -1 2 1 1", "Grid-1 of beam 5 not found\r\n"},
-        {"BEAM 5 0 -2 1 1", "Grid 0 of beam 5 not found\r\nGrid-2 of beam 5 not found\r\n"},
-        {"BEAM 5 1 2 3 1", "PROP missing from beam 1\r\n"},
-        {"BEAM 5 1 2 -1 1", "PROP missing from beam 1\r\n"},
-        {"BEAM 5 1 2 0 1", "PROP missing from beam 1\r\n"}, // PROP 0 has A = I = 0
-        {"BEAM 5 1 2 1 2", "MATL missing from beam 1\r\n"},
-        {"BEAM 5 1 2 1 0", "MATL missing from beam 1\r\n"},
-        {"BEAM 5 1 2 9 9", "PROP missing from beam 1\r\nMATL missing from beam 1\r\n"},
-        // A zero-length spring needs its PROP inside the table, but no MATL.
-        {"BEAM 5 1 3 1 9", ""},
-        {"BEAM 5 1 3 9 9", "PROP missing from beam 1\r\n"},
-        {"BEAM 5 1 3 -4 9", "PROP missing from beam 1\r\n"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Analysis a;
-        ReadStages(a, {"GRID 1 0 0", "GRID 2 2 0", "GRID 3 0 0", c.beam, "PROP 1 1 1",
-                       "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"});
-        EXPECT_EQ(a.State.FatalText, c.fatal) << c.beam;
+        ReadStages(a, std::string("GRID 1 0 0 25; PROP 2 3 1 0 1; MATL 2 1000 0 1e-5 7; ") +
+                          c.records);
+        EXPECT_EQ(a.State.FatalText, "") << c.records;
+        const BeamRow& b = a.Model.Beams(1);
+        EXPECT_NEAR(b.length, c.length, 1e-12) << c.records;
+        EXPECT_NEAR(b.angle / DEG, c.angleDeg, 1e-9) << c.records;
+        // The coefficients follow the measured length; the material comes with them.
+        EXPECT_DOUBLE_EQ(b.kA, c.length == 0 ? 3 : 3000 / c.length) << c.records;
+        EXPECT_EQ(b.elementKind, c.length == 0 ? PlainBeam : AxialLoadBeam) << c.records;
+        EXPECT_EQ(b.density, c.length == 0 ? 0 : 7) << c.records;
     }
+}
+
+TEST(ElementPasses, ReportMissingGridsPropertiesAndMaterials)
+{
+    ExpectFatal(
+        "GRID 1 0 0; GRID 2 1 0; GRID 3 1 1; GRID 4 0 1; GRID 5 0 0",
+        {
+            {"BEAM 5 1 2 1 1", ""},
+            {"BEAM 5 -1 2 1 1", "Grid-1 of beam 5 not found\r\n"},
+            {"BEAM 5 0 -2 1 1", "Grid 0 of beam 5 not found\r\nGrid-2 of beam 5 not found\r\n"},
+            {"BEAM 5 1 2 3 1", "PROP missing from beam 1\r\n"},
+            {"BEAM 5 1 2 0 1", "PROP missing from beam 1\r\n"}, // PROP 0 has A = I = 0
+            {"BEAM 5 1 2 1 2", "MATL missing from beam 1\r\n"},
+            {"BEAM 5 1 2 1 0", "MATL missing from beam 1\r\n"},
+            {"BEAM 5 1 2 -1 -1", "PROP missing from beam 1\r\nMATL missing from beam 1\r\n"},
+            // A zero-length spring needs its PROP inside the table, but no MATL.
+            {"BEAM 5 1 5 1 9", ""},
+            {"BEAM 5 1 5 -4 9", "PROP missing from beam 1\r\n"},
+            {"QUAD 6 1 2 3 4 1 1", ""},
+            {"QUAD 6 1 2 3 4 0 1", "PROP missing from quad 1\r\n"},
+            {"QUAD 6 1 2 3 4 1 0", "MATL missing from quad 1\r\n"},
+            {"QUAD 6 1 2 3 4 2 -7", "PROP missing from quad 1\r\nMATL missing from quad 1\r\n"},
+            {"QUAD 6 1 2 -3 4 1 1", "Grid-3 of quad 6 not found\r\n"},
+            {"QUAD 6 1 2 -3 0 1 1", "Grid-3 of quad 6 not found\r\n"}, // a triangle: once
+        });
 }
 
 TEST(QuadPass, ConvertsTheMaterialByItsMode)
 {
-    struct Case
-    {
-        const char* matl;
-        double alpha, E, nu, G;
-    } cases[] = {
-        {"MATL 2 1000 0.3 2e-5 7", 2e-5, 1000, 0.3, 1000 / 2.6},
-        {"MATL 2 1000 0.3 2e-5 7 STRAIN", 2e-5 * 1.3, 1000 / 0.91, 0.3 / 0.7, 1000 / 2.6},
-        {"MATL 2 1000 0 2e-5 7 strain", 2e-5, 1000, 0, 500},
-        {"MATL 2 1000 0 2e-5 7 SHEAR", 2e-5, 0, 0, 500},
-        {"MATL 2 1000 -0.2 2e-5 7 SHEAR", 2e-5, 0, -0.2, 1000 / 1.6},
-        {"MATL 2 1000 0.3 2e-5 7 OTHER", 2e-5, 1000, 0.3, 1000 / 2.6},
+    const std::pair<const char*, std::array<double, 4>> cases[] = {
+        // expansion coefficient, E, nu, G as the quad uses them
+        {"MATL 2 1000 0.3 2e-5 7", {2e-5, 1000, 0.3, 1000 / 2.6}},
+        {"MATL 2 1000 0.3 2e-5 7 STRAIN", {2e-5 * 1.3, 1000 / 0.91, 0.3 / 0.7, 1000 / 2.6}},
+        {"MATL 2 1000 -0.2 2e-5 7 SHEAR", {2e-5, 0, -0.2, 1000 / 1.6}},
+        {"MATL 2 1000 0.3 2e-5 7 OTHER", {2e-5, 1000, 0.3, 1000 / 2.6}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [matl, values] : cases) {
         Analysis a;
-        ASSERT_TRUE(ReadStages(a, {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 1 1", "GRID 4 0 1",
-                                   "QUAD 9 1 2 3 4 1 2", "QUAD 8 1 2 3 0 1 2", "PROP 1 0.25",
-                                   c.matl, "DOFS DEF 1 1 0", "RACT 1 1 1", "ENDMODEL"}));
-        ASSERT_EQ(a.State.FatalText, "") << c.matl;
-        for (int q = 1; q <= 2; ++q) {
-            SCOPED_TRACE(c.matl);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 1), c.alpha);
-            EXPECT_EQ(a.Model.QuadReal(q, 2), 7);
-            EXPECT_EQ(a.Model.QuadReal(q, 3), 0.25);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 4), c.E);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 5), c.nu);
-            EXPECT_DOUBLE_EQ(a.Model.QuadReal(q, 6), c.G);
-        }
-        EXPECT_EQ(a.Model.QuadInt(1, 0), 9);
-        EXPECT_EQ(a.Model.QuadInt(2, 4), 3); // the triangle's fourth corner is its third
-        EXPECT_EQ(QuadIndexOf(a.Model, 8), 2);
-    }
-}
-
-TEST(QuadPass, ReportsMissingCornersPropertiesAndMaterials)
-{
-    struct Case
-    {
-        const char* quad;
-        const char* fatal;
-    } cases[] = {
-        {"QUAD 6 1 2 3 4 1 1", ""},
-        {"QUAD 6 1 2 3 4 0 1", "PROP missing from quad 1\r\n"},
-        {"QUAD 6 1 2 3 4 1 0", "MATL missing from quad 1\r\n"},
-        {"QUAD 6 1 2 3 4 2 1", "PROP missing from quad 1\r\n"},
-        {"QUAD 6 1 2 3 4 -7 -7", "PROP missing from quad 1\r\nMATL missing from quad 1\r\n"},
-        {"QUAD 6 1 2 -3 4 1 1", "Grid-3 of quad 6 not found\r\n"},
-        {"QUAD 6 1 2 -3 0 1 1", "Grid-3 of quad 6 not found\r\n"}, // a triangle: once
-        // The triangle 1 1 2 3 has PROP 0 and MATL 0.
-        {"QUAD 6 1 2 3", "PROP missing from quad 1\r\nMATL missing from quad 1\r\n"},
-    };
-    for (const Case& c : cases) {
-        Analysis a;
-        ReadStages(a, {"GRID 1 0 0", "GRID 2 1 0", "GRID 3 1 1", "GRID 4 0 1", c.quad, "PROP 1 0.5",
-                       "MATL 1 1000", "DOFS DEF 1 1 0", "RACT 1 1 1", "ENDMODEL"});
-        EXPECT_EQ(a.State.FatalText, c.fatal) << c.quad;
+        ASSERT_TRUE(ReadStages(a, std::string("GRID 1 0 0; GRID 2 1 0; GRID 3 0 1; "
+                                              "QUAD 8 1 2 3 0 3 2; PROP 3 0.25; ") +
+                                      matl));
+        ASSERT_EQ(a.State.FatalText, "") << matl;
+        const QuadRow& q = a.Model.Quads(1);
+        EXPECT_EQ((std::array{q.expansion, q.modulus, q.poisson, q.shearModulus}), values) << matl;
+        EXPECT_EQ((std::array{q.thickness, q.density}), (std::array{0.25, 7.0}));
+        EXPECT_EQ(q.grid, (std::array<int, 5>{0, 1, 2, 3, 3})); // a triangle repeats corner 3
     }
 }
 
