@@ -1,6 +1,6 @@
+#include "TestSupport.h"
 #include "results/FormatNumbers.h"
 #include "results/Listings.h"
-#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -29,25 +29,19 @@ struct ListingModel
         h.Grid(2, 1, 0, 1, 2, 3);  // free, sprung on v
         h.Grid(3, 1, 1, 4, -5, 0); // free u, penalty v, no rotation
         h.Grid(4, 0, 1, 6, 0, 0);  // grid id 5: restrained u only
-        m.GridReal(2, 5) = 40;
-        m.BeamInt(1, 1) = 1;
-        m.BeamInt(1, 2) = 2;
-        m.QuadInt(1, 1) = 1;
-        m.QuadInt(1, 2) = 2;
-        m.QuadInt(1, 3) = 3;
-        m.QuadInt(1, 4) = 5;
-        m.QuadInt(2, 1) = 1;
-        m.QuadInt(2, 2) = 2;
-        m.QuadInt(2, 3) = 3;
-        m.QuadInt(2, 4) = 3;
+        m.Grids(2).spring[2] = 40;
+        m.Beams(1).gridA = 1;
+        m.Beams(1).gridB = 2;
+        m.Quads(1).grid = {0, 1, 2, 3, 5};
+        m.Quads(2).grid = {0, 1, 2, 3, 3};
         ResultSet& r = h.a.Results;
         for (int e = 1; e <= 5; ++e)
             r.SolutionVector(e) = 0.001 * e;
         for (int e = 6; e <= 9; ++e)
             r.Reactions(e) = -100.0 * e;
         r.Reactions(5) = 12.5;
-        for (int k = 1; k <= 6; ++k)
-            r.BeamEndForces(1, k) = 1.5 * k;
+        for (std::size_t k = 1; k <= 6; ++k)
+            r.BeamEndForces(1)[k] = 1.5 * static_cast<double>(k);
         for (int p = 1; p <= 4; ++p) {
             r.QuadStresses(1, 1, p) = 10;
             r.QuadStresses(1, 2, p) = -5;
@@ -212,7 +206,7 @@ TEST(DeflectionAndReactionValues, MatchTheListingAndSayWhenThereIsNoLine)
     EXPECT_FALSE(DeflectionValues(lm.h.a, -2, v));
     EXPECT_TRUE(ReactionValues(lm.h.a, 2, v));
     EXPECT_EQ(v, (std::array<double, 3>{0, -40 * 0.002, 0}));
-    lm.h.a.Model.GridReal(2, 5) = 0; // without its spring grid 2 has no reactions line
+    lm.h.a.Model.Grids(2).spring[2] = 0; // without its spring grid 2 has no reactions line
     EXPECT_FALSE(ReactionValues(lm.h.a, 2, v));
 }
 

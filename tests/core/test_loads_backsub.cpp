@@ -30,17 +30,17 @@ void FactorIntoStore(Analysis& a, const Dense& K, const std::vector<int>& top)
             L[i][j] = v / dj;
         }
     }
-    a.Model.NEQ = n;
-    a.Profile.DiagPos.Create(n + 1);
-    a.Profile.DiagPos(1) = 2;
+    a.System.NEQ = n;
+    a.System.Store.DiagPos.Create(n + 1);
+    a.System.Store.DiagPos(1) = 2;
     for (int j = 1; j <= n; ++j)
-        a.Profile.DiagPos(j + 1) = a.Profile.DiagPos(j) + (j - top[j] + 1);
-    a.Profile.ProfileSize = a.Profile.DiagPos(n + 1);
-    a.Profile.KValues.Create(a.Profile.ProfileSize - 1);
+        a.System.Store.DiagPos(j + 1) = a.System.Store.DiagPos(j) + (j - top[j] + 1);
+    a.System.Store.ProfileSize = a.System.Store.DiagPos(n + 1);
+    a.System.Store.KValues.Create(a.System.Store.ProfileSize - 1);
     for (int j = 1; j <= n; ++j) {
-        a.Profile.KValues(a.Profile.DiagPos(j)) = d[j];
+        a.System.Store.KValues(a.System.Store.DiagPos(j)) = d[j];
         for (int m = 1; m <= j - top[j]; ++m)
-            a.Profile.KValues(a.Profile.DiagPos(j) + m) = L[j][j - m];
+            a.System.Store.KValues(a.System.Store.DiagPos(j) + m) = L[j][j - m];
     }
 }
 

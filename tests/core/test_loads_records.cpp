@@ -1,6 +1,6 @@
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "loads/Loads.h"
-#include "TestSupport.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,15 +21,11 @@ HandModel LoadModel()
     h.Grid(3, 0, 5, 4, 5, 6, 90 * DEG, -1);
     h.Grid(4, 5, 5, -7, 8, 0);
     ModelStore& m = h.a.Model;
-    m.BeamReal(1, 5) = 4;      // length
-    m.BeamReal(1, 7) = 1.0e-5; // thermal expansion
-    m.BeamReal(2, 5) = 2;
-    for (int k = 1; k <= 4; ++k)
-        m.QuadInt(1, k) = k;
-    m.QuadInt(2, 1) = 1;
-    m.QuadInt(2, 2) = 2;
-    m.QuadInt(2, 3) = 3;
-    m.QuadInt(2, 4) = 3;
+    m.Beams(1).length = 4;
+    m.Beams(1).expansion = 1.0e-5;
+    m.Beams(2).length = 2;
+    m.Quads(1).grid = {0, 1, 2, 3, 4};
+    m.Quads(2).grid = {0, 1, 2, 3, 3};
     return h;
 }
 
@@ -102,44 +98,44 @@ TEST(ReadLoadRecords, EveryRecordKindReachesItsTable)
         {"GRAV adds scaled components",
          {"GRAV 1 -2", "SUBCASE 1", "GRAV 0 -10"},
          [&](const Analysis& a) {
-             EXPECT_EQ(a.Results.Gravity[0], 1);
-             EXPECT_EQ(a.Results.Gravity[1], -7);
+             EXPECT_EQ(a.Loads.Gravity[0], 1);
+             EXPECT_EQ(a.Loads.Gravity[1], -7);
          },
          {1.0, 0.5, 0.0}},
         {"BLOAD with one value is uniform, with two linear; THRU covers a range of ids",
          {"BLOAD 10 3.0", "BLOAD 10 THRU 20 1", "BLOAD 20 1 2", "BLOAD 30 5"},
          [&](const Analysis& a) {
-             const auto& f = a.Results.BeamEndForces;
-             EXPECT_EQ(f(1, 5), 4);
-             EXPECT_EQ(f(1, 6), 4);
-             EXPECT_EQ(f(2, 5), 2);
-             EXPECT_EQ(f(2, 6), 3);
+             const auto& f = a.Loads.BeamLoads;
+             EXPECT_EQ(f(1).qA, 4);
+             EXPECT_EQ(f(1).qB, 4);
+             EXPECT_EQ(f(2).qA, 2);
+             EXPECT_EQ(f(2).qB, 3);
          }},
         {"QLOAD fills its edge; bad edges and edge 4 of a triangle are ignored",
          {"QLOAD 100 2 100", "QLOAD 100 1 1 2", "QLOAD 100 5 7", "QLOAD 100 0 7", "QLOAD 200 4 9",
           "QLOAD 200 3 4"},
          [&](const Analysis& a) {
-             const auto& q = a.Results.QuadStresses;
-             EXPECT_EQ(q(1, 1, 2), 100);
-             EXPECT_EQ(q(1, 2, 2), 100);
-             EXPECT_EQ(q(1, 1, 1), 1);
-             EXPECT_EQ(q(1, 2, 1), 2);
-             EXPECT_EQ(q(1, 1, 4), 0);
-             EXPECT_EQ(q(1, 1, 3), 0);
-             EXPECT_EQ(q(2, 1, 4), 0);
-             EXPECT_EQ(q(2, 1, 3), 4);
-             EXPECT_EQ(q(2, 2, 3), 4);
+             const auto& q = a.Loads.QuadLoads;
+             EXPECT_EQ(q(1).pressureStart[2], 100);
+             EXPECT_EQ(q(1).pressureEnd[2], 100);
+             EXPECT_EQ(q(1).pressureStart[1], 1);
+             EXPECT_EQ(q(1).pressureEnd[1], 2);
+             EXPECT_EQ(q(1).pressureStart[4], 0);
+             EXPECT_EQ(q(1).pressureStart[3], 0);
+             EXPECT_EQ(q(2).pressureStart[4], 0);
+             EXPECT_EQ(q(2).pressureStart[3], 4);
+             EXPECT_EQ(q(2).pressureEnd[3], 4);
          }},
         {"QTEMP: one value for all corners; a triangle's fourth corner takes the third",
          {"QTEMP 100 50", "QTEMP 200 10 20 30 40"},
          [&](const Analysis& a) {
-             const auto& q = a.Results.QuadStresses;
+             const auto& q = a.Loads.QuadLoads;
              for (int k = 1; k <= 4; ++k)
-                 EXPECT_EQ(q(1, 3, k), 50);
-             EXPECT_EQ(q(2, 3, 1), 10);
-             EXPECT_EQ(q(2, 3, 2), 20);
-             EXPECT_EQ(q(2, 3, 3), 30);
-             EXPECT_EQ(q(2, 3, 4), 30);
+                 EXPECT_EQ(q(1).temperature[k], 50);
+             EXPECT_EQ(q(2).temperature[1], 10);
+             EXPECT_EQ(q(2).temperature[2], 20);
+             EXPECT_EQ(q(2).temperature[3], 30);
+             EXPECT_EQ(q(2).temperature[4], 30);
          }},
         {"unknown keywords, unknown ids and comments are ignored",
          {"FOO 1 2 3", "LOAD 9 1 1", "$ LOAD 1 1", "LOAD 1 7 $ 8"},
@@ -190,15 +186,15 @@ TEST(ReadLoadRecords, AnEmptyLoadSectionGivesZeroTables)
 {
     HandModel h = LoadModel();
     h.a.Results.SolutionVector(1) = 99; // left from an earlier run
-    h.a.Results.Gravity = {3, 4};
+    h.a.Loads.Gravity = {3, 4};
     h.SetLoadLines({});
     ReadLoads(h.a);
     for (int e = 0; e <= 8; ++e)
         EXPECT_EQ(h.a.Results.SolutionVector(e), 0);
     for (int e = 0; e <= 12; ++e)
         EXPECT_EQ(h.a.Results.Reactions(e), 0);
-    EXPECT_EQ(h.a.Results.Gravity[0], 0);
-    EXPECT_EQ(h.a.Results.Gravity[1], 0);
+    EXPECT_EQ(h.a.Loads.Gravity[0], 0);
+    EXPECT_EQ(h.a.Loads.Gravity[1], 0);
 }
 
 } // namespace

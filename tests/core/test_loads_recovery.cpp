@@ -1,7 +1,7 @@
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "loads/ElementLoads.h"
 #include "loads/Loads.h"
-#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -67,14 +67,15 @@ TEST(RecoverResults, ABeamColumnsMomentAtAIncludesPTimesTheTransverseMotion)
 {
     HandModel h = Cantilever();
     ModelStore& m = h.a.Model;
-    m.BeamInt(1, 3) = AxialLoadBeam;
-    m.BeamReal(1, 12) = 7;
+    m.Beams(1).elementKind = AxialLoadBeam;
+    m.Beams(1).axialLoad = 7;
     SolveWith(h, {}, {0, 0, 0.5, 0});
     HandModel plain = Cantilever();
     SolveWith(plain, {}, {0, 0, 0.5, 0});
-    EXPECT_NEAR(h.a.Results.BeamEndForces(1, 3) - plain.a.Results.BeamEndForces(1, 3), 7 * 0.5,
+    EXPECT_NEAR(h.a.Results.BeamEndForces(1)[MomentA] - plain.a.Results.BeamEndForces(1)[MomentA],
+                7 * 0.5, 1e-12);
+    EXPECT_NEAR(h.a.Results.BeamEndForces(1)[MomentB], plain.a.Results.BeamEndForces(1)[MomentB],
                 1e-12);
-    EXPECT_NEAR(h.a.Results.BeamEndForces(1, 6), plain.a.Results.BeamEndForces(1, 6), 1e-12);
 }
 
 TEST(RecoverResults, ACurvedMemberReportsForcesAlongAndAcrossTheArc)
@@ -93,23 +94,20 @@ TEST(RecoverResults, ACurvedMemberReportsForcesAlongAndAcrossTheArc)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         HandModel h = Cantilever(CurvBeam);
-        h.a.Model.GridReal(1, 3) = c.gridAngle * DEG;
-        h.a.Model.GridReal(2, 3) = c.gridAngle * DEG;
-        h.a.Model.GridInt(1, 4) = -1;
-        h.a.Model.GridInt(2, 4) = -1;
+        for (int g = 1; g <= 2; ++g) {
+            h.a.Model.Grids(g).axisAngle = c.gridAngle * DEG;
+            h.a.Model.Grids(g).axisCode = PolarAxes;
+        }
         // Fixed-end forces by hand: axial 1 and shear 2 at both ends, no displacement.
         h.SetLoadLines({});
         ReadLoads(h.a);
-        h.a.Results.BeamEndForces(1, 1) = 1;
-        h.a.Results.BeamEndForces(1, 2) = 2;
-        h.a.Results.BeamEndForces(1, 4) = 1;
-        h.a.Results.BeamEndForces(1, 5) = 2;
+        h.a.Loads.FixedEndForces(1) = {0, 1, 2, 0, 1, 2, 0};
         RecoverResults(h.a);
-        const auto& f = h.a.Results.BeamEndForces;
-        EXPECT_NEAR(f(1, 1), c.along, 1e-9);
-        EXPECT_NEAR(f(1, 2), c.across, 1e-9);
-        EXPECT_NEAR(f(1, 4), c.along, 1e-9);
-        EXPECT_NEAR(f(1, 5), c.across, 1e-9);
+        const BeamForces& f = h.a.Results.BeamEndForces(1);
+        EXPECT_NEAR(f[AxialA], c.along, 1e-9);
+        EXPECT_NEAR(f[ShearA], c.across, 1e-9);
+        EXPECT_NEAR(f[AxialB], c.along, 1e-9);
+        EXPECT_NEAR(f[ShearB], c.across, 1e-9);
     }
 }
 
@@ -119,7 +117,7 @@ TEST(RecoverResults, ASpringAtAPenaltyDofAddsToTheForceThatHoldsIt)
     // push with 50 * 0.02.
     HandModel h(1, 0, 0, 1, 3);
     h.Grid(1, 0, 0, -1, 0, 0);
-    h.a.Model.GridReal(1, 4) = 50;
+    h.a.Model.Grids(1).spring[1] = 50;
     h.a.Model.nSprgRecords = 1;
     SolveWith(h, {"DISP 1 0.02"}, {0, 0.02});
     EXPECT_NEAR(h.a.Results.Reactions(1), 1.0, 1e-12);

@@ -8,7 +8,6 @@
 #include <limits>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace tavu {
@@ -35,29 +34,33 @@ Analysis MakeModel(const std::vector<GridSpec>& grids,
     for (int g = static_cast<int>(ids.size()) + 1; g <= m.nGrids; ++g)
         ids.push_back(g);
     m.maxGridId = *std::max_element(ids.begin(), ids.end());
-    m.GridReal.Create(m.nGrids, 6);
-    m.GridInt.Create(m.nGrids, 4);
+    m.Grids.Create(m.nGrids);
     m.GridIndex.Create(m.maxGridId);
-    m.BeamInt.Create(m.nBeams, 3);
-    m.QuadInt.Create(m.nQuads, 4);
+    m.Beams.Create(m.nBeams);
+    m.Quads.Create(m.nQuads);
+    a.System.GridEquations.Create(m.nGrids);
     int g = 0, b = 0, q = 0;
     for (const GridSpec& s : grids) {
         ++g;
         m.GridIndex(ids[static_cast<std::size_t>(g - 1)]) = g;
-        std::tie(m.GridReal(g, 1), m.GridReal(g, 2), m.GridReal(g, 3)) =
-            std::tie(s.x, s.y, s.angle);
-        std::tie(m.GridInt(g, 1), m.GridInt(g, 2)) = std::tie(s.eqU, s.eqV);
+        GridRow& row = m.Grids(g);
+        row.x = s.x;
+        row.y = s.y;
+        row.axisAngle = s.angle;
+        row.equation = {0, s.eqU, s.eqV, 0};
+        a.System.GridEquations(g) = row.equation;
     }
     for (const auto& [from, to] : beams) {
-        m.BeamInt(++b, 0) = 10;
-        m.BeamInt(b, 0) += b;
-        std::tie(m.BeamInt(b, 1), m.BeamInt(b, 2)) = std::tie(from, to);
+        BeamRow& row = m.Beams(++b);
+        row.id = 10 + b;
+        row.gridA = from;
+        row.gridB = to;
     }
     for (const auto& corners : quads) {
-        m.QuadInt(++q, 0) = 20;
-        m.QuadInt(q, 0) += q;
-        for (int k = 1; k <= 4; ++k)
-            m.QuadInt(q, k) = corners[static_cast<std::size_t>(k - 1)];
+        QuadRow& row = m.Quads(++q);
+        row.id = 20 + q;
+        for (std::size_t k = 1; k <= 4; ++k)
+            row.grid[k] = corners[k - 1];
     }
     a.State.Stage = ModelRead;
     return a;
@@ -67,6 +70,7 @@ Analysis MakeModel(const std::vector<GridSpec>& grids,
 void Solve(Analysis& a, const std::vector<double>& displacements)
 {
     a.Model.NEQ = static_cast<int>(displacements.size());
+    a.System.NEQ = a.Model.NEQ;
     a.Results.SolutionVector.Create(a.Model.NEQ);
     for (int e = 1; e <= a.Model.NEQ; ++e)
         a.Results.SolutionVector(e) = displacements[static_cast<std::size_t>(e - 1)];
@@ -212,7 +216,7 @@ TEST(PlotGeometry, TurnedAndPolarGridsDeflectInGlobalDirections)
     };
     for (const Case& c : cases) {
         Analysis a = MakeModel({{0, 0}, {0, 10, c.angleDeg * DEG, 1, 2}}, {{1, 2}}, {});
-        a.Model.GridInt(2, 4) = -1;
+        a.Model.Grids(2).axisCode = PolarAxes;
         Solve(a, {c.u, c.v});
         const PlotPoint d = GlobalDeflection(a, 2);
         EXPECT_NEAR(d.x, c.dx, 1e-12) << c.angleDeg;

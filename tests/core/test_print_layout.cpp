@@ -222,14 +222,12 @@ Analysis SolvedQuads(int n)
     Analysis a;
     ModelStore& m = a.Model;
     m.nQuads = n;
-    m.QuadInt.Create(n, 4);
+    m.Quads.Create(n);
     a.Results.QuadStresses.Create(n);
     for (int q = 1; q <= n; ++q) {
-        m.QuadInt(q, 0) = 100 + q;
-        for (int k = 1; k <= 4; ++k)
-            m.QuadInt(q, k) = q + k;
-        if (q % 3 == 0)
-            m.QuadInt(q, 4) = m.QuadInt(q, 3);
+        QuadRow& quad = m.Quads(q);
+        quad.id = 100 + q;
+        quad.grid = {0, q + 1, q + 2, q + 3, q % 3 == 0 ? q + 3 : q + 4};
         for (int p = 1; p <= 4; ++p) {
             a.Results.QuadStresses(q, 1, p) = 2.5;
             a.Results.QuadStresses(q, 2, p) = -1;

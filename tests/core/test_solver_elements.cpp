@@ -1,11 +1,11 @@
 // The beam and quad stiffness steps against closed forms, through models read by the
 // model step and assembled by the decomposition step.
 
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "solver/BeamElement.h"
 #include "solver/QuadElement.h"
 #include "solver/Solver.h"
-#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -152,7 +152,7 @@ TEST(BeamStiffness, TermsOfAbsentAndRestrainedDofsAreDropped)
     EXPECT_EQ(StoredK(a, 1, 1), 150);
     EXPECT_EQ(StoredK(a, 2, 2), 75);
     EXPECT_EQ(StoredK(a, 1, 2), 0);
-    EXPECT_EQ(a.Profile.KValues(1), 0.0) << "the spare position stays empty";
+    EXPECT_EQ(a.System.Store.KValues(1), 0.0) << "the spare position stays empty";
 }
 
 TEST(BeamStiffness, BucklingLoadIsNamedAndStopsTheStep)
@@ -218,16 +218,17 @@ TEST(QuadStiffness, PackedTableHoldsTheMaterialAndTheAssembledTerms)
         ReadModelText(a, QuadModel(c.grids, c.quad));
         ASSERT_EQ(a.Model.NEQ, c.dofs);
         ASSERT_TRUE(AssembleStiffness(a));
-        EXPECT_DOUBLE_EQ(a.Model.QuadReal(1, 4), c11);
-        EXPECT_DOUBLE_EQ(a.Model.QuadReal(1, 5), nu * c11);
-        EXPECT_DOUBLE_EQ(a.Model.QuadReal(1, 6), std::sqrt(e));
-        EXPECT_DOUBLE_EQ(a.Model.QuadReal(1, 7), std::sqrt(g));
-        int slot = 8;
+        const QuadStiffnessRow& kq = a.System.QuadMatrices(1);
+        EXPECT_DOUBLE_EQ(kq.factor[1], c11);
+        EXPECT_DOUBLE_EQ(kq.factor[2], nu * c11);
+        EXPECT_DOUBLE_EQ(kq.factor[3], std::sqrt(e));
+        EXPECT_DOUBLE_EQ(kq.factor[4], std::sqrt(g));
+        std::size_t slot = 0;
         for (int i = 1; i <= c.dofs; ++i)
             for (int j = i; j <= c.dofs; ++j)
-                EXPECT_DOUBLE_EQ(a.Model.QuadReal(1, slot++), StoredK(a, i, j)) << i << "," << j;
-        for (; slot <= 43; ++slot)
-            EXPECT_EQ(a.Model.QuadReal(1, slot), 0.0) << slot;
+                EXPECT_DOUBLE_EQ(kq.packed[slot++], StoredK(a, i, j)) << i << "," << j;
+        for (; slot < kq.packed.size(); ++slot)
+            EXPECT_EQ(kq.packed[slot], 0.0) << slot;
     }
     Analysis a; // the unit square's Jacobian is 1/4 at every point
     ReadModelText(a, QuadModel(UnitSquare, "QUAD 1 1 2 3 4 1 1"));
@@ -275,7 +276,7 @@ TEST(QuadStiffness, ClosedFormsRigidMotionsAndConstantStrain)
             scale = std::max(scale, k[i][i]);
         std::vector<double> rot(n + 1, 0.0), strain(n + 1, 0.0);
         for (int m = 1; m <= corners; ++m) {
-            const double x = a.Model.GridReal(m, 1), y = a.Model.GridReal(m, 2);
+            const double x = a.Model.Grids(m).x, y = a.Model.Grids(m).y;
             rot[2 * m - 1] = -y;
             rot[2 * m] = x;
             strain[2 * m - 1] = ex * x + gxy / 2 * y;
@@ -314,9 +315,9 @@ TEST(QuadStiffness, ShearPanelCarriesShearOnly)
     Analysis a;
     ReadModelText(a, QuadModel(UnitSquare, "QUAD 1 1 2 3 4 1 1", "MATL 1 1000 0.25 SHEAR"));
     ASSERT_TRUE(AssembleStiffness(a));
-    EXPECT_EQ(a.Model.QuadReal(1, 4), 0.0);
-    EXPECT_EQ(a.Model.QuadReal(1, 5), 0.0);
-    EXPECT_EQ(a.Model.QuadReal(1, 6), 0.0);
+    EXPECT_EQ(a.System.QuadMatrices(1).factor[1], 0.0);
+    EXPECT_EQ(a.System.QuadMatrices(1).factor[2], 0.0);
+    EXPECT_EQ(a.System.QuadMatrices(1).factor[3], 0.0);
     const double g = 1000 / 2.5, t = 0.5;
     const Dense k = DenseK(a);
     // N1 = (1-x)(1-y): the integral of (dN1/dy)^2 is 1/3, of dN1/dx dN1/dy 1/4.
@@ -343,10 +344,10 @@ TEST(QuadStiffness, ClockwiseOrFoldedCornersRaiseDiagnostic21AndAddNothing)
         if (grids != UnitSquare)
             continue;
         // The clockwise square fails at its first Gauss point: nothing is added anywhere.
-        for (long long p = 1; p < a.Profile.ProfileSize; ++p)
-            EXPECT_EQ(a.Profile.KValues(p), 0.0) << p;
-        for (int slot = 8; slot <= 43; ++slot)
-            EXPECT_EQ(a.Model.QuadReal(1, slot), 0.0) << slot;
+        for (long long p = 1; p < a.System.Store.ProfileSize; ++p)
+            EXPECT_EQ(a.System.Store.KValues(p), 0.0) << p;
+        for (double v : a.System.QuadMatrices(1).packed)
+            EXPECT_EQ(v, 0.0);
     }
 }
 

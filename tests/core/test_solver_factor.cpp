@@ -1,9 +1,9 @@
 // The decomposition kernels against a dense reference on random symmetric positive
 // definite profile matrices, and their failure behaviour.
 
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "solver/Factor.h"
-#include "TestSupport.h"
 
 #include <algorithm>
 #include <cmath>

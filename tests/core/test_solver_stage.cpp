@@ -1,12 +1,12 @@
 // The store, the springs, rotation and elimination, the rigid-body count and the texts of
 // the decomposition stage, on hand-made stores and small models.
 
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "solver/RigidBody.h"
 #include "solver/Solver.h"
 #include "solver/StiffnessStore.h"
 #include "solver/Transform.h"
-#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ TEST(StiffnessStore, TermsLandInTheirColumnOrAreDropped)
     // One beam over equations 1..6: heights 1..6, DiagPos (2, 3, 5, 8, 12, 17, 23).
     Analysis a;
     MakeStore(a, {0, 1, 1, 1, 1, 1, 1});
-    ASSERT_EQ(a.Profile.DiagPos(7), 23);
+    ASSERT_EQ(a.System.Store.DiagPos(7), 23);
     struct Case
     {
         long long i, j;
@@ -34,10 +34,10 @@ TEST(StiffnessStore, TermsLandInTheirColumnOrAreDropped)
         {0, 3, -1}, {3, 0, -1}, {7, 1, -1}, {1, 7, -1}, {-2, 3, -1}, {3, -3, -1},
     };
     for (const Case& c : cases) {
-        a.Profile.KValues.Create(22);
+        a.System.Store.KValues.Create(22);
         AddStiffnessTerm(a, c.i, c.j, 2.5);
         for (long long p = 0; p <= 22; ++p)
-            EXPECT_EQ(a.Profile.KValues(p), p == c.position ? 2.5 : 0.0)
+            EXPECT_EQ(a.System.Store.KValues(p), p == c.position ? 2.5 : 0.0)
                 << "(" << c.i << "," << c.j << ") position " << p;
     }
     // Terms add up; a pair above a column's top has no place.
@@ -46,11 +46,11 @@ TEST(StiffnessStore, TermsLandInTheirColumnOrAreDropped)
     AddStiffnessTerm(b, 2, 3, 1.0);
     AddStiffnessTerm(b, 3, 2, 0.5);
     EXPECT_EQ(StoredK(b, 2, 3), 1.5);
-    const Vec<double> before = b.Profile.KValues;
+    const Vec<double> before = b.System.Store.KValues;
     AddStiffnessTerm(b, 1, 4, 9.0);
     AddStiffnessTerm(b, 4, 1, 9.0);
     for (long long p = 0; p <= before.Last(); ++p)
-        EXPECT_EQ(b.Profile.KValues(p), before(p));
+        EXPECT_EQ(b.System.Store.KValues(p), before(p));
 }
 
 TEST(GroundedSprings, ActAlongTheGridAxes)
@@ -175,9 +175,9 @@ TEST(Rotation, TurnsThePairLikeTheDenseProduct)
         const Dense k = Profiled(a, RandomSymmetric(8, rng));
         FillStore(a, k);
         const double cs = std::cos(c.angle * DEG), sn = std::sin(c.angle * DEG);
-        ASSERT_TRUE(RotateEquationPair(a.Profile, a.Model.NEQ, 3, cs, sn));
+        ASSERT_TRUE(RotateEquationPair(a.System.Store, a.System.NEQ, 3, cs, sn));
         ExpectDenseNear(DenseK(a), Rotated(k, 3, cs, sn), 1e-15, c.name);
-        EXPECT_EQ(a.Profile.KValues(1), 0.0);
+        EXPECT_EQ(a.System.Store.KValues(1), 0.0);
         if (c.angle == 0) {
             for (int i = 1; i <= 8; ++i)
                 for (int j = 1; j <= 8; ++j)
@@ -203,12 +203,12 @@ TEST(Rotation, RefusesAStoreWithoutRoomForThePair)
         SCOPED_TRACE(c.name);
         Analysis a;
         MakeStore(a, c.tops);
-        for (long long p = 2; p < a.Profile.ProfileSize; ++p)
-            a.Profile.KValues(p) = static_cast<double>(p);
-        const Vec<double> before = a.Profile.KValues;
-        EXPECT_FALSE(RotateEquationPair(a.Profile, a.Model.NEQ, c.ju, 0.6, 0.8));
+        for (long long p = 2; p < a.System.Store.ProfileSize; ++p)
+            a.System.Store.KValues(p) = static_cast<double>(p);
+        const Vec<double> before = a.System.Store.KValues;
+        EXPECT_FALSE(RotateEquationPair(a.System.Store, a.System.NEQ, c.ju, 0.6, 0.8));
         for (long long p = 0; p <= before.Last(); ++p)
-            EXPECT_EQ(a.Profile.KValues(p), before(p));
+            EXPECT_EQ(a.System.Store.KValues(p), before(p));
     }
 }
 
@@ -252,16 +252,16 @@ TEST(Elimination, RemovesTheEquationAndRenumbers)
             }
             --neq;
         }
-        ASSERT_EQ(a.Model.NEQ, neq);
+        ASSERT_EQ(a.System.NEQ, neq);
         ExpectDenseNear(DenseK(a), k, 0, c.name);
         for (int e = 1; e <= 7; ++e) {
-            EXPECT_EQ(std::abs(a.Model.GridInt(e, 1)), number[e]) << "grid " << e;
-            EXPECT_EQ(a.Model.GridInt(e, 3), 8) << "restrained dofs keep their number";
+            EXPECT_EQ(std::abs(a.System.GridEquations(e)[1]), number[e]) << "grid " << e;
+            EXPECT_EQ(a.System.GridEquations(e)[3], 8) << "restrained dofs keep their number";
         }
-        if (std::abs(a.Model.GridInt(6, 1)) <= neq) {
-            EXPECT_LT(a.Model.GridInt(6, 1), 0) << "a penalty dof keeps its sign";
+        if (std::abs(a.System.GridEquations(6)[1]) <= neq) {
+            EXPECT_LT(a.System.GridEquations(6)[1], 0) << "a penalty dof keeps its sign";
         }
-        EXPECT_EQ(a.Profile.DiagPos(1), 2);
+        EXPECT_EQ(a.System.Store.DiagPos(1), 2);
     }
 }
 
@@ -291,13 +291,13 @@ TEST(RotateAndEliminate, LogsTurnsEliminatesAndPenalises)
         EXPECT_EQ(a.Summary.LogText, std::string("before") + c.logLine);
         if (c.transformFlag == 1) {
             k = Without(Rotated(k, 2, std::cos(30 * DEG), std::sin(30 * DEG)), 3);
-            EXPECT_EQ(a.Model.NEQ, 6);
-            EXPECT_EQ(a.Model.GridInt(2, 2), 7) << "the eliminated v is numbered NEQ before";
-            EXPECT_EQ(a.Model.GridInt(3, 1), -4);
+            EXPECT_EQ(a.System.NEQ, 6);
+            EXPECT_EQ(a.System.GridEquations(2)[2], 7) << "the eliminated v is numbered NEQ before";
+            EXPECT_EQ(a.System.GridEquations(3)[1], -4);
         } else {
-            EXPECT_EQ(a.Model.NEQ, 7);
+            EXPECT_EQ(a.System.NEQ, 7);
         }
-        const int penalty = -a.Model.GridInt(3, 1);
+        const int penalty = -a.System.GridEquations(3)[1];
         k[penalty][penalty] = 1.0e99;
         ExpectDenseNear(DenseK(a), k, 1e-15, c.name);
         EXPECT_EQ(StoredK(a, penalty, penalty), 1.0e99);
@@ -349,7 +349,7 @@ TEST(RigidBody, CountsTheMotionsTheRestraintsLeaveFree)
         SCOPED_TRACE(c.name);
         Analysis a;
         MakeGrids(a, c.grids);
-        a.Model.NEQ = 3;
+        a.System.NEQ = 3;
         EXPECT_EQ(FreeRigidBodyModes(a), c.free);
         a.Summary.LogText = "log";
         CheckRigidBodyModes(a);
@@ -473,21 +473,19 @@ TEST(AssembleStiffness, ARepeatedStepStartsFromTheModelAsRead)
     RecordingWindow first, second;
     EXPECT_FALSE(RunDecomposition(a, first));
     const std::string log = a.Summary.LogText;
-    const Vec<double> factors = a.Profile.KValues;
-    std::vector<double> quadTable;
-    for (int slot = 4; slot <= 43; ++slot)
-        quadTable.push_back(a.Model.QuadReal(1, slot));
-    const int neq = a.Model.NEQ;
+    const Vec<double> factors = a.System.Store.KValues;
+    const QuadStiffnessRow quadTable = a.System.QuadMatrices(1);
+    const int neq = a.System.NEQ;
     EXPECT_NE(log.find("Rotating and eliminating dofs"), std::string::npos);
     EXPECT_NE(log.find("STOP - stiffness matrix not positive definite"), std::string::npos);
 
     EXPECT_FALSE(RunDecomposition(a, second));
     EXPECT_EQ(a.Summary.LogText, log);
-    EXPECT_EQ(a.Model.NEQ, neq);
+    EXPECT_EQ(a.System.NEQ, neq);
     for (long long p = 0; p <= factors.Last(); ++p)
-        EXPECT_EQ(a.Profile.KValues(p), factors(p)) << p;
-    for (int slot = 4; slot <= 43; ++slot)
-        EXPECT_EQ(a.Model.QuadReal(1, slot), quadTable[static_cast<std::size_t>(slot - 4)]);
+        EXPECT_EQ(a.System.Store.KValues(p), factors(p)) << p;
+    EXPECT_EQ(a.System.QuadMatrices(1).factor, quadTable.factor);
+    EXPECT_EQ(a.System.QuadMatrices(1).packed, quadTable.packed);
     EXPECT_TRUE(second.continueDisabled);
     EXPECT_TRUE(second.cancelFocused);
     EXPECT_EQ(a.State.Stage, ModelRead);
