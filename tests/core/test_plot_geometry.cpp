@@ -1,10 +1,10 @@
 // The plot as data: outlines, the deformed shape at a magnification, deflections in
 // global axes, grid numbers, the world window and the SVG picture.
 
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "results/PlotGeometry.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -23,43 +23,28 @@ struct GridSpec
     int eqU = 0, eqV = 0;
 };
 
-// A model as the reader and the numbering leave it (grid ids 1..n unless ids are given),
-// solved with the displacements of equations 1..NEQ when they are given.
+// A model as the reader and the numbering leave it, solved with the displacements of
+// equations 1..NEQ when they are given.
 Analysis MakeModel(const std::vector<GridSpec>& grids,
                    const std::vector<std::pair<int, int>>& beams,
-                   const std::vector<std::array<int, 4>>& quads,
-                   const std::vector<double>& displacements = {}, std::vector<int> ids = {})
+                   const std::vector<std::array<int, 4>>& quads, const std::vector<double>& u = {})
 {
-    Analysis a;
-    ModelStore& m = a.Model;
-    m.nGrids = static_cast<int>(grids.size());
-    m.nBeams = static_cast<int>(beams.size());
-    m.nQuads = static_cast<int>(quads.size());
-    for (int g = static_cast<int>(ids.size()) + 1; g <= m.nGrids; ++g)
-        ids.push_back(g);
-    m.maxGridId = *std::max_element(ids.begin(), ids.end());
-    m.Grids.Create(m.nGrids);
-    m.GridIndex.Create(m.maxGridId);
-    m.Beams.Create(m.nBeams);
-    m.Quads.Create(m.nQuads);
-    a.System.GridEquations.Create(m.nGrids);
+    const auto size = [](const auto& v) { return static_cast<int>(v.size()); };
+    testing::HandModel h(size(grids), size(beams), size(quads), size(u), size(u));
+    ModelStore& m = h.a.Model;
     for (int g = 1; g <= m.nGrids; ++g) {
         const GridSpec& s = grids[static_cast<std::size_t>(g - 1)];
-        m.GridIndex(ids[static_cast<std::size_t>(g - 1)]) = g;
-        std::tie(m.Grids(g).x, m.Grids(g).y, m.Grids(g).axisAngle) = std::tie(s.x, s.y, s.angle);
-        a.System.GridEquations(g) = m.Grids(g).equation = {0, s.eqU, s.eqV, 0};
+        h.Grid(g, s.x, s.y, s.eqU, s.eqV, 0, s.angle);
     }
     for (int b = 1; b <= m.nBeams; ++b)
         std::tie(m.Beams(b).gridA, m.Beams(b).gridB) = beams[static_cast<std::size_t>(b - 1)];
     for (int q = 1; q <= m.nQuads; ++q)
         for (std::size_t k = 1; k <= 4; ++k)
             m.Quads(q).grid[k] = quads[static_cast<std::size_t>(q - 1)][k - 1];
-    a.System.NEQ = static_cast<int>(displacements.size());
-    a.Results.SolutionVector.Create(a.System.NEQ);
-    for (int e = 1; e <= a.System.NEQ; ++e)
-        a.Results.SolutionVector(e) = displacements[static_cast<std::size_t>(e - 1)];
-    a.State.Stage = displacements.empty() ? ModelRead : Solved;
-    return a;
+    for (int e = 1; e <= size(u); ++e)
+        h.a.Results.SolutionVector(e) = u[static_cast<std::size_t>(e - 1)];
+    h.a.State.Stage = u.empty() ? ModelRead : Solved;
+    return h.a;
 }
 
 std::string Text(const std::vector<PlotSegment>& segments)
@@ -93,7 +78,9 @@ TEST(PlotGeometry, OutlinesOfBeamsQuadsAndTriangles)
               "(2,0)-(2,1) (2,1)-(1,1) (1,1)-(1,0) (0,1)-(1,1) (1,1)-(1,2) (1,2)-(0,1) "
               "(0,0)-(1,0) (1,0)-(2,0) ");
     // Grid ids out of table order: the numbers drawn at the grids are their ids.
-    const Analysis b = MakeModel({{0, 0}, {5, 0}, {5, 5}}, {{3, 2}, {2, 1}}, {}, {}, {3, 2, 1});
+    Analysis b = MakeModel({{0, 0}, {5, 0}, {5, 5}}, {{3, 2}, {2, 1}}, {});
+    b.Model.GridIndex(1) = 3;
+    b.Model.GridIndex(3) = 1;
     const PlotPicture p = DrawPlot(BuildPlotModel(b), 0, true);
     EXPECT_EQ(Text(p.Model), "(0,0)-(5,0) (5,0)-(5,5) ");
     ASSERT_EQ(p.Labels.size(), 3u);
@@ -170,12 +157,10 @@ TEST(PlotGeometry, EmptyOrPartlyCreatedModelsDrawNothingOutsideTheTables)
     EXPECT_TRUE(p.Model.empty() && p.Deformed.empty() && p.Labels.empty());
     // Counts without tables (the pre-scan stopped before creating them), or beyond them.
     Analysis counted, beyond = PortalFrame({0, 0, 0, 0});
-    counted.Model.nGrids = 5;
-    counted.Model.nBeams = 3;
-    counted.Model.nQuads = 2;
+    std::tie(counted.Model.nGrids, counted.Model.nBeams, counted.Model.nQuads) =
+        std::tuple(5, 3, 2);
+    std::tie(beyond.Model.nGrids, beyond.Model.nBeams) = std::tuple(40, 9);
     counted.State.Stage = Solved;
-    beyond.Model.nGrids = 40;
-    beyond.Model.nBeams = 9;
     EXPECT_TRUE(BuildPlotModel(counted).Empty() && BuildPlotModel(counted).Edges.empty());
     EXPECT_EQ(BuildPlotModel(beyond).nGrids, 4);
     EXPECT_EQ(BuildPlotModel(beyond).Edges.size(), 3u);
@@ -196,7 +181,7 @@ TEST(PlotWorldWindow, ShowsTheWholeBoxAndKeepsProportions)
         {&wide, {400, 400, 96, 192}, {3, 8, 2, 4}},   // pixels twice as high as wide
         {&tall, {400, 400, 96, 96}, {0.5, 10, 5, 10}},
         {&vertical, {400, 400, 96, 96}, {2, 10, 5, 10}},
-        {&flat, {400, 200, 96, 96}, {4, 8, 5, 4}},
+        {&flat, {400, 200, 96, 96}, {4, 8, 5, 4}},                     // one box side 0
         {&wide, {0, 0, 96, 96}, {3, 6, 2, 6}},          // no surface
         // clang-format on
     };
@@ -216,10 +201,7 @@ TEST(PlotSvg, MapsTheWindowOntoThePictureWithYUp)
     const PlotPicture p{
         {{{0, 0}, {10, 5}}}, {{{0, 5}, {10, 0}}, {{5, 0}, {5, 5}}}, {{{10, 5}, " 7<"}}};
     const std::string svg = PlotSvg(p, {0, 10, 0, 5}, 200, 100);
-    for (const char* part : {"width=\"200\" height=\"100\"",
-                             "id=\"model\" fill=\"none\" stroke=\"black\" "
-                             "stroke-width=\"1\" d=\"M0.00 100.00L200.00 0.00\"",
-                             "id=\"deformed\" fill=\"none\" stroke=\"black\" stroke-width=\"1\" "
+    for (const char* part : {"width=\"200\" height=\"100\"", "d=\"M0.00 100.00L200.00 0.00\"",
                              "d=\"M0.00 0.00L200.00 100.00M100.00 100.00L100.00 0.00\"",
                              "<text x=\"200.00\" y=\"0.00\"", "> 7&lt;</text>"})
         EXPECT_NE(svg.find(part), std::string::npos) << part << "\n" << svg;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tavu {
@@ -47,92 +47,49 @@ TEST(ModelTextPages, BreakAfterLMinusFourLinesUnderTheHeading)
         }
         EXPECT_EQ(BodyLines(job), indented);
     }
-    // Tabs are expanded; an empty text prints nothing; the split text of the analysis prints
-    // a line count beyond its stored lines as empty lines.
+    // Tabs are expanded; an empty text prints nothing.
     EXPECT_EQ(
         BodyLines(LayoutModelText({"", "GRID\t1\t0", "\tx", "ab\t", ""}, "m.tav", 60)),
         (Lines{"        GRID    1       0", "                x", "        ab      ", "        "}));
     EXPECT_TRUE(LayoutModelText(Lines{""}, "m.tav", 60).Pages.empty());
-    Analysis a;
-    a.Text.ModelLines = {"", "GRID 1 0 0", "ENDMODEL"};
-    a.Text.LineCount = 3;
-    EXPECT_EQ(BodyLines(LayoutModelText(a, "x.tav", 60)),
-              (Lines{"        GRID 1 0 0", "        ENDMODEL", "        "}));
 }
 
-// The page (0-based) each item landed on, -1 for an empty item; fails when an item is
-// split, lost or out of order.
-std::vector<int> PagesOfItems(const PrintJob& job, const std::vector<Lines>& items)
+// How many body lines each page holds.
+std::vector<std::size_t> PageSizes(const PrintJob& job)
 {
-    std::vector<int> where;
-    std::size_t page = 0, line = 0;
-    for (const Lines& item : items) {
-        while (!item.empty() && page < job.Pages.size() &&
-               line + job.Pages[page].HeaderLines >= job.Pages[page].Lines.size()) {
-            ++page;
-            line = 0;
-        }
-        for (const std::string& text : item) {
-            const Lines* lines = page < job.Pages.size() ? &job.Pages[page].Lines : nullptr;
-            const std::size_t at = lines ? job.Pages[page].HeaderLines + line++ : 0;
-            if (!lines || at >= lines->size() || (*lines)[at] != "        " + text) {
-                ADD_FAILURE() << "item lost, split or out of order at \"" << text << "\"";
-                return where;
+    std::vector<std::size_t> sizes;
+    for (const PrintedPage& page : job.Pages)
+        sizes.push_back(page.Lines.size() - static_cast<std::size_t>(page.HeaderLines));
+    return sizes;
+}
+
+TEST(ListingPages, ItemsFillPagesWholeInOrderUnderTheHeaderBlock)
+{
+    // Items of the given sizes (their lines numbered through) on pages of L lines: L - 8
+    // hold items, a page is raised to hold the largest item, and a new page starts only
+    // when the next item does not fit.
+    const std::tuple<std::vector<int>, int, std::vector<std::size_t>> cases[] = {
+        {{2, 2, 2}, 12, {4, 2}},    {{2, 0, 2, 3}, 12, {4, 3}},  {{3, 2, 1, 4, 1}, 13, {5, 5, 1}},
+        {{1, 6, 1}, 12, {1, 6, 1}}, {{4, 4, 3, 4}, 20, {11, 4}}, {{0, 0}, 60, {}}};
+    for (const auto& [sizes, L, pages] : cases) {
+        std::vector<Lines> items;
+        Lines all;
+        for (int n : sizes) {
+            items.emplace_back();
+            for (int k = 0; k < n; ++k) {
+                items.back().push_back("line " + std::to_string(all.size() + 1));
+                all.push_back("        " + items.back().back());
             }
         }
-        where.push_back(item.empty() ? -1 : static_cast<int>(page));
+        const PrintJob job = LayoutListing(items, "Beam Forces", "Beam   Grid", "frame.tav", L);
+        EXPECT_EQ(PageSizes(job), pages) << "L=" << L;
+        EXPECT_EQ(BodyLines(job), all) << "L=" << L;
+        for (std::size_t p = 0; p < job.Pages.size(); ++p)
+            EXPECT_EQ(
+                Lines(job.Pages[p].Lines.begin(), job.Pages[p].Lines.begin() + 7),
+                (Lines{"        Beam Forces", "        frame.tav  -  Page " + std::to_string(p + 1),
+                       "", "", "        Beam   Grid", "", ""}));
     }
-    return where;
-}
-
-TEST(ListingPages, RandomItemsAreNeverSplitAndNoPageIsWasted)
-{
-    std::mt19937 random(7);
-    for (int round = 0; round < 200; ++round) {
-        // Items of 0..4 lines, numbered through; L - 8 lines of a page hold items.
-        std::vector<Lines> items(random() % 40);
-        int serial = 0, largest = 1;
-        for (Lines& item : items) {
-            item.resize(random() % 5);
-            for (std::string& line : item)
-                line = "item line #" + std::to_string(++serial);
-            largest = std::max(largest, static_cast<int>(item.size()));
-        }
-        const int L = 9 + static_cast<int>(random() % 30);
-        const PrintJob job = LayoutListing(items, "Reactions", "Grid", "r.tav", L);
-        const std::vector<int> where = PagesOfItems(job, items);
-        // Greedy filling: a new page starts only when the next item does not fit; a page
-        // is raised to hold the largest item.
-        const std::size_t room = static_cast<std::size_t>(std::max(L, 8 + largest)) - 8;
-        std::size_t used = 0;
-        int page = -1;
-        for (std::size_t i = 0; i < where.size(); ++i) {
-            if (items[i].empty())
-                continue;
-            if (page < 0 || used + items[i].size() > room) {
-                ++page;
-                used = 0;
-            }
-            used += items[i].size();
-            ASSERT_EQ(where[i], page) << "L=" << L << " item " << i;
-        }
-        EXPECT_EQ(job.Pages.size(), static_cast<std::size_t>(page + 1));
-    }
-}
-
-TEST(ListingPages, EveryPageStartsWithTheHeaderBlock)
-{
-    const PrintJob job = LayoutListing({{"a", "b"}, {"c", "d"}, {"e", "f"}}, "Beam Forces",
-                                       "Beam   Grid     Axial", "frame.tav", 12);
-    ASSERT_EQ(job.Pages.size(), 2u);
-    for (std::size_t p = 0; p < job.Pages.size(); ++p)
-        EXPECT_EQ(
-            Lines(job.Pages[p].Lines.begin(), job.Pages[p].Lines.begin() + 7),
-            (Lines{"        Beam Forces", "        frame.tav  -  Page " + std::to_string(p + 1), "",
-                   "", "        Beam   Grid     Axial", "", ""}));
-    EXPECT_EQ(BodyLines(job), (Lines{"        a", "        b", "        c", "        d",
-                                     "        e", "        f"}));
-    EXPECT_TRUE(LayoutListing({{}, {}}, "T", "H", "f", 60).Pages.empty());
 }
 
 TEST(ResultPages, TheCornersOfOneQuadStayOnOnePage)
@@ -155,12 +112,10 @@ TEST(ResultPages, TheCornersOfOneQuadStayOnOnePage)
     EXPECT_EQ(items[0][0], "101    2       2.500E+00   -1.000E+00    0.000E+00    2.500E+00    "
                            "3.122E+00");
     // L = 20: 12 listing lines a page; 4 + 4 + 3 fit, the next 4 move on.
-    const PrintJob job = LayoutResults(a, 4, false, "plate.tav", 20);
-    EXPECT_EQ(PagesOfItems(job, items), (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 3}));
-    ASSERT_EQ(job.Pages.size(), 4u);
-    EXPECT_EQ(job.Pages[3].Lines[1], "        plate.tav  -  Page 4");
+    EXPECT_EQ(PageSizes(LayoutResults(a, 4, false, "plate.tav", 20)),
+              (std::vector<std::size_t>{11, 11, 11, 4}));
     // Averaged: one line a quad, all on one page; a kind without items prints nothing.
-    EXPECT_EQ(LayoutResults(a, 4, true, "plate.tav", 20).Pages.at(0).Lines.size(), 17u);
+    EXPECT_EQ(PageSizes(LayoutResults(a, 4, true, "plate.tav", 20)), std::vector<std::size_t>{10});
     EXPECT_TRUE(LayoutResults(a, 3, false, "plate.tav", 20).Pages.empty());
 }
 

@@ -202,18 +202,5 @@ TEST(QuadStiffness, ClosedFormsRigidMotionsAndConstantStrain)
     ExpectDenseNear(DenseK(farA), DenseK(nearA), 1e-9, "shifted quad");
 }
 
-TEST(QuadStiffness, ClockwiseCornersAreReportedAndAddNothing)
-{
-    Analysis a;
-    ReadModelText(a, QuadModel({"GRID 1 0 0", "GRID 2 1 0", "GRID 3 1 1", "GRID 4 0 1"},
-                               "QUAD 1 1 4 3 2 1 1"));
-    EXPECT_FALSE(AssembleStiffness(a));
-    EXPECT_EQ(a.State.FatalText, "Quad 1 grids not counter-clockwise order\r\n");
-    // It fails at its first Gauss point: nothing is added anywhere.
-    for (long long p = 1; p < a.System.Store.ProfileSize; ++p)
-        EXPECT_EQ(a.System.Store.KValues(p), 0.0) << p;
-    EXPECT_EQ(a.System.QuadMatrices(1).packed, (std::array<double, 36>{}));
-}
-
 } // namespace
 } // namespace tavu

@@ -211,21 +211,5 @@ TEST(FactorProfile, FailureLeavesLaterColumnsAsTheyWere)
     }
 }
 
-TEST(BackSubstitute, APenaltyEquationSolvesToItsEnforcedValue)
-{
-    // Equation 1 is held by the penalty 1.0E+99 at 0.01 and coupled to equation 2.
-    Analysis a = Stored({0, 1, 1}, {{}, {0, 1.0e99, -50}, {0, -50, 100}});
-    ASSERT_TRUE(Factor(a, FactorKernel::Auto).ok);
-    a.Results.SolutionVector.Create(2);
-    a.Results.SolutionVector(1) = 0.01 * 1.0e99;
-    BackSubstitute(a);
-    EXPECT_DOUBLE_EQ(a.Results.SolutionVector(1), 0.01);
-    EXPECT_DOUBLE_EQ(a.Results.SolutionVector(2), 0.005);
-    Analysis none; // no equations: only the log line
-    none.Results.SolutionVector.Create(0);
-    BackSubstitute(none);
-    EXPECT_EQ(none.Summary.LogText, "\r\nRunning back substitution");
-}
-
 } // namespace
 } // namespace tavu
