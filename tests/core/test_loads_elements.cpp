@@ -1,7 +1,9 @@
+// Fixed-end forces and equivalent nodal loads of beams and quads against closed forms.
+
+#include "TestSupport.h"
 #include "common/Numbers.h"
 #include "loads/ElementLoads.h"
 #include "loads/Loads.h"
-#include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -13,182 +15,130 @@ using testing::HandModel;
 
 TEST(BeamFixedEndForces, ClosedFormsOfTheLoadCases)
 {
-    const double L = 2, q = 3, EI = 5;
+    const double L = 2, q = 3, EI = 5, w = 0.01, c = 0.1; // c: a curvature
     const double k2 = 12 * EI / (L * L * L), k3 = -6 * EI / (L * L), k4 = 4 * EI / L;
     const double u = 1.0, f = 3 * (1 - u / std::tan(u)) / (u * u);
     struct Case
     {
-        const char* name;
-        BeamLoadInput in;
-        std::array<double, 7> expected; // NA, VA, MA, NB, VB, MB in 1..6
+        BeamLoadInput in; // kind, L, phi, kA, k2, k3, k4, u, pa, qA, qB, delta, w, r0
+        BeamForces expected;
     } cases[] = {
-        {"uniform load, plain",
-         {PlainBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},
+        // clang-format off
+        {{PlainBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},                // uniform load
          {0, 0, q * L / 2, q * L * L / 12, 0, -q * L / 2, q * L * L / 12}},
-        {"triangular load 0 at A to q at B",
-         {PlainBeam, L, 0, 0, 0, 0, 0, 0, 0, 0, q},
+        {{PlainBeam, L, 0, 0, 0, 0, 0, 0, 0, 0, q},                // triangular, q at B
          {0, 0, 3 * q * L / 20, q * L * L / 30, 0, -7 * q * L / 20, q * L * L / 20}},
-        {"uniform load, pinned at B",
-         {PinBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},
+        {{PinBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},                  // propped cantilevers
          {0, 0, 5 * q * L / 8, q * L * L / 8, 0, -3 * q * L / 8, 0}},
-        {"uniform load, curved member",
-         {CurvBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q},
-         {0, 0, q * L / 2, 0, 0, -q * L / 2, 0}},
-        {"triangular load, a very large shear parameter: the simply supported shears",
-         {PlainBeam, L, 1e12, 0, 0, 0, 0, 0, 0, 0, q},
+        {{PinBeam, L, 0, 0, 0, 0, 0, 0, 0, 0, q},
+         {0, 0, 9 * q * L / 40, 7 * q * L * L / 120, 0, -11 * q * L / 40, 0}},
+        {{CurvBeam, L, 0, 0, 0, 0, 0, 0, 0, q, q}, {0, 0, q * L / 2, 0, 0, -q * L / 2, 0}},
+        {{PlainBeam, L, 1e12, 0, 0, 0, 0, 0, 0, 0, q},             // shear-soft: simple shears
          {0, 0, q * L / 6, q * L * L / 24, 0, -q * L / 3, q * L * L / 24}},
-        {"axial load per length",
-         {PlainBeam, L, 0, 0, 0, 0, 0, 0, 4, 0, 0},
-         {0, 4 * L / 2, 0, 0, -4 * L / 2, 0, 0}},
-        {"initial elongation",
-         {PlainBeam, L, 0, 1000, 0, 0, 0, 0, 0, 0, 0, 0.01},
-         {0, -10, 0, 0, -10, 0, 0}},
-        {"curvature of a temperature gradient: equal end moments, no shear",
-         {PlainBeam, L, 0, 0, k2, k3, k4, 0, 0, 0, 0, 0, -0.1 * L * L / 2, -0.1 * L},
-         {0, 0, 0, 0.1 * EI, 0, 0, 0.1 * EI}},
-        {"beam-column scales the end moments",
-         {AxialLoadBeam, L, 0, 0, 0, 0, 0, u, 0, q, q},
+        {{PlainBeam, L, 0, 0, 0, 0, 0, 0, 4}, {0, 4, 0, 0, -4, 0, 0}},           // axial load
+        {{PlainBeam, L, 0, 1000, 0, 0, 0, 0, 0, 0, 0, 0.01}, {0, -10, 0, 0, -10, 0, 0}}, // BINIT
+        {{PlainBeam, L, 0, 0, k2, k3, k4, 0, 0, 0, 0, 0, w},                     // settlement
+         {0, 0, -12 * EI * w / (L * L * L), -6 * EI * w / (L * L), 0, -12 * EI * w / (L * L * L),
+          6 * EI * w / (L * L)}},
+        {{PlainBeam, L, 0, 0, k2, k3, k4, 0, 0, 0, 0, 0, -c * L * L / 2, -c * L}, // curvature
+         {0, 0, 0, c * EI, 0, 0, c * EI}},
+        {{AxialLoadBeam, L, 0, 0, 0, 0, 0, u, 0, q, q},            // beam-column
          {0, 0, q * L / 2, f * q * L * L / 12, 0, -q * L / 2, f * q * L * L / 12}},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto fe = BeamFixedEndForces(c.in);
-        for (int k = 1; k <= 6; ++k)
-            EXPECT_NEAR(fe[k], c.expected[k], 1e-9 * (1 + std::fabs(c.expected[k]))) << k;
+    for (const auto& cs : cases) {
+        const BeamForces fe = BeamFixedEndForces(cs.in);
+        for (std::size_t k = AxialA; k <= MomentB; ++k)
+            EXPECT_NEAR(fe[k], cs.expected[k], 1e-9 * (1 + std::fabs(cs.expected[k])))
+                << "case " << &cs - cases << ", force " << k;
     }
 }
 
-// Two grids 4 apart along x, one beam of density 2 between them.
-HandModel BeamPair(int axisCodeB, double angleB)
+TEST(BeamLoadVector, GravityAndTemperatureInTheGridsDofAxes)
 {
-    HandModel h(2, 1, 0, 6, 6);
-    h.Grid(1, 0, 0, 1, 2, 3);
-    h.Grid(2, 4, 0, 4, 5, 6, angleB, axisCodeB);
-    h.Beam(1, 1, 2, 1000, 1, 1);
-    h.a.Model.BeamReal(1, 8) = 2;
-    return h;
-}
-
-TEST(BeamLoadVector, GravityReachesTheGridsInTheirDofAxes)
-{
+    // Two grids 4 apart along x (equations 1..6), E = 1000, A = I = 1; grid B's dofs turned
+    // 90 degrees. Density 2 under g = (0, -1) puts q = -2 across the beam; BTEMP T = 20,
+    // gradient 5 with alpha = 1E-5 holds it by N = -EA alpha T and M = EI alpha G.
     const double L = 4;
-    {
-        SCOPED_TRACE("gravity across a horizontal beam");
-        HandModel h = BeamPair(0, 0);
-        h.SetLoadLines({"GRAV 0 -1"});
-        ReadLoads(h.a);
-        const auto& f = h.a.Results.BeamEndForces;
-        const auto& sv = h.a.Results.SolutionVector;
-        EXPECT_NEAR(f(1, 2), -L, 1e-12);
-        EXPECT_NEAR(f(1, 5), L, 1e-12);
-        EXPECT_NEAR(f(1, 3), -L * L / 6, 1e-12);
-        EXPECT_NEAR(f(1, 6), -L * L / 6, 1e-12);
-        EXPECT_NEAR(sv(2), -L, 1e-12);
-        EXPECT_NEAR(sv(5), -L, 1e-12);
-        EXPECT_NEAR(sv(3), -L * L / 6, 1e-12);
-        EXPECT_NEAR(sv(6), L * L / 6, 1e-12);
-        EXPECT_NEAR(sv(1), 0, 1e-12);
-        EXPECT_NEAR(sv(4), 0, 1e-12);
-    }
-    {
-        SCOPED_TRACE("a grid whose dofs are turned by 90 degrees gets the load on its u");
-        HandModel h = BeamPair(3, 90 * DEG);
-        h.SetLoadLines({"GRAV 0 -1"});
-        ReadLoads(h.a);
-        const auto& sv = h.a.Results.SolutionVector;
-        EXPECT_NEAR(sv(4), -L, 1e-9);
-        EXPECT_NEAR(sv(5), 0, 1e-9);
-        EXPECT_NEAR(sv(2), -L, 1e-12);
-    }
-}
-
-// Plane stress factor C of the material matrix (C^T C = D).
-void SetMaterial(ModelStore& m, int q, double E, double nu, double t)
-{
-    const double c11 = std::sqrt(E / (1 - nu * nu));
-    m.QuadReal(q, 3) = t;
-    m.QuadReal(q, 4) = c11;
-    m.QuadReal(q, 5) = nu * c11;
-    m.QuadReal(q, 6) = std::sqrt(E);
-    m.QuadReal(q, 7) = std::sqrt(E / (2 * (1 + nu)));
-}
-
-// A square of side 2 (grids 1..4 counter-clockwise) as quad 100; grids 1..4 have
-// equations 2g-1, 2g (x, y), no rotations.
-HandModel Square(double side = 2)
-{
-    HandModel h(4, 0, 1, 8, 8);
-    h.Grid(1, 0, 0, 1, 2, 0);
-    h.Grid(2, side, 0, 3, 4, 0);
-    h.Grid(3, side, side, 5, 6, 0);
-    h.Grid(4, 0, side, 7, 8, 0);
-    for (int k = 1; k <= 4; ++k)
-        h.a.Model.QuadInt(1, k) = k;
-    SetMaterial(h.a.Model, 1, 1000, 0.25, 0.5);
-    return h;
-}
-
-std::array<double, 9> Loads8(const Analysis& a)
-{
-    std::array<double, 9> f{};
-    for (int e = 1; e <= 8; ++e)
-        f[e] = a.Results.SolutionVector(e);
-    return f;
-}
-
-TEST(QuadLoadVector, EdgePressures)
-{
-    const double p = 6, side = 2;
     struct Case
     {
-        const char* name;
-        std::vector<std::string> lines;
-        std::array<double, 9> expected; // x, y at corners 1..4
+        const char* load;
+        BeamForces fixed;
+        std::array<double, 7> nodal;
     } cases[] = {
-        {"uniform pressure on edge 1 pushes up into the square",
-         {"QLOAD 100 1 6"},
-         {0, 0, p * side / 2, 0, p * side / 2, 0, 0, 0, 0}},
-        {"linear pressure on edge 4",
-         {"QLOAD 100 4 6 0"},
-         {0, 2 * 0 * side / 6 + 6 * side / 6, 0, 0, 0, 0, 0, 2 * 6 * side / 6, 0}},
-        {"the same pressure on every edge adds to zero at each corner",
-         {"QLOAD 100 1 6", "QLOAD 100 2 6", "QLOAD 100 3 6", "QLOAD 100 4 6"},
-         {0, p, p, -p, p, -p, -p, p, -p}},
+        {"GRAV 0 -1",
+         {0, 0, -L, -L * L / 6, 0, L, -L * L / 6},
+         {0, 0, -L, -L * L / 6, -L, 0, L * L / 6}},
+        {"BTEMP 10 20 5", {0, -0.2, 0, 0.05, -0.2, 0, 0.05}, {0, -0.2, 0, 0.05, 0, -0.2, -0.05}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        HandModel h = Square(side);
-        h.SetLoadLines(c.lines);
+        SCOPED_TRACE(c.load);
+        HandModel h(2, 1, 0, 6, 6);
+        h.Grid(1, 0, 0, 1, 2, 3);
+        h.Grid(2, L, 0, 4, 5, 6, 90 * DEG, TurnOnly);
+        h.Beam(1, 1, 2, 1000, 1, 1);
+        h.a.Model.Beams(1).density = 2;
+        h.a.Model.Beams(1).expansion = 1e-5;
+        h.SetLoadLines({c.load});
         ReadLoads(h.a);
-        const auto f = Loads8(h.a);
-        for (int i = 1; i <= 8; ++i)
-            EXPECT_NEAR(f[i], c.expected[i], 1e-9) << i;
-        for (int pt = 1; pt <= 4; ++pt)
-            for (int comp = 1; comp <= 2; ++comp)
-                EXPECT_EQ(h.a.Results.QuadStresses(1, comp, pt), 0) << "pressure consumed";
+        ReadLoads(h.a); // a repeated run starts from zero
+        for (std::size_t k = AxialA; k <= MomentB; ++k) {
+            EXPECT_NEAR(h.a.Loads.FixedEndForces(1)[k], c.fixed[k], 1e-12) << k;
+            EXPECT_NEAR(h.a.Results.SolutionVector(static_cast<long long>(k)), c.nodal[k], 1e-12)
+                << k;
+        }
     }
 }
 
-TEST(QuadLoadVector, UniformTemperaturePushesEachCornerOutward)
+TEST(QuadLoadVector, EdgePressureTemperatureAndGravity)
 {
-    const double E = 1000, nu = 0.25, t = 0.5, alpha = 1e-3, T = 20, side = 2;
-    HandModel h = Square(side);
-    h.a.Model.QuadReal(1, 1) = alpha;
-    h.SetLoadLines({"QTEMP 100 20"});
-    ReadLoads(h.a);
-    const double s0 = E / (1 - nu) * alpha * T; // initial stress, both directions
-    const double corner = s0 * t * side / 2;
-    const auto f = Loads8(h.a);
-    const std::array<double, 9> expected{0,      -corner, -corner, corner, -corner,
-                                         corner, corner,  -corner, corner};
-    for (int i = 1; i <= 8; ++i)
-        EXPECT_NEAR(f[i], expected[i], 1e-9) << i;
-    // The initial-stress terms -C*eps0 stay at the integration points.
+    // A square of side 2 (grids 1..4 counter-clockwise, equations 2g-1, 2g) as quad 100,
+    // E = 1000, nu = 0.25, t = 0.5, alpha = 1E-3; grid 3's dofs turned 90 degrees: it takes
+    // (fy, -fx).
+    const double p = 6, side = 2, t = 0.5, E = 1000, nu = 0.25, alpha = 1e-3, T = 20;
+    const double c = E / (1 - nu) * alpha * T * t * side / 2; // corner force of the heat
+    const double g = t * side * side / 4;                     // corner share of gravity
     const double c11 = std::sqrt(E / (1 - nu * nu));
-    for (int pt = 1; pt <= 4; ++pt) {
-        EXPECT_NEAR(h.a.Results.QuadStresses(1, 1, pt), -(c11 + nu * c11) * alpha * T, 1e-12);
-        EXPECT_NEAR(h.a.Results.QuadStresses(1, 2, pt), -std::sqrt(E) * alpha * T, 1e-12);
-        EXPECT_EQ(h.a.Results.QuadStresses(1, 3, pt), 0);
+    struct Case
+    {
+        std::vector<std::string> lines;
+        std::array<double, 9> expected; // x, y at corners 1..4 in their dof axes
+    } cases[] = {
+        // clang-format off
+        {{"QLOAD 100 1 6"}, {0, 0, p, 0, p, 0, 0, 0, 0}},                  // pushes into the square
+        {{"QLOAD 100 4 6 0"}, {0, 2, 0, 0, 0, 0, 0, 4, 0}},                // 6 at corner 4, 0 at 1
+        {{"QLOAD 100 1 6", "QLOAD 100 2 6", "QLOAD 100 3 6", "QLOAD 100 4 6"},
+         {0, p, p, -p, p, -p, p, p, -p}},
+        {{"QTEMP 100 20"}, {0, -c, -c, c, -c, c, -c, -c, c}},                // pushes outward
+        {{"GRAV 3 -10"}, {0, 3 * g, -10 * g, 3 * g, -10 * g, -10 * g, -3 * g, 3 * g, -10 * g}},
+        // clang-format on
+    };
+    for (const auto& cs : cases) {
+        SCOPED_TRACE(cs.lines[0]);
+        HandModel h(4, 0, 1, 8, 8);
+        h.Grid(1, 0, 0, 1, 2, 0);
+        h.Grid(2, side, 0, 3, 4, 0);
+        h.Grid(3, side, side, 5, 6, 0, 90 * DEG, TurnOnly);
+        h.Grid(4, 0, side, 7, 8, 0);
+        QuadRow& quad = h.a.Model.Quads(1);
+        quad.grid = {0, 1, 2, 3, 4};
+        quad.thickness = t;
+        quad.expansion = alpha;
+        h.a.System.QuadMatrices(1).factor = {0, c11, nu * c11, std::sqrt(E),
+                                             std::sqrt(E / (2 * (1 + nu)))};
+        h.SetLoadLines(cs.lines);
+        ReadLoads(h.a);
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_NEAR(h.a.Results.SolutionVector(i), cs.expected[i], 1e-9) << i;
+        // The initial-stress terms -C eps0 of the temperature stay at the integration points.
+        const bool heated = cs.lines[0][1] == 'T';
+        for (int pt = 1; pt <= 4; ++pt) {
+            EXPECT_NEAR(h.a.Loads.InitialStress(1, 1, pt), heated ? -(1 + nu) * c11 * alpha * T : 0,
+                        1e-12);
+            EXPECT_NEAR(h.a.Loads.InitialStress(1, 2, pt), heated ? -std::sqrt(E) * alpha * T : 0,
+                        1e-12);
+            EXPECT_EQ(h.a.Loads.InitialStress(1, 3, pt), 0);
+        }
     }
 }
 
