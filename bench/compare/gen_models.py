@@ -281,13 +281,13 @@ def family_frame(m):
             if rng.random() < 0.15:
                 off = (rng.choice([0.0, 0.1, 0.25]), rng.choice([0.0, -0.1, 0.2]))
             girders.append(m.beam(ga, gb, gir, mat, kind, off))
-    if rng.random() < 0.3:
+    if rng.random() < 0.4:
         brace = m.prop(2.0e-3, rng.choice([0.0, 1.0e-6]))
         m.beam(g[0, 0], g[1, 1], brace, mat, rng.choice([None, "BEND"]))
     m.dofs_def([1, 1, 1])
     for i in range(len(xs)):
         if inclined and i == len(xs) - 1:
-            m.ract(g[i, 0], [0, 1, 0])
+            m.ract(g[i, 0], [0, rng.choice([1, 1, -1]), 0])  # normal to the track
         elif rng.random() < 0.15:
             m.sprg(g[i, 0], [1.0e6, 1.0e6, 1.0e5])
         elif rng.random() < 0.15:
@@ -314,6 +314,8 @@ def family_frame(m):
             m.load("BTEMP", [cols[0], 30.0, rng.choice([0.0, 50.0])])
         if rng.random() < 0.3:
             m.load("BINIT", [girders[0], 0.001, 0.002, 0.0])
+        elif rng.random() < 0.2:
+            m.load("BINIT", [cols[0], 0.0, 0.0, 0.001], thru=cols[-1])
         for p in m.prescribed:
             m.load("DISP", [p, 0.0, -0.005])
         if rng.random() < 0.2:
@@ -345,7 +347,10 @@ def family_continuous(m):
     settle = None
     for k in range(2 if pin_first else 1, spans + 1):
         if k % 2 == 0 or k == spans:
-            if turned:
+            if turned and settle is None and rng.random() < 0.4:
+                code = [0, -1, 0]  # prescribed across the turned axis: the pair is turned
+                settle = ids[k]
+            elif turned:
                 code = [0, 1, 0]  # held across the turned axis: eliminated
             elif phi:
                 code = [1, 1, 0]
@@ -372,6 +377,8 @@ def family_continuous(m):
             m.load("BTEMP", [beams[-1], 20.0, 80.0])
         if rng.random() < 0.4:
             m.load("GRAV", [0.3, -1.0])
+        elif rng.random() < 0.15:
+            m.load("GRAV", [1, 0.0, -0.5], thru=2)  # applied once per id of the range
         if rng.random() < 0.3:
             m.load("BLOAD", [beams[-1], 3.0])
 
@@ -488,6 +495,8 @@ def family_plate(m):
             m.load("QLOAD", [q, 2, -10.0] + ([-5.0] if rng.random() < 0.3 else []))
         if rng.random() < 0.2:
             m.load("QLOAD", [right[0], rng.choice([4, 5, 0]), 7.0])  # ignored on a triangle
+        if rng.random() < 0.2:
+            m.load("QLOAD", [m.quads[0][0], 1, 2.0, 1.0], thru=m.quads[-1][0])
 
     def heat():
         if rng.random() < 0.5:
@@ -501,6 +510,8 @@ def family_plate(m):
         m.load("LOAD", [g[nx, ny], 0.0, -rng.choice([1.0, 5.0])])
         for p in m.prescribed:
             m.load("DISP", [p, 0.001, 0.0])
+        if m.prescribed and rng.random() < 0.5:  # only the prescribed dof moves
+            m.load("DISP", [1, 0.002, 0.001], thru=m.prescribed[0])
 
     loads_subcases(m, [tension, heat, other])
 
@@ -520,7 +531,7 @@ def family_ring(m):
             r = round(r0 + (r1 - r0) * i / nr, 5)
             a = round(span * j / nt, 4)
             if i == nr and axes_given:
-                g[i, j] = m.polar(r, a, center, axis=0.0, sixth=1.0 if j == 0 else None)
+                g[i, j] = m.polar(r, a, center, axis=0.0, sixth=1.0 if j == nt else None)
             else:
                 g[i, j] = m.polar(r, a, center)
     if rng.random() < 0.2:  # a grid copied from a ring grid, tied by a zero-length beam
