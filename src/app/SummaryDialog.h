@@ -24,7 +24,6 @@ public:
 
     // Runs the step the model has reached; false when the window was closed by it.
     bool Start(std::string_view editorText);
-    bool IsClosed() const { return closed_; }
 
     // Progress lines while elements are processed, painted at once.
     void ShowProgress(const std::string& text);

@@ -1,9 +1,11 @@
 #include "model/Tokenizer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <system_error>
 
 namespace tavu {
@@ -24,6 +26,43 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+bool IsExponentLetter(char c)
+{
+    return c == 'E' || c == 'e' || c == 'D' || c == 'd';
+}
+
+// Whether the digits of a number, up to its exponent, are not all zero.
+bool HasNonzeroDigit(std::string_view number)
+{
+    return number.substr(0, number.find_first_of("EeDd")).find_first_of("123456789") !=
+           std::string_view::npos;
+}
+
+// For a number out of the range of a double: whether it lies beyond the largest rather
+// than below the least. The number has no sign and a nonzero digit. Exponents of six
+// digits or more count as about 100000, as good as infinite.
+bool BeyondTheLargest(std::string_view number)
+{
+    // The number is 0.d1d2... times ten to the power magnitude, d1 its first nonzero digit.
+    const std::size_t letter = std::min(number.find_first_of("EeDd"), number.size());
+    const std::string_view digits = number.substr(0, letter);
+    const long long point = static_cast<long long>(std::min(digits.find('.'), digits.size()));
+    const long long first = static_cast<long long>(digits.find_first_not_of("0."));
+    long long magnitude = first < point ? point - first : point - first + 1;
+
+    long long e = 0;
+    bool expNegative = false;
+    std::size_t j = letter + 1;
+    if (j < number.size() && (number[j] == '+' || number[j] == '-'))
+        expNegative = number[j++] == '-';
+    for (; j < number.size(); ++j) {
+        if (e < 100000)
+            e = e * 10 + (number[j] - '0');
+    }
+    magnitude += expNegative ? -e : e;
+    return magnitude > 0;
+}
+
 } // namespace
 
 std::string_view RecordText(std::string_view line)
@@ -34,96 +73,63 @@ std::string_view RecordText(std::string_view line)
 
 double NumberValue(std::string_view token)
 {
-    std::size_t i = 0;
-    const std::size_t n = token.size();
-    while (i < n && (token[i] == ' ' || token[i] == '\t' || token[i] == '\r' || token[i] == '\n'))
-        ++i;
-
-    // value = sign * digits * 10^scale. A double is decided by its first 768 significant
-    // digits; the digits after those only break ties, so one sticky digit stands for them.
-    constexpr int MaxDigits = 780;
+    const char* p = token.data();
+    const char* const last = p + token.size();
+    while (p != last && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n'))
+        ++p;
     bool negative = false;
-    if (i < n && (token[i] == '+' || token[i] == '-'))
-        negative = token[i++] == '-';
-    char digits[MaxDigits + 1];
-    int kept = 0;
-    bool dropped = false;       // a nonzero digit beyond MaxDigits
-    std::uint64_t mantissa = 0; // the first 19 digits
-    long long scale = 0;
-    bool any = false;
-    const auto take = [&](char c, bool fraction) {
-        if (kept == 0 && c == '0') {
-            if (fraction)
-                --scale;
-            return;
-        }
-        if (kept < MaxDigits) {
-            digits[kept++] = c;
-            if (kept <= 19)
-                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            if (fraction)
-                --scale;
-        } else {
-            dropped = dropped || c != '0';
-            if (!fraction)
-                ++scale;
-        }
-    };
-    while (i < n && IsDigit(token[i])) {
-        take(token[i++], false);
-        any = true;
-    }
-    if (i < n && token[i] == '.') {
-        if (i + 1 < n && IsDigit(token[i + 1])) {
-            ++i;
-            while (i < n && IsDigit(token[i]))
-                take(token[i++], true);
-            any = true;
-        } else if (any) {
-            ++i; // "5." reads as 5
-        }
-    }
-    if (!any || kept == 0)
+    if (p != last && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    // A number starts with a digit or a point ("-+1", "-inf" and "nan" have no value).
+    if (p == last || !(IsDigit(*p) || *p == '.'))
         return 0.0;
-    if (i < n && (token[i] == 'E' || token[i] == 'e' || token[i] == 'D' || token[i] == 'd')) {
-        std::size_t j = i + 1;
-        bool expNegative = false;
-        if (j < n && (token[j] == '+' || token[j] == '-'))
-            expNegative = token[j++] == '-';
-        long long e = 0;
-        while (j < n && IsDigit(token[j])) {
-            if (e < 100000)
-                e = e * 10 + (token[j] - '0');
-            ++j;
-        }
-        scale += expNegative ? -e : e;
+
+    // A whole number (ids, counts and most coordinates) up to 2^53 converts exactly from
+    // its integer value; zero reads as +0 whatever its sign.
+    std::uint64_t whole = 0;
+    const std::from_chars_result w = std::from_chars(p, last, whole);
+    if (w.ec == std::errc() && whole <= std::uint64_t{1} << 53 &&
+        (w.ptr == last || !(*w.ptr == '.' || IsExponentLetter(*w.ptr)))) {
+        const double value = static_cast<double>(whole);
+        return negative && whole != 0 ? -value : value;
     }
 
-    // Most numbers of a model: at most 15 or so digits and a small exponent. Both factors
-    // are exact doubles, so the one rounding of the product or quotient is the right one.
-    static constexpr double exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    double value;
-    if (kept <= 19 && mantissa <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
-        const double m = static_cast<double>(mantissa);
-        value = scale < 0 ? m / exact[-scale] : m * exact[scale];
-    } else {
-        char buf[MaxDigits + 32];
-        std::memcpy(buf, digits, static_cast<std::size_t>(kept));
-        std::size_t len = static_cast<std::size_t>(kept);
-        if (dropped) {
-            buf[len++] = '1';
-            --scale;
+    // Any other number is converted by the library, correctly rounded, and so is the
+    // longest leading number in the form digits, point, digits, exponent with E or e;
+    // ".", "5." and "1e+" read as this format wants (0, 5 and 1).
+    double value = 0.0;
+    std::from_chars_result r = std::from_chars(p, last, value);
+    if (r.ec == std::errc::invalid_argument)
+        return 0.0;
+    // An exponent with D or d: the number is read again from a copy with an e.
+    const char* letter = r.ptr;
+    if (letter != last && (*letter == 'D' || *letter == 'd')) {
+        const char* end = letter + 1;
+        if (end != last && (*end == '+' || *end == '-'))
+            ++end;
+        if (end != last && IsDigit(*end)) {
+            while (end != last && IsDigit(*end))
+                ++end;
+            const std::size_t size = static_cast<std::size_t>(end - p);
+            char buffer[64];
+            std::string longer;
+            char* copy = buffer;
+            if (size > sizeof buffer) {
+                longer.resize(size);
+                copy = longer.data();
+            }
+            std::memcpy(copy, p, size);
+            copy[letter - p] = 'e';
+            r = std::from_chars(copy, copy + size, value);
+            r.ptr = p + (r.ptr - copy);
         }
-        buf[len++] = 'e';
-        len = static_cast<std::size_t>(std::to_chars(buf + len, buf + sizeof buf, scale).ptr - buf);
-        const std::from_chars_result r = std::from_chars(buf, buf + len, value);
-        if (r.ec == std::errc::result_out_of_range)
-            value = kept + scale > 0 ? HUGE_VAL : 0.0; // beyond the largest, below the least
-        else if (r.ec != std::errc())
-            value = 0.0;
     }
+
+    const std::string_view number(p, static_cast<std::size_t>(r.ptr - p));
+    if (r.ec == std::errc::result_out_of_range)
+        value = BeyondTheLargest(number) ? HUGE_VAL : 0.0;
+    else if (value == 0.0 && !HasNonzeroDigit(number))
+        return 0.0; // zero reads as +0 whatever its sign
     return negative ? -value : value;
 }
 

@@ -13,7 +13,6 @@ struct Analysis;
 // Opens (or raises) the plot window over the main window: the model, and its deformed
 // shape when deformation is true and results exist. A model not read yet is read first;
 // its lines are split again from the editor text when LinesStale is set.
-void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation);
 void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation,
                     std::string_view editorText);
 
@@ -21,20 +20,13 @@ void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation,
 void ClosePlotWindow();
 
 // Prints the model text (the caller has asked whether to print; asks for a printer every
-// time).
-// The lines are split again from the editor text (CR LF line ends) when LinesStale is
+// time). The lines are split again from the editor text (CR LF line ends) when LinesStale is
 // set; modelFileName heads every page.
-void PrintModelText(Analysis& a, QWidget* parent);
 void PrintModelText(Analysis& a, QWidget* parent, std::string_view editorText,
                     const std::string& modelFileName);
 
 // Prints one result listing (kind 1..4); the printer is asked for once per program run.
-void PrintResultListing(const Analysis& a, int kind, bool averageStresses, QWidget* parent);
 void PrintResultListing(const Analysis& a, int kind, bool averageStresses, QWidget* parent,
                         const std::string& modelFileName);
-
-// The forms without an editor text or a file name find them in the main window (the
-// top-level window of the widget given): the text of its QPlainTextEdit and the name
-// part of its windowFilePath.
 
 } // namespace tavu

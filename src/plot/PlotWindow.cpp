@@ -283,14 +283,6 @@ void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool /*deformation*/,
     window->activateWindow();
 }
 
-void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation)
-{
-    const std::string text = a.State.Stage == ModelPending && a.State.LinesStale
-                                 ? EditorText(a, mainWindow)
-                                 : std::string();
-    ShowPlotWindow(a, mainWindow, deformation, text);
-}
-
 void ClosePlotWindow()
 {
     if (PlotWindow* window = OpenWindow())

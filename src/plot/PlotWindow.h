@@ -60,10 +60,6 @@ public:
     QScrollBar* ScrollBar() const { return scroll_; }
     PlotSurface* Surface() const { return surface_; }
 
-    // Size of one dialog unit in pixels, from the window font.
-    double UnitX() const { return unitX_; }
-    double UnitY() const { return unitY_; }
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -82,7 +78,7 @@ private:
     PlotModel model_;
     int magnification_ = 0;
     bool showGridNumbers_ = false;
-    double unitX_ = 1, unitY_ = 1;
+    double unitX_ = 1, unitY_ = 1; // one dialog unit in pixels, from the window font
 
     PlotSurface* surface_ = nullptr;
     QFrame* rule_ = nullptr;

@@ -1,19 +1,15 @@
 #include "plot/PrintCommands.h"
 
-#include "common/Numbers.h"
 #include "driver/Driver.h"
 #include "plot/PagePrinter.h"
 #include "plot/PlotApi.h"
 #include "plot/QtText.h"
 
-#include <QFileInfo>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QRegularExpression>
 
 namespace tavu::plot {
 
@@ -54,35 +50,6 @@ QPlainTextEdit* FindEditor(QWidget* w)
             return editor;
     }
     return nullptr;
-}
-
-std::string EditorText(const Analysis& a, QWidget* w)
-{
-    if (QPlainTextEdit* editor = FindEditor(w))
-        return NormalizeLineEnds(ToBytes(editor->toPlainText()));
-    // No editor to read: the lines as they stand.
-    std::string text;
-    for (int i = 1; i <= a.Text.LineCount; ++i) {
-        if (i > 1)
-            text += CRLF;
-        text += ModelLine(a, i);
-    }
-    return text;
-}
-
-std::string FindModelFileName(QWidget* w)
-{
-    for (QWidget* top = TopWindow(w); top; top = TopWindow(top->parentWidget())) {
-        if (!top->windowFilePath().isEmpty())
-            return ToBytes(QFileInfo(top->windowFilePath()).fileName());
-        // The status bar's file part shows the name, or the whole path.
-        if (auto* status = top->findChild<QLabel*>(QStringLiteral("statusFile"))) {
-            const QString path = status->text().trimmed();
-            return ToBytes(
-                path.mid(path.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\]"))) + 1));
-        }
-    }
-    return std::string();
 }
 
 PrintDialogs& Dialogs()
@@ -163,11 +130,6 @@ void PrintModelText(Analysis& a, QWidget* parent, std::string_view editorText,
         ReportFailure(parent, printer);
 }
 
-void PrintModelText(Analysis& a, QWidget* parent)
-{
-    PrintModelText(a, parent, EditorText(a, parent), FindModelFileName(parent));
-}
-
 void PrintResultListing(const Analysis& a, int kind, bool averageStresses, QWidget* parent,
                         const std::string& modelFileName)
 {
@@ -178,11 +140,6 @@ void PrintResultListing(const Analysis& a, int kind, bool averageStresses, QWidg
             return LayoutResults(a, kind, averageStresses, modelFileName, L);
         }))
         ReportFailure(parent, printer);
-}
-
-void PrintResultListing(const Analysis& a, int kind, bool averageStresses, QWidget* parent)
-{
-    PrintResultListing(a, kind, averageStresses, parent, FindModelFileName(parent));
 }
 
 } // namespace tavu

@@ -38,12 +38,4 @@ bool PrintJobOn(QPrinter& printer, const std::function<PrintJob(int linesPerPage
 // parent chain; null when there is none.
 QPlainTextEdit* FindEditor(QWidget* w);
 
-// The editor text with CR LF line ends, or the split lines joined again when no editor
-// is found.
-std::string EditorText(const Analysis& a, QWidget* w);
-
-// The model file's name: the name part of the main window's windowFilePath, or of the
-// text of its status bar label "statusFile"; empty when neither is found.
-std::string FindModelFileName(QWidget* w);
-
 } // namespace tavu::plot

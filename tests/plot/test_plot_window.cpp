@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace tavu::plot {
@@ -166,28 +165,27 @@ TEST_F(PlotWindowTest, AModelThatCannotBeReadSaysSoInsteadOfAnEmptyWindow)
     EXPECT_TRUE(w->Model().Edges.empty());
 }
 
-TEST_F(PlotWindowTest, TheMainWindowsEditorTextIsReadWhenTheLinesAreStale)
+TEST_F(PlotWindowTest, TheWindowOpensOverTheMainWindowAndClosesWithIt)
 {
     QWidget main;
-    auto* layout = new QVBoxLayout(&main);
+    auto* other = new QPlainTextEdit(&main);
     auto* editor = new QPlainTextEdit(&main);
     editor->setObjectName(QStringLiteral("editor"));
-    layout->addWidget(editor);
-    editor->setPlainText(QString::fromLatin1(FrameText).remove(QLatin1Char('\r')));
     main.show();
+    other->setFocus();
 
-    Analysis a; // LinesStale is set
-    ShowPlotWindow(a, &main, false);
+    Analysis a;
+    ShowPlotWindow(a, &main, false, FrameText);
     PlotWindow* w = CurrentPlotWindow();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->parentWidget(), &main);
-    EXPECT_EQ(a.State.Stage, ModelRead);
     EXPECT_EQ(w->Model().nGrids, 5);
     // The window opens offset from the main window's corner.
     EXPECT_GT(w->pos().x(), main.frameGeometry().left());
     ClosePlotWindow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(CurrentPlotWindow(), nullptr);
+    EXPECT_EQ(main.focusWidget(), editor) << "the keyboard focus goes back to the editor";
 }
 
 } // namespace
