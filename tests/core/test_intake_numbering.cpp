@@ -110,28 +110,6 @@ TEST(Numbering, GivesEquationNumbersByTheConstraints)
     EXPECT_EQ(EquationsOf(a, 3), (Equations{3, 4, 0}));
 }
 
-TEST(Numbering, ReportsGridNumbersThatNameNoGrid)
-{
-    const char* const cases[][2] = {
-        {"RACT 4 1 1 1", "... Grid number 4 not found\r\n"},
-        {"RACT 0 1 1 1", "... Grid number 0 not found\r\n"},
-        {"SPRG -2 1 1 1", "... Grid number-2 not found\r\n"},
-        {"SPRG 2 THRU 4 1 1 1", "... Grid number 4 not found\r\n"},
-        {"RACT 3 THRU 3 1 1 1", ""},
-        {"RACT 3 THRU 2 1 1 1", ""}, // an empty range
-        {"RACT 7 THRU 5 1 1 1", "... Grid number 7 not found\r\n"
-                                "RACT 7 THRU 5 1 1 1\r\n... Grid number 5 not found\r\n"},
-        {"SPRG 0 THRU 3 1 1 1", "... Grid number 0 not found\r\n"},
-        // Element records among the constraints: their first number is taken as a grid.
-        {"PROP 4 1 1", "... Grid number 4 not found\r\n"},
-        {"PROP 0 1 1", ""},
-    };
-    for (const auto& c : cases) {
-        const Analysis a = Numbered(std::string("DOFS DEF 1 1 1; RACT 1 1 1 1; ") + c[0]);
-        EXPECT_EQ(a.State.FatalText, *c[1] ? std::string(c[0]) + "\r\n" + c[1] : "") << c[0];
-    }
-}
-
 TEST(Numbering, RangesReachBothEndsAndSpringsOnlyPresentDofs)
 {
     const Analysis a = Numbered("DOFS DEF 1 1 1; DOFS 3 1 0 1; RACT 1 THRU 2 1 1 1; "
