@@ -146,7 +146,7 @@ int RunModel(const std::string& name, const std::string& text, const Options& op
             std::printf("assembly failed\n%s\n", a.Summary.LogText.c_str());
             return 1;
         }
-        ab = BandOf(a.Profile, neq, kd);
+        ab = BandOf(a.System.Store, neq, kd);
         const lapack_int info = Timed(cLapack, wLapack, [&] {
             return LAPACKE_dpbtrf(LAPACK_COL_MAJOR, 'U', neq, kd, ab.data(), kd + 1);
         });
@@ -159,7 +159,7 @@ int RunModel(const std::string& name, const std::string& text, const Options& op
             std::printf("decomposition failed\n%s\n", a.Summary.LogText.c_str());
             return 1;
         }
-        difference = std::max(difference, FactorDifference(a.Profile, neq, ab, kd));
+        difference = std::max(difference, FactorDifference(a.System.Store, neq, ab, kd));
     }
 
     // Back substitution (the load step's) with a unit load on every equation, checked
@@ -209,8 +209,8 @@ int RunModel(const std::string& name, const std::string& text, const Options& op
             for (int run = 0; run < 3; ++run) {
                 AssembleStiffness(a);
                 Timed(cpu, wall, [&] {
-                    return FactorProfile(a.Profile.KValues, a.Profile.DiagPos, neq, PivotRatioLimit,
-                                         k);
+                    return FactorProfile(a.System.Store.KValues, a.System.Store.DiagPos, neq,
+                                         PivotRatioLimit, k);
                 });
             }
             const double tk = Median(cpu);
