@@ -64,12 +64,11 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 
 // The system starts from the model's numbering and profile, with an empty store, every
 // time the step runs: a repeated run (the decomposition failed, Stage is still 1) meets
-// nothing of the earlier one.
+// nothing of the earlier one. Each table is created afresh in the memory it already has.
 bool StartSystem(Analysis& a)
 {
     const ModelStore& m = a.Model;
     EquationSystem& s = a.System;
-    s = EquationSystem();
     s.built = true;
     s.NEQ = m.NEQ;
     s.GridEquations.Create(m.nGrids);
