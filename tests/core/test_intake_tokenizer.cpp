@@ -30,6 +30,7 @@ TEST(SplitFields, CutsLinesIntoWordsAndNumbers)
         {"GRID,1,,2.5", 10, {"GRID"}, {1, 2.5}, 1, 2},
         {"grid 1 +2 3", 10, {"grid"}, {1, 3}, 1, 2},
         {"RACT 5 1 0 0 $ fixed support", 10, {"RACT"}, {5, 1, 0, 0}, 1, 4},
+        {"RACT 5 1 $ fixed $ 2 3", 10, {"RACT"}, {5, 1}, 1, 2}, // the first $ starts the comment
         {"RACT 5 1 0 0   ", 10, {"RACT"}, {5, 1, 0, 0}, 1, 4},
         {"\t", 10, {}, {}, 0, 0},
         {"GRID\t1", 10, {"GRID\t1"}, {}, 1, 0},
