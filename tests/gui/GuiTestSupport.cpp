@@ -1,65 +1,85 @@
 #include "GuiTestSupport.h"
 
+#include "app/ModelEditor.h"
+#include "app/SummaryDialog.h"
+
+#include <QAction>
 #include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
 
 namespace tavu::app::test {
 
-Answer ScriptedPrompts::Ask(QWidget*, const QString& title, const QString& text, bool withCancel)
+void Session::Trigger(const QString& control)
 {
-    asked.push_back({title, text, withCancel});
-    if (answers.isEmpty()) {
-        ++unexpected;
-        return withCancel ? Answer::Cancel : Answer::No;
-    }
-    return answers.takeFirst();
+    if (auto* button = w.findChild<QPushButton*>(control))
+        QTest::mouseClick(button, Qt::LeftButton);
+    else
+        w.findChild<QAction*>(control)->trigger();
 }
 
-void ScriptedPrompts::Report(QWidget*, const QString& title, const QString& text)
+void Session::Open(const QString& path)
 {
-    reports.push_back(title + QLatin1Char('|') + text);
+    prompts.names << path;
+    Trigger(QStringLiteral("actionOpen"));
 }
 
-QString ScriptedPrompts::OpenFileName(QWidget*, const QString&, const QString& folder)
+void Session::TypeAtLine(int line, const QString& text)
 {
-    dialogFolders.push_back(folder);
-    if (openNames.isEmpty()) {
-        ++unexpected;
-        return QString();
-    }
-    return openNames.takeFirst();
+    ModelEditor* e = w.Editor();
+    e->setTextCursor(QTextCursor(e->document()->findBlockByNumber(line - 1)));
+    QTest::keyClicks(e, text);
 }
 
-QString ScriptedPrompts::SaveFileName(QWidget*, const QString&, const QString& folder,
-                                      const QString& initialPath)
+void Session::Continue()
 {
-    dialogFolders.push_back(folder);
-    saveInitialPaths.push_back(initialPath);
-    if (saveNames.isEmpty()) {
-        ++unexpected;
-        return QString();
+    if (SummaryDialog* s = w.Summary())
+        QTest::mouseClick(s->findChild<QPushButton*>(QStringLiteral("continueButton")),
+                          Qt::LeftButton);
+}
+
+bool Session::Solve(const QString& path)
+{
+    Open(path);
+    Trigger(QStringLiteral("toolRun"));
+    Continue();
+    Continue();
+    const bool solved = a.State.Stage == Solved;
+    Continue();
+    return solved;
+}
+
+QString Session::Enabled() const
+{
+    const QStringList names = QStringLiteral("actionResetSolution actionRunSolution "
+                                             "actionShowSolution actionPlotDeformation - "
+                                             "toolRun toolSoln toolPlot")
+                                  .split(QLatin1Char(' '));
+    QString s;
+    for (int i = 0; i < names.size(); ++i) {
+        const QObject* o = w.findChild<QObject*>(names[i]);
+        s += QLatin1Char(!o ? ' ' : o->property("enabled").toBool() ? "RUSP USP"[i] : '-');
     }
-    return saveNames.takeFirst();
+    return s;
 }
 
 QByteArray ReadBytes(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool WriteBytes(const QString& path, const QByteArray& bytes)
+void WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(bytes) == bytes.size();
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
 }
 
 QString DataModel(const QString& name)
 {
-    return QStringLiteral(TAVU_GUI_TEST_DATA) + QLatin1Char('/') + name;
+    return QStringLiteral(TAVU_GUI_TEST_DATA "/") + name;
 }
 
 } // namespace tavu::app::test

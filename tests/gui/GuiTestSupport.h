@@ -1,78 +1,103 @@
 #pragma once
-// What the window tests share: prompts answered from a queue, model files in a scratch
-// folder, and waiting for a modal dialog without blocking.
+// What the window tests share: a main window whose questions and file dialogs are
+// answered from queues, model files as bytes, and waiting for a modal dialog.
 
+#include "app/MainWindow.h"
 #include "app/Prompts.h"
 
 #include <QApplication>
-#include <QByteArray>
 #include <QDialog>
-#include <QList>
 #include <QPointer>
-#include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
-#include <memory>
 
 namespace tavu::app::test {
 
-// Answers questions and file dialogs from queues and records what was asked. A question
-// or dialog with nothing queued is answered No / Cancel / "" and counted as unexpected.
+// Answers from queues and logs every call ("Ask <title>", "Report <title>: <text>",
+// "Open", "Save"). A call with nothing queued gets No / Cancel / "" and is counted.
 class ScriptedPrompts : public UserPrompts
 {
 public:
-    struct Question
-    {
-        QString title;
-        QString text;
-        bool withCancel = false;
-    };
-
     QList<Answer> answers;
-    QStringList openNames;
-    QStringList saveNames;
-
-    QList<Question> asked;
-    QStringList reports;
-    QStringList saveInitialPaths;
-    QStringList dialogFolders;
+    QStringList names; // for the Open and Save As dialogs, in the order asked
+    QStringList log;
+    QString lastFolder, lastInitialPath;
     int unexpected = 0;
 
-    Answer Ask(QWidget*, const QString& title, const QString& text, bool withCancel) override;
-    void Report(QWidget*, const QString& title, const QString& text) override;
-    QString OpenFileName(QWidget*, const QString& title, const QString& folder) override;
-    QString SaveFileName(QWidget*, const QString& title, const QString& folder,
-                         const QString& initialPath) override;
+    Answer Ask(QWidget*, const QString& title, const QString&, bool withCancel) override
+    {
+        log << QStringLiteral("Ask ") + title;
+        unexpected += answers.isEmpty();
+        return answers.isEmpty() ? (withCancel ? Answer::Cancel : Answer::No) : answers.takeFirst();
+    }
+    void Report(QWidget*, const QString& title, const QString& text) override
+    {
+        log << QStringLiteral("Report %1: %2").arg(title, text);
+    }
+    QString OpenFileName(QWidget*, const QString&, const QString& folder) override
+    {
+        return Name(QStringLiteral("Open"), folder, QString());
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString& folder,
+                         const QString& initialPath) override
+    {
+        return Name(QStringLiteral("Save"), folder, initialPath);
+    }
+
+private:
+    QString Name(const QString& dialog, const QString& folder, const QString& initialPath)
+    {
+        log << dialog;
+        lastFolder = folder;
+        lastInitialPath = initialPath;
+        unexpected += names.isEmpty();
+        return names.isEmpty() ? QString() : names.takeFirst();
+    }
 };
 
-// Reads and writes whole files as bytes.
-QByteArray ReadBytes(const QString& path);
-bool WriteBytes(const QString& path, const QByteArray& bytes);
+// A main window over its own analysis, driven through its buttons and actions.
+struct Session
+{
+    Analysis a;
+    ScriptedPrompts prompts;
+    MainWindow w{a, prompts};
 
-// The path of a model in tests/gui/data.
+    // Clicks the button of that name, or triggers the action.
+    void Trigger(const QString& control);
+    void Open(const QString& path);
+    void TypeAtLine(int line, const QString& text);
+    // The summary window's Continue (Finish after the last step), when it is open.
+    void Continue();
+    // Open, Run and every step; true when the model was solved.
+    bool Solve(const QString& path);
+    // Which of Reset, Run, Show, Plot can be chosen, as menu items and as buttons:
+    // "RUSP USP" when all of them.
+    QString Enabled() const;
+};
+
+QByteArray ReadBytes(const QString& path);
+void WriteBytes(const QString& path, const QByteArray& bytes);
+// A model in tests/gui/data.
 QString DataModel(const QString& name);
 
-// Runs action on the modal dialog of type T as soon as it is shown (it runs inside the
-// dialog's own loop, so the call that opened it returns afterwards). A dialog the action
-// leaves open (a failed check) is rejected, so the test never hangs.
+// Runs action on the modal dialog of type T once it shows (inside the dialog's own loop).
+// A dialog the action leaves open (a failed check) is rejected, so no test hangs.
 template <class T> void WhenModalShows(std::function<void(T*)> action)
 {
     auto* timer = new QTimer;
     auto ticks = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, ticks, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            QPointer<QDialog> open(dialog);
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog && ++*ticks < 1000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        QPointer<QDialog> open(dialog);
+        if (dialog)
             action(dialog);
-            if (open && open->isVisible())
-                open->reject();
-        } else if (++*ticks > 1000) {
-            timer->stop();
-            timer->deleteLater();
-        }
+        if (open && open->isVisible())
+            open->reject();
     });
     timer->start(5);
 }

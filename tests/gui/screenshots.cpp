@@ -1,5 +1,5 @@
 // Takes the screenshots of the documentation: the real windows driven through a session
-// with the example models, each grabbed with a drawn title bar.
+// with the example models, each grabbed under a drawn title bar.
 //
 //   tavu_gui_screenshots OUTPUT_FOLDER
 //
@@ -8,20 +8,13 @@
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
-#include "app/HelpWindow.h"
-#include "app/MainWindow.h"
 #include "app/ModelEditor.h"
-#include "app/ResultsWindow.h"
 #include "app/ScalarsDialog.h"
-#include "app/SummaryDialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextBlock>
@@ -31,24 +24,29 @@
 using namespace tavu;
 using namespace tavu::app;
 using namespace tavu::app::test;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 QString output;
 int failures = 0;
 
-void Settle()
+void Check(bool ok, const char* what)
 {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        QTest::qWait(20);
+    if (!ok) {
+        std::fprintf(stderr, "screenshots: %s\n", what);
+        ++failures;
     }
 }
 
 // The widget as a window: its content under a plain title bar.
-void Save(QWidget* w, const QString& name)
+void Save(QWidget* window, const char* name)
 {
-    Settle();
+    const QPointer<QWidget> w(window);
+    QTest::qWait(100);
+    Check(w && w->isVisible(), name);
+    if (!w)
+        return;
     const QPixmap content = w->grab();
     const int bar = 26;
     QImage image(content.width() + 2, content.height() + bar + 1, QImage::Format_RGB32);
@@ -64,45 +62,26 @@ void Save(QWidget* w, const QString& name)
                w->windowTitle());
     p.drawPixmap(1, bar, content);
     p.end();
-    const QString path = QDir(output).filePath(name);
-    if (!image.save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        ++failures;
+    Check(image.save(QDir(output).filePath(QLatin1String(name))), name);
+}
+
+// Clicks the results window's options and boxes by name, saving a picture after each.
+void SaveResults(Session& s, int heightPercent,
+                 std::initializer_list<std::pair<const char*, const char*>> shots)
+{
+    s.Trigger(u"toolSoln"_s);
+    QWidget* r = s.w.Results();
+    Check(r != nullptr, "results window shown");
+    if (!r)
+        return;
+    r->resize(r->width(), r->height() * heightPercent / 100);
+    for (const auto& [control, name] : shots) {
+        if (*control)
+            QTest::mouseClick(r->findChild<QAbstractButton*>(QLatin1String(control)),
+                              Qt::LeftButton);
+        Save(r, name);
     }
-}
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "screenshots: %s\n", what);
-        ++failures;
-    }
-}
-
-QString Example(const char* name)
-{
-    return QStringLiteral(TAVU_EXAMPLES_DIR "/") + QString::fromLatin1(name);
-}
-
-void Open(MainWindow& w, ScriptedPrompts& prompts, const QString& path)
-{
-    prompts.openNames << path;
-    w.findChild<QAction*>("actionOpen")->trigger();
-    Check(w.ModelPath() == path, "model opened");
-}
-
-void Continue(MainWindow& w)
-{
-    if (SummaryDialog* s = w.Summary())
-        QTest::mouseClick(s->findChild<QPushButton*>("continueButton"), Qt::LeftButton);
-}
-
-void RunAll(MainWindow& w)
-{
-    QTest::mouseClick(w.findChild<QPushButton*>("toolRun"), Qt::LeftButton);
-    Continue(w);
-    Continue(w);
-    Continue(w);
+    r->close();
 }
 
 } // namespace
@@ -117,96 +96,72 @@ int main(int argc, char** argv)
     output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
     QTemporaryDir scratch;
-    qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_DATA_HOME", scratch.filePath(u"data"_s).toUtf8());
     QDir::setCurrent(scratch.path());
+    const QString examples = QStringLiteral(TAVU_EXAMPLES_DIR "/");
 
-    Analysis a;
-    ScriptedPrompts prompts;
-    MainWindow w(a, prompts);
-    w.move(40, 40);
-    w.show();
-    Check(QTest::qWaitForWindowExposed(&w), "main window shown");
+    Session s;
+    s.w.move(40, 40);
+    s.w.show();
+    Check(QTest::qWaitForWindowExposed(&s.w), "main window shown");
 
     // The main window with the portal frame, caret on the GRID lines.
-    Open(w, prompts, Example("portal-frame.tav"));
-    w.FocusEditor();
-    ModelEditor* editor = w.Editor();
+    s.Open(examples + u"portal-frame.tav"_s);
+    s.w.FocusEditor();
+    ModelEditor* editor = s.w.Editor();
     editor->setTextCursor(QTextCursor(editor->document()->findBlockByNumber(6)));
     QTest::keyClick(editor, Qt::Key_End);
-    Save(&w, QStringLiteral("main-window.png"));
+    Save(&s.w, "main-window.png");
 
-    // The summary window after each step.
-    QTest::mouseClick(w.findChild<QPushButton*>("toolRun"), Qt::LeftButton);
-    Check(w.Summary() && w.Summary()->isVisible(), "summary window shown");
-    Save(w.Summary(), QStringLiteral("summary-1-processing.png"));
-    Continue(w);
-    Save(w.Summary(), QStringLiteral("summary-2-decomposition.png"));
-    Continue(w);
-    Check(a.State.Stage == Solved, "portal frame solved");
-    Save(w.Summary(), QStringLiteral("summary-3-load-cases.png"));
-    Continue(w);
-
-    // The results window: deflections, reactions, beam forces.
-    QTest::mouseClick(w.findChild<QPushButton*>("toolSoln"), Qt::LeftButton);
-    ResultsWindow* r = w.Results();
-    Check(r != nullptr, "results window shown");
-    if (r) {
-        r->resize(r->width(), r->height() * 3 / 4);
-        Save(r, QStringLiteral("results-1-deflections.png"));
-        QTest::mouseClick(r->findChild<QRadioButton*>("option712"), Qt::LeftButton);
-        Save(r, QStringLiteral("results-2-reactions.png"));
-        QTest::mouseClick(r->findChild<QRadioButton*>("option713"), Qt::LeftButton);
-        Save(r, QStringLiteral("results-3-beam-forces.png"));
-        r->close();
-    }
+    // The summary window after each step, then the results.
+    s.Trigger(u"toolRun"_s);
+    Save(s.w.Summary(), "summary-1-processing.png");
+    s.Continue();
+    Save(s.w.Summary(), "summary-2-decomposition.png");
+    s.Continue();
+    Check(s.a.State.Stage == Solved, "portal frame solved");
+    Save(s.w.Summary(), "summary-3-load-cases.png");
+    s.Continue();
+    SaveResults(s, 75,
+                {{"", "results-1-deflections.png"},
+                 {"option712", "results-2-reactions.png"},
+                 {"option713", "results-3-beam-forces.png"}});
 
     // Quad stresses of the plate with a hole, at the corners and averaged.
-    Open(w, prompts, Example("plate-with-hole.tav"));
-    RunAll(w);
-    Check(a.State.Stage == Solved, "plate solved");
-    QTest::mouseClick(w.findChild<QPushButton*>("toolSoln"), Qt::LeftButton);
-    r = w.Results();
-    if (r) {
-        QTest::mouseClick(r->findChild<QRadioButton*>("option714"), Qt::LeftButton);
-        Save(r, QStringLiteral("results-4-quad-stresses.png"));
-        QTest::mouseClick(r->findChild<QCheckBox*>("averageStresses"), Qt::LeftButton);
-        Save(r, QStringLiteral("results-5-quad-averaged.png"));
-        r->close();
-    }
+    Check(s.Solve(examples + u"plate-with-hole.tav"_s), "plate solved");
+    SaveResults(s, 100,
+                {{"option714", "results-4-quad-stresses.png"},
+                 {"averageStresses", "results-5-quad-averaged.png"}});
 
     // The load case scalars dialog of the subcase example.
-    Open(w, prompts, Example("subcases.tav"));
-    QTest::mouseClick(w.findChild<QPushButton*>("toolRun"), Qt::LeftButton);
-    Continue(w);
+    s.Open(examples + u"subcases.tav"_s);
+    s.Trigger(u"toolRun"_s);
+    s.Continue();
     bool shown = false;
     WhenModalShows<ScalarsDialog>([&shown](ScalarsDialog* d) {
         shown = true;
-        if (d->BoxCount() >= 3) {
-            d->Box(0)->setText(QStringLiteral("1.35"));
-            d->Box(1)->setText(QStringLiteral("1.5"));
-            d->Box(2)->setText(QStringLiteral("0"));
-        }
-        Save(d, QStringLiteral("scalars-dialog.png"));
+        const QStringList texts{u"1.35"_s, u"1.5"_s, u"0"_s};
+        const auto boxes = d->findChildren<QLineEdit*>();
+        for (int k = 0; k < std::min(boxes.size(), texts.size()); ++k)
+            boxes[k]->setText(texts[k]);
+        Save(d, "scalars-dialog.png");
         d->accept();
     });
-    Continue(w);
+    s.Continue();
     Check(shown, "scalars dialog shown");
-    Continue(w);
+    s.Continue();
 
     // Help and About.
-    w.ShowSyntax();
-    if (HelpWindow* h = w.Help()) {
+    s.w.ShowSyntax();
+    if (HelpWindow* h = s.w.Help()) {
         h->resize(680, 560);
-        h->Browser()->scrollToAnchor(QStringLiteral("GRID"));
-        Save(h, QStringLiteral("help-syntax.png"));
+        h->Browser()->scrollToAnchor(u"GRID"_s);
+        Save(h, "help-syntax.png");
         h->close();
     }
-    w.ShowAbout();
-    if (auto* about = w.findChild<AboutBox*>()) {
-        Save(about, QStringLiteral("about-box.png"));
-        about->close();
-    }
+    s.w.ShowAbout();
+    Save(s.w.findChild<AboutBox*>(), "about-box.png");
 
-    Check(prompts.unexpected == 0, "no unexpected questions");
+    Check(s.prompts.unexpected == 0, "no unexpected questions");
     return failures == 0 ? 0 : 1;
 }

@@ -1,632 +1,733 @@
-// The main window driven through its actions and buttons: enabling rules, status bar,
-// model files and the questions about unsaved text.
+// The main window and the windows it opens, driven through buttons and actions: what
+// each command reaches, model files byte for byte, the questions about unsaved text, the
+// summary window pacing the steps, the load case scalars, the results window with Copy
+// and Print, the plot window, help and About; and one program per session.
 
+#include "BatchRun.h"
 #include "GuiTestSupport.h"
-#include "app/AppText.h"
-#include "app/MainWindow.h"
+#include "app/AboutBox.h"
 #include "app/ModelEditor.h"
-#include "app/ResultsWindow.h"
+#include "app/ScalarsDialog.h"
+#include "app/SingleInstance.h"
+#include "plot/PlotWindow.h"
+#include "plot/PrintCommands.h"
 
-#include <QAction>
-#include <QDir>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QStatusBar>
-#include <QTextBlock>
+#include <QPrinter>
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 using namespace tavu;
 using namespace tavu::app;
 using namespace tavu::app::test;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QPushButton* ButtonOf(QWidget* window, const QString& name)
+{
+    return window->findChild<QPushButton*>(name);
+}
+
+int DarkPixels(const QImage& image)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += qGray(image.pixel(x, y)) < 160;
+    return n;
+}
+
+QString Resource(const QString& name)
+{
+    QFile f(u":/help/"_s + name);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+} // namespace
+
+// Receives the links the About box opens.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList urls;
+public slots:
+    void Open(const QUrl& url) { urls << url.toString(); }
+};
 
 class MainWindowTest : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> scratch_;
-    std::unique_ptr<Analysis> a_;
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<MainWindow> w_;
+    QTemporaryDir scratch_;
+    std::unique_ptr<Session> s_;
 
-    QString Scratch(const QString& name) const { return scratch_->filePath(name); }
-    QAction* Act(const char* name) const { return w_->findChild<QAction*>(name); }
-    QPushButton* Tool(const char* name) const { return w_->findChild<QPushButton*>(name); }
-    QString Status(const char* name) const { return w_->findChild<QLabel*>(name)->text(); }
-
-    // "RUSP" letters of the Solve items that can be chosen, and the same for the
-    // buttons Run, Soln and Plot (Reset has no button).
-    QString MenuStates() const
+    QString Scratch(const QString& name) const { return scratch_.filePath(name); }
+    QString MakeModel(const QString& name, const QByteArray& bytes) const
     {
-        QString s;
-        s += Act("actionResetSolution")->isEnabled() ? 'R' : '-';
-        s += Act("actionRunSolution")->isEnabled() ? 'U' : '-';
-        s += Act("actionShowSolution")->isEnabled() ? 'S' : '-';
-        s += Act("actionPlotDeformation")->isEnabled() ? 'P' : '-';
-        return s;
+        WriteBytes(Scratch(name), bytes);
+        return Scratch(name);
     }
-    QString ButtonStates() const
+    // The plate model in the scratch folder, where saving and printing may write.
+    QString Plate() const
     {
-        QString s;
-        s += Tool("toolRun")->isEnabled() ? 'U' : '-';
-        s += Tool("toolSoln")->isEnabled() ? 'S' : '-';
-        s += Tool("toolPlot")->isEnabled() ? 'P' : '-';
-        return s;
+        return MakeModel(u"plate.tav"_s, ReadBytes(DataModel(u"plate.tav"_s)));
+    }
+    int Stage() const { return s_->a.State.Stage; }
+    QString Status(const QString& name) const { return s_->w.findChild<QLabel*>(name)->text(); }
+    plot::PlotWindow* Plot() const { return s_->w.findChild<plot::PlotWindow*>(); }
+    QImage PlotImage() const
+    {
+        return Plot() ? Plot()->findChild<plot::PlotSurface*>()->grab().toImage() : QImage();
     }
 
-    // Opens a model through the Open command.
-    void OpenModel(const QString& path)
+    // What a command did: the prompts it called, the windows it left open, the help
+    // page shown, and how far the model got.
+    QString Effects() const
     {
-        prompts_->openNames << path;
-        Act("actionOpen")->trigger();
-    }
-
-    // Types text at the start of a text line (1-based).
-    void TypeAtLine(int line, const QString& text)
-    {
-        ModelEditor* e = w_->Editor();
-        QTextCursor c(e->document()->findBlockByNumber(line - 1));
-        e->setTextCursor(c);
-        QTest::keyClicks(e, text);
-    }
-
-    QString MakeModel(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = Scratch(name);
-        WriteBytes(path, bytes);
-        return path;
+        QStringList windows;
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window != &s_->w)
+                windows << window->objectName();
+        windows.sort();
+        QStringList e = s_->prompts.log + windows;
+        if (auto* help = s_->w.findChild<QTextBrowser*>(); help && help->isVisible())
+            e << help->source().fileName();
+        if (!s_->w.isVisible())
+            e << u"closed"_s;
+        if (s_->w.ModelPath().isEmpty())
+            e << u"untitled"_s;
+        if (Stage() != Solved)
+            e << u"stage %1"_s.arg(Stage());
+        return e.join(u", "_s);
     }
 
 private slots:
     void initTestCase()
     {
-        scratch_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(scratch_->isValid());
-        // The user's data folder and a current directory without model files.
-        QDir(scratch_->path()).mkpath(QStringLiteral("data"));
-        QDir(scratch_->path()).mkpath(QStringLiteral("cwd"));
-        qputenv("XDG_DATA_HOME", Scratch(QStringLiteral("data")).toUtf8());
-        QDir::setCurrent(Scratch(QStringLiteral("cwd")));
+        QVERIFY(scratch_.isValid());
+        // The user's data and runtime folders, and a current directory without model files.
+        QDir(scratch_.path()).mkpath(u"cwd"_s);
+        QDir(scratch_.path()).mkpath(u"run"_s);
+        QFile::setPermissions(Scratch(u"run"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", Scratch(u"run"_s).toUtf8());
+        qputenv("XDG_DATA_HOME", Scratch(u"data"_s).toUtf8());
+        QDir::setCurrent(Scratch(u"cwd"_s));
+        HelpWindow warmUp; // makes the help pages known to the resource system
     }
 
     void init()
     {
-        a_ = std::make_unique<Analysis>();
-        prompts_ = std::make_unique<ScriptedPrompts>();
-        w_ = std::make_unique<MainWindow>(*a_, *prompts_);
-        w_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        s_ = std::make_unique<Session>();
+        s_->w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s_->w));
     }
 
     void cleanup()
     {
-        w_.reset();
-        QCOMPARE(prompts_->unexpected, 0);
-        prompts_.reset();
-        a_.reset();
+        const int unexpected = s_->prompts.unexpected;
+        s_.reset();
+        QCOMPARE(unexpected, 0);
     }
 
-    void startsWithoutAModel()
+    void commandsReachTheirWindows_data()
     {
-        QCOMPARE(w_->windowTitle(), QStringLiteral("2D Finite Element Program"));
-        QCOMPARE(MenuStates(), QStringLiteral("----"));
-        QCOMPARE(ButtonStates(), QStringLiteral("---"));
-        for (const char* name : {"toolOpen", "toolSave", "toolPrint", "toolQuit"})
-            QVERIFY2(Tool(name)->isEnabled(), name);
-        for (const char* name :
-             {"actionNew", "actionOpen", "actionSave", "actionSaveAs", "actionPrintModel",
-              "actionPlotModel", "actionExit", "actionHelp", "actionSyntax", "actionAbout"})
-            QVERIFY2(Act(name)->isEnabled(), name);
-        QCOMPARE(Status("statusFile"), QString());
-        QCOMPARE(Status("statusLines"), QString());
-        QVERIFY(!w_->TextChanged());
-
-        // Menus and their items in order, with the mnemonics as written.
-        QStringList menus;
-        QStringList items;
-        for (QAction* m : w_->menuBar()->actions()) {
-            menus << m->text();
-            for (QAction* item : m->menu()->actions())
-                items << (item->isSeparator() ? QStringLiteral("-") : item->text());
-        }
-        QCOMPARE(menus, (QStringList{"&File", "&Solve", "&Help"}));
-        QCOMPARE(items, (QStringList{"&New", "&Open", "&Save", "Save&As", "-", "P&rint Model",
-                                     "Plot Model", "E&xit", "&Reset Solution", "R&un Solution",
-                                     "&Show Solution", "P&lot Deformation", "&Help", "&Syntax",
-                                     "&About"}));
-        QStringList buttons;
-        for (const char* name :
-             {"toolOpen", "toolSave", "toolPrint", "toolRun", "toolSoln", "toolPlot", "toolQuit"})
-            buttons << Tool(name)->text();
-        QCOMPARE(buttons, (QStringList{"Open", "Save", "Print", "Run", "Soln", "Plot", "Quit"}));
-        // The buttons stand in a row left to right, Run and Quit after a gap.
-        QVERIFY(Tool("toolRun")->x() > Tool("toolPrint")->geometry().right() + 1);
-        QCOMPARE(Tool("toolSave")->x(), Tool("toolOpen")->geometry().right() + 1);
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("effects");
+        const char* const rows[][2] = {{"toolOpen", "Open"},
+                                       {"actionOpen", "Open"},
+                                       {"toolSave", "Ask Save File"},
+                                       {"actionSave", "Ask Save File"},
+                                       {"actionSaveAs", "Save"},
+                                       {"toolPrint", "Ask Print File"},
+                                       {"actionPrintModel", "Ask Print File"},
+                                       {"toolPlot", "plotWindow"},
+                                       {"actionPlotModel", "plotWindow"},
+                                       {"actionPlotDeformation", "plotWindow"},
+                                       {"toolRun", "summaryWindow"},
+                                       {"actionRunSolution", "summaryWindow"},
+                                       {"toolSoln", "resultsWindow"},
+                                       {"actionShowSolution", "resultsWindow"},
+                                       {"actionResetSolution", "stage 0"},
+                                       {"actionNew", "untitled, stage 0"},
+                                       {"actionHelp", "helpWindow, guide.html"},
+                                       {"actionSyntax", "helpWindow, syntax.html"},
+                                       {"actionAbout", "aboutBox"},
+                                       {"toolQuit", "closed"},
+                                       {"actionExit", "closed"}};
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]);
     }
 
-    void modelFolderIsTheDataFolderWithoutModelsHere()
+    void commandsReachTheirWindows()
     {
-        const QString expected = Scratch(QStringLiteral("data/vrxSoftware/TAVU/"));
-        QCOMPARE(w_->ModelFolder(), expected);
-        QVERIFY(QFileInfo(expected).isDir());
-
-        // With a model file (any letter case) in the current directory, that is the
-        // folder; a file there shows by its name alone, a file elsewhere by its path.
-        const QString here = Scratch(QStringLiteral("models"));
-        QDir().mkpath(here);
-        WriteBytes(here + QStringLiteral("/FRAME.TAV"), "GRID 1 0 0\r\n");
-        const QString elsewhere = MakeModel(QStringLiteral("other.tav"), "GRID 1 0 0\r\n");
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(here);
-        Analysis a2;
-        MainWindow w2(a2, *prompts_);
-        QDir::setCurrent(previous);
-        QCOMPARE(w2.ModelFolder(), here + QLatin1Char('/'));
-
-        prompts_->openNames << here + QStringLiteral("/FRAME.TAV");
-        w2.findChild<QAction*>("actionOpen")->trigger();
-        QCOMPARE(w2.findChild<QLabel*>("statusFile")->text(), QStringLiteral("FRAME.TAV"));
-        QCOMPARE(prompts_->dialogFolders.last(), here + QLatin1Char('/'));
-        prompts_->openNames << elsewhere;
-        w2.findChild<QAction*>("actionOpen")->trigger();
-        QCOMPARE(w2.findChild<QLabel*>("statusFile")->text(), elsewhere);
-        QCOMPARE(w2.ModelFileName(), QStringLiteral("other.tav"));
-    }
-
-    void openingAFileEnablesRunOnly()
-    {
-        // Results of an earlier model are in memory and were shown.
-        a_->State.Stage = Solved;
-        w_->FocusEditor();
-        QCOMPARE(ButtonStates(), QStringLiteral("-SP"));
-
-        const QString path =
-            MakeModel(QStringLiteral("open.tav"), "GRID 1 0 0\r\nGRID 2 1 0\r\nENDMODEL\r\n");
-        OpenModel(path);
-        QCOMPARE(w_->ModelPath(), path);
-        QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("GRID 1 0 0\nGRID 2 1 0\nENDMODEL"));
-        QCOMPARE(MenuStates(), QStringLiteral("-U--"));
-        QCOMPARE(ButtonStates(), QStringLiteral("U--"));
-        QCOMPARE(a_->State.Stage, int(ModelPending));
-        QVERIFY(a_->State.LinesStale);
-        QVERIFY(!w_->TextChanged());
-        QCOMPARE(Status("statusFile"), path); // not in the model folder
-        QCOMPARE(Status("statusLines"), QStringLiteral(" 1 of  3"));
-        QCOMPARE(w_->DriverText(), std::string("GRID 1 0 0\r\nGRID 2 1 0\r\nENDMODEL"));
-        QVERIFY(prompts_->asked.isEmpty());
-
-        // Zooming and resizing change no text.
-        a_->State.LinesStale = false;
-        w_->Editor()->zoomIn(3);
-        w_->resize(w_->width() + 40, w_->height() + 20);
-        QTest::qWait(20);
-        QVERIFY(!w_->TextChanged());
-        QVERIFY(!a_->State.LinesStale);
-    }
-
-    void editsLowerTheStageByTheirLine()
-    {
-        OpenModel(DataModel(QStringLiteral("frame.tav")));
-        struct Case
-        {
-            int stageBefore;
-            int line;
-            int stageAfter;
-        } cases[] = {
-            {Solved, 16, Decomposed},     // a LOAD line
-            {Decomposed, 18, Decomposed}, // the last line
-            {ModelRead, 16, ModelRead},   // below ENDMODEL before decomposing
-            {Solved, 14, ModelPending},   // the ENDMODEL line itself
-            {Solved, 2, ModelPending},    // a GRID line
-        };
-        for (const Case& c : cases) {
-            a_->State.EndModelLine = 14;
-            a_->State.Stage = c.stageBefore;
-            a_->State.LinesStale = false;
-            w_->FocusEditor();
-            TypeAtLine(c.line, QStringLiteral(" "));
-            QCOMPARE(a_->State.Stage, c.stageAfter);
-            QVERIFY(a_->State.LinesStale);
-            QVERIFY(w_->TextChanged());
-            QCOMPARE(ButtonStates(), QStringLiteral("U--"));
-        }
-        // The driver reads the text with CR LF line ends, blanks and all.
-        const std::string text = w_->DriverText();
-        QVERIFY(text.find("GRID 1 0 0\r\n") != std::string::npos);
-        QVERIFY(text.find(" LOAD 2 5 0\r\n") != std::string::npos);
-    }
-
-    void statusBarCountsEditorLines()
-    {
-        ModelEditor* e = w_->Editor();
-        e->setPlainText(QStringLiteral("GRID 1\nGRID 2\nENDMODEL"));
-        w_->FocusEditor();
-        QCOMPARE(Status("statusLines"), QStringLiteral(" 1 of  3"));
-        QTest::keyClick(e, Qt::Key_Down);
-        QCOMPARE(w_->CaretLine(), 2);
-        QCOMPARE(Status("statusLines"), QStringLiteral(" 2 of  3"));
-
-        e->setPlainText(QStringLiteral("GRID 1 0 0"));
-        QTest::keyClick(e, Qt::Key_End);
-        QCOMPARE(Status("statusLines"), QString());
-
-        // A long line wraps: the editor counts its screen lines, more when narrower.
-        QString longLine;
-        for (int i = 0; i < 40; ++i)
-            longLine += QStringLiteral("GRID %1 0 0 ").arg(i);
-        e->setPlainText(QStringLiteral("ENDMODEL\n") + longLine);
-        QTest::keyClick(e, Qt::Key_Down);
-        const int wide = e->VisualLineCount();
-        QVERIFY2(wide > 2, qPrintable(QString::number(wide)));
-        QCOMPARE(Status("statusLines"), QStringLiteral(" 2 of  %1").arg(wide));
-        w_->resize(w_->width() / 2, w_->height());
-        QTRY_VERIFY(e->VisualLineCount() > wide);
-        QCOMPARE(Status("statusLines"), QStringLiteral(" 2 of  %1").arg(e->VisualLineCount()));
-        // The driver still gets two text lines.
-        QCOMPARE(w_->DriverText(), ToCore(QStringLiteral("ENDMODEL\r\n") + longLine));
-    }
-
-    void commandsPutTheCaretBackAtTheTop()
-    {
-        const QString path = MakeModel(QStringLiteral("caret.tav"), "A\r\nB\r\nC\r\n");
-        OpenModel(path);
-        QTextCursor c = w_->Editor()->textCursor();
-        c.movePosition(QTextCursor::End);
-        w_->Editor()->setTextCursor(c);
-        QTest::keyClick(w_->Editor(), Qt::Key_Left);
-        QCOMPARE(Status("statusLines"), QStringLiteral(" 3 of  3"));
-
-        prompts_->answers << Answer::No;
-        QTest::mouseClick(Tool("toolSave"), Qt::LeftButton);
-        QCOMPARE(prompts_->asked.size(), 1);
-        QCOMPARE(prompts_->asked[0].text, QStringLiteral("Save file now?"));
-        QCOMPARE(prompts_->asked[0].title, QStringLiteral("Save File"));
-        QVERIFY(!prompts_->asked[0].withCancel);
-        QCOMPARE(w_->Editor()->textCursor().position(), 0);
-        QCOMPARE(Status("statusLines"), QStringLiteral(" 1 of  3"));
-    }
-
-    void printAsksBeforeItPrints()
-    {
-        OpenModel(MakeModel(QStringLiteral("print.tav"), "A\r\nB\r\n"));
-        prompts_->asked.clear();
-        prompts_->answers << Answer::No;
-        QTest::mouseClick(Tool("toolPrint"), Qt::LeftButton);
-        QCOMPARE(prompts_->asked.size(), 1);
-        QCOMPARE(prompts_->asked[0].text, QStringLiteral("Print the file now?"));
-        QCOMPARE(prompts_->asked[0].title, QStringLiteral("Print File"));
-        QVERIFY(!prompts_->asked[0].withCancel);
-        QCOMPARE(prompts_->unexpected, 0);
+        QFETCH(QString, control);
+        QFETCH(QString, effects);
+        QVERIFY(s_->Solve(Plate()));
+        s_->prompts.log.clear();
+        // A question is answered No, a file dialog is given no name.
+        if (effects.startsWith(u"Ask"_s))
+            s_->prompts.answers << Answer::No;
+        else if (effects == u"Open"_s || effects == u"Save"_s)
+            s_->prompts.names << QString();
+        s_->Trigger(control);
+        QCOMPARE(Effects(), effects);
     }
 
     void filesKeepEveryByte_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("editorText");
-        QTest::newRow("CR LF") << QByteArray("GRID 1 0 0\r\nENDMODEL\r\n")
-                               << QStringLiteral("GRID 1 0 0\nENDMODEL");
+        QTest::newRow("CR LF") << "GRID 1 0 0\r\nENDMODEL\r\n"_ba << u"GRID 1 0 0\nENDMODEL"_s;
         QTest::newRow("no final line end")
-            << QByteArray("GRID 1 0 0\r\nENDMODEL") << QStringLiteral("GRID 1 0 0\nENDMODEL");
-        QTest::newRow("LF only") << QByteArray("GRID 1 0 0\nENDMODEL\n")
-                                 << QStringLiteral("GRID 1 0 0\nENDMODEL");
-        QTest::newRow("two final line ends")
-            << QByteArray("ENDMODEL\r\n\r\n") << QStringLiteral("ENDMODEL\n");
+            << "GRID 1 0 0\r\nENDMODEL"_ba << u"GRID 1 0 0\nENDMODEL"_s;
+        QTest::newRow("LF only") << "GRID 1 0 0\nENDMODEL\n"_ba << u"GRID 1 0 0\nENDMODEL"_s;
+        QTest::newRow("two final line ends") << "ENDMODEL\r\n\r\n"_ba << u"ENDMODEL\n"_s;
         QTest::newRow("empty") << QByteArray() << QString();
         QTest::newRow("8-bit, tabs, blanks")
-            << QByteArray("GRID 1\t0 0   \r\n$ d\xE9j\xE0 vu \xA0 \x1A\r\n")
+            << "GRID 1\t0 0   \r\n$ d\xE9j\xE0 vu \xA0 \x1A\r\n"_ba
             << QString::fromLatin1("GRID 1\t0 0   \n$ d\xE9j\xE0 vu \xA0 \x1A");
         QTest::newRow("UTF-8 with mark")
-            << QByteArray("\xEF\xBB\xBFGRID 1 0 0 $ \xC2\xB0\r\n")
-            << (QChar(0xFEFF) + QStringLiteral("GRID 1 0 0 $ ") + QChar(0xB0));
+            << "\xEF\xBB\xBFGRID 1 0 0 $ \xC2\xB0\r\n"_ba << u"\uFEFFGRID 1 0 0 $ \u00B0"_s;
     }
 
     void filesKeepEveryByte()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, editorText);
-        const QString path = MakeModel(QStringLiteral("bytes.tav"), bytes);
-        OpenModel(path);
-        QCOMPARE(w_->Editor()->ModelText(), editorText);
-        prompts_->answers << Answer::Yes;
-        Act("actionSave")->trigger();
+        const QString path = MakeModel(u"bytes.tav"_s, bytes);
+        s_->Open(path);
+        QCOMPARE(s_->w.Editor()->ModelText(), editorText);
+        // The driver reads the text with CR LF line ends and without the mark.
+        QCOMPARE(QString::fromStdString(s_->w.DriverText()),
+                 editorText.remove(QChar(0xFEFF)).replace('\n', u"\r\n"_s));
+        s_->prompts.answers << Answer::Yes;
+        s_->Trigger(u"actionSave"_s);
         QCOMPARE(ReadBytes(path), bytes);
-        QVERIFY(!w_->TextChanged());
 
-        // An edit is saved with the file's own line ends.
-        TypeAtLine(1, QStringLiteral("X"));
-        QVERIFY(w_->TextChanged());
-        prompts_->answers << Answer::Yes;
-        Act("actionSave")->trigger();
-        QVERIFY(!w_->TextChanged());
-        OpenModel(path);
-        QVERIFY(w_->Editor()->ModelText().contains(QLatin1Char('X')));
-        const QByteArray saved = ReadBytes(path);
-        QCOMPARE(saved.contains("\r\n"), bytes.contains("\r\n"));
+        // An edit is saved with the file's own line ends and encoding (the mark of a UTF-8
+        // file is a character in the editor).
+        s_->TypeAtLine(1, u"X"_s);
+        s_->prompts.answers << Answer::Yes;
+        s_->Trigger(u"actionSave"_s);
+        QVERIFY(!s_->w.TextChanged());
+        QCOMPARE(ReadBytes(path), "X" + bytes);
     }
 
-    void saveQuestionsAndSaveAs()
+    void questionsAndTheirOutcomes_data()
     {
-        // Untitled: Save goes to Save As without a question.
-        w_->Editor()->setPlainText(QStringLiteral("GRID 1 0 0\nENDMODEL"));
-        QVERIFY(w_->TextChanged());
-        QCOMPARE(MenuStates(), QStringLiteral("----")); // typing does not enable Run
-        const QString path = Scratch(QStringLiteral("saved-as.tav"));
-        prompts_->saveNames << path;
-        QTest::mouseClick(Tool("toolSave"), Qt::LeftButton);
-        QVERIFY(prompts_->asked.isEmpty());
-        QCOMPARE(prompts_->saveInitialPaths, QStringList{QString()});
-        QCOMPARE(prompts_->dialogFolders.last(), w_->ModelFolder());
-        QCOMPARE(ReadBytes(path), QByteArray("GRID 1 0 0\r\nENDMODEL\r\n"));
-        QCOMPARE(w_->ModelPath(), path);
-        QCOMPARE(Status("statusFile"), path);
-        QCOMPARE(MenuStates(), QStringLiteral("-U--"));
-        QVERIFY(!w_->TextChanged());
-
-        // Titled: the question; No leaves the file as it was.
-        TypeAtLine(1, QStringLiteral("$"));
-        prompts_->answers << Answer::No;
-        Act("actionSave")->trigger();
-        QCOMPARE(ReadBytes(path), QByteArray("GRID 1 0 0\r\nENDMODEL\r\n"));
-        QVERIFY(w_->TextChanged());
-
-        // Save As offers the whole current path.
-        prompts_->saveNames << Scratch(QStringLiteral("copy.tav"));
-        Act("actionSaveAs")->trigger();
-        QCOMPARE(prompts_->saveInitialPaths.last(), path);
-        QCOMPARE(ReadBytes(Scratch(QStringLiteral("copy.tav"))),
-                 QByteArray("$GRID 1 0 0\r\nENDMODEL\r\n"));
-    }
-
-    void newAsksOnlyForChangedFiles()
-    {
-        // An untitled, edited text is emptied without a question.
-        w_->Editor()->setPlainText(QStringLiteral("GRID 1"));
-        Act("actionNew")->trigger();
-        QVERIFY(prompts_->asked.isEmpty());
-        QCOMPARE(w_->Editor()->ModelText(), QString());
-        QVERIFY(!w_->TextChanged());
-
-        const QString path = MakeModel(QStringLiteral("new.tav"), "GRID 1 0 0\r\n");
-        struct Case
-        {
-            Answer answer;
-            bool emptied;
-            QByteArray fileAfter;
-        } cases[] = {
-            {Answer::Cancel, false, "GRID 1 0 0\r\n"},
-            {Answer::No, true, "GRID 1 0 0\r\n"},
-            {Answer::Yes, true, "XGRID 1 0 0\r\n"},
+        QTest::addColumn<QString>("command"); // "close": the title bar's close button
+        QTest::addColumn<bool>("untitled");
+        QTest::addColumn<QString>("answer"); // Y, N, C; empty: no question
+        QTest::addColumn<QString>("saveAs"); // the name given to Save As; "-": none
+        QTest::addColumn<QByteArray>("fileAfter");
+        QTest::addColumn<QString>("textAfter");
+        QTest::addColumn<bool>("open");
+        const QByteArray before("GRID 1 0 0\r\n"), saved("XGRID 1 0 0\r\n"), none;
+        const char *edited = "XGRID 1 0 0", *other = "B", *emptied = "";
+        auto row = [](const char* name, const char* command, bool untitled, const char* answer,
+                      const char* saveAs, const QByteArray& file, const char* text, bool open) {
+            QTest::newRow(name) << QString::fromLatin1(command) << untitled
+                                << QString::fromLatin1(answer) << QString::fromLatin1(saveAs)
+                                << file << QString::fromLatin1(text) << open;
         };
-        for (const Case& c : cases) {
-            WriteBytes(path, "GRID 1 0 0\r\n");
-            if (w_->TextChanged())
-                prompts_->answers << Answer::No; // the text kept by Cancel
-            OpenModel(path);
-            TypeAtLine(1, QStringLiteral("X"));
-            prompts_->asked.clear();
-            prompts_->answers << c.answer;
-            Act("actionNew")->trigger();
-            QCOMPARE(prompts_->asked.size(), 1);
-            QCOMPARE(prompts_->asked[0].text,
-                     QStringLiteral("File records have changed...\r\ndo you want to save them?"));
-            QVERIFY(prompts_->asked[0].withCancel);
-            QCOMPARE(w_->Editor()->ModelText().isEmpty(), c.emptied);
-            QCOMPARE(w_->ModelPath().isEmpty(), c.emptied);
-            QCOMPARE(MenuStates(), c.emptied ? QStringLiteral("----") : QStringLiteral("-U--"));
-            QCOMPARE(ReadBytes(path), c.fileAfter);
+        row("New, Cancel", "actionNew", false, "C", "", before, edited, true);
+        row("New, No", "actionNew", false, "N", "", before, emptied, true);
+        row("New, Yes", "actionNew", false, "Y", "", saved, emptied, true);
+        row("New untitled", "actionNew", true, "", "", none, emptied, true);
+        row("Open, Yes", "actionOpen", false, "Y", "", saved, other, true);
+        row("Open, No", "actionOpen", false, "N", "", before, other, true);
+        row("Open untitled, Yes", "actionOpen", true, "Y", "as.tav", saved, other, true);
+        row("Open untitled, no name", "actionOpen", true, "Y", "-", none, edited, true);
+        row("Save, No", "actionSave", false, "N", "", before, edited, true);
+        row("Save, Yes", "toolSave", false, "Y", "", saved, edited, true);
+        row("Save untitled", "toolSave", true, "", "as.tav", saved, edited, true);
+        row("Exit, Cancel", "actionExit", false, "C", "", before, edited, true);
+        row("Exit, No", "actionExit", false, "N", "", before, edited, false);
+        row("Exit, Yes", "actionExit", false, "Y", "", saved, edited, false);
+        row("Exit untitled, no name", "actionExit", true, "Y", "-", none, edited, true);
+        row("Quit, Cancel", "toolQuit", false, "C", "", before, edited, true);
+        row("close, Cancel", "close", false, "C", "", before, edited, true);
+        row("close, No", "close", false, "N", "", before, edited, false);
+    }
+
+    void questionsAndTheirOutcomes()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, untitled);
+        QFETCH(QString, answer);
+        QFETCH(QString, saveAs);
+        QFETCH(QByteArray, fileAfter);
+        QFETCH(QString, textAfter);
+        QFETCH(bool, open);
+        const QString model = MakeModel(u"model.tav"_s, "GRID 1 0 0\r\n");
+        QFile::remove(Scratch(u"as.tav"_s));
+        if (untitled) {
+            s_->w.Editor()->setPlainText(u"XGRID 1 0 0"_s);
+        } else {
+            s_->Open(model);
+            s_->TypeAtLine(1, u"X"_s);
         }
-        // New on an unchanged file: no question.
-        OpenModel(path);
-        prompts_->asked.clear();
-        Act("actionNew")->trigger();
-        QVERIFY(prompts_->asked.isEmpty());
-        QCOMPARE(w_->ModelPath(), QString());
-        QCOMPARE(Status("statusFile"), QString());
+        // Quit closes the results and plot windows even when the exit is then cancelled.
+        s_->w.ShowSolution();
+        s_->Trigger(u"actionPlotModel"_s);
+        QPointer<QWidget> results(s_->w.Results()), plot(Plot());
+        QVERIFY(results && plot);
+
+        QSignalSpy ends(&s_->w, &MainWindow::ProgramEnds);
+        s_->prompts.log.clear();
+        if (command == u"actionOpen"_s)
+            s_->prompts.names << MakeModel(u"other.tav"_s, "B\r\n");
+        if (!answer.isEmpty())
+            s_->prompts.answers << Answer(u"YNC"_s.indexOf(answer));
+        if (!saveAs.isEmpty())
+            s_->prompts.names << (saveAs == u"-"_s ? QString() : Scratch(saveAs));
+        if (command == u"close"_s)
+            s_->w.close();
+        else
+            s_->Trigger(command);
+
+        QCOMPARE(s_->prompts.log.filter(u"Ask "_s).size(), answer.isEmpty() ? 0 : 1);
+        QCOMPARE(ReadBytes(untitled ? Scratch(u"as.tav"_s) : model), fileAfter);
+        QCOMPARE(s_->w.Editor()->ModelText(), textAfter);
+        QCOMPARE(s_->w.isVisible(), open);
+        QCOMPARE(ends.count(), open ? 0 : 1);
+        if (command == u"toolQuit"_s)
+            QTRY_VERIFY(!results && !plot);
     }
 
-    void openAsksToSaveChangedText()
+    void failuresAreReported()
     {
-        const QString first = MakeModel(QStringLiteral("first.tav"), "A\r\n");
-        const QString second = MakeModel(QStringLiteral("second.tav"), "B\r\n");
-        OpenModel(first);
-        TypeAtLine(1, QStringLiteral("1"));
-        prompts_->answers << Answer::Yes;
-        OpenModel(second);
-        QCOMPARE(prompts_->asked.size(), 1);
-        QCOMPARE(prompts_->asked[0].text,
-                 QStringLiteral("File has changed...\r\nShould it be saved?"));
-        QVERIFY(!prompts_->asked[0].withCancel);
-        QCOMPARE(ReadBytes(first), QByteArray("1A\r\n"));
-        QCOMPARE(w_->ModelPath(), second);
+        QDir(scratch_.path()).mkpath(u"gone"_s);
+        const QString path = MakeModel(u"gone/model.tav"_s, "GRID 1 0 0\r\n");
+        s_->Open(path);
+        s_->TypeAtLine(1, u"X"_s);
+        QVERIFY(QDir(Scratch(u"gone"_s)).removeRecursively());
+        QStringList& log = s_->prompts.log;
 
-        TypeAtLine(1, QStringLiteral("2"));
-        prompts_->answers << Answer::No;
-        OpenModel(first);
-        QCOMPARE(ReadBytes(second), QByteArray("B\r\n"));
-        QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("1A"));
-
-        // Untitled: Yes runs Save As, then the chosen file is opened.
-        Act("actionNew")->trigger();
-        w_->Editor()->setPlainText(QStringLiteral("C"));
-        const QString third = Scratch(QStringLiteral("third.tav"));
-        prompts_->answers << Answer::Yes;
-        prompts_->saveNames << third;
-        OpenModel(second);
-        QCOMPARE(ReadBytes(third), QByteArray("C\r\n"));
-        QCOMPARE(w_->ModelPath(), second);
-
-        // Untitled, Yes, and no name given: the text stays, nothing is opened.
-        Act("actionNew")->trigger();
-        w_->Editor()->setPlainText(QStringLiteral("D"));
-        prompts_->answers << Answer::Yes;
-        prompts_->saveNames << QString();
-        OpenModel(second);
-        QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("D"));
-        QCOMPARE(w_->ModelPath(), QString());
-        QVERIFY(w_->TextChanged());
-    }
-
-    void closingAsksAndCanBeCancelled()
-    {
-        QSignalSpy ends(w_.get(), &MainWindow::ProgramEnds);
-        w_->Editor()->setPlainText(QStringLiteral("GRID 1"));
-
-        prompts_->answers << Answer::Cancel;
-        w_->close();
-        QVERIFY(w_->isVisible());
-        QCOMPARE(ends.count(), 0);
-
-        // Yes on an untitled text, then no name: the text is kept and the window stays.
-        prompts_->answers << Answer::Yes;
-        prompts_->saveNames << QString();
-        Act("actionExit")->trigger();
-        QVERIFY(w_->isVisible());
-        QCOMPARE(ends.count(), 0);
-
-        // Quit closes the results window even when the exit is then cancelled.
-        w_->ShowSolution();
-        QPointer<ResultsWindow> shown(w_->Results());
-        QVERIFY(shown);
-        QVERIFY(shown->isVisible());
-        prompts_->answers << Answer::Cancel;
-        QTest::mouseClick(Tool("toolQuit"), Qt::LeftButton);
-        QTRY_VERIFY(!shown);
-        QVERIFY(w_->isVisible());
-        QCOMPARE(ends.count(), 0);
-
-        prompts_->answers << Answer::No;
-        Act("actionExit")->trigger();
-        QVERIFY(!w_->isVisible());
-        QCOMPARE(ends.count(), 1);
-        QCOMPARE(prompts_->asked.size(), 4);
-        QCOMPARE(prompts_->asked.last().text,
-                 QStringLiteral("File records have changed...\r\ndo you want to save them?"));
-    }
-
-    void failedWritesKeepTheChanges()
-    {
-        QDir(scratch_->path()).mkpath(QStringLiteral("gone"));
-        const QString path = MakeModel(QStringLiteral("gone/model.tav"), "GRID 1 0 0\r\n");
-        OpenModel(path);
-        TypeAtLine(1, QStringLiteral("X"));
-        QVERIFY(QDir(Scratch(QStringLiteral("gone"))).removeRecursively());
-
-        prompts_->answers << Answer::Yes;
-        Act("actionSave")->trigger();
-        QCOMPARE(prompts_->reports.size(), 1);
-        QVERIFY(prompts_->reports[0].startsWith(QStringLiteral("Save File|")));
-        QVERIFY(prompts_->reports[0].contains(path));
-        QVERIFY(w_->TextChanged());
-
-        // Save As into a folder that does not exist: the old name stays.
-        prompts_->saveNames << Scratch(QStringLiteral("nowhere/x.tav"));
-        QVERIFY(!w_->SaveModelAs());
-        QCOMPARE(prompts_->reports.size(), 2);
-        QCOMPARE(w_->ModelPath(), path);
-        QVERIFY(w_->TextChanged());
+        // Save, then Save As (offering the whole path), into folders that are not there:
+        // each failure is reported, the text stays changed and keeps its name.
+        s_->prompts.answers << Answer::Yes;
+        s_->Trigger(u"actionSave"_s);
+        s_->prompts.names << Scratch(u"nowhere/x.tav"_s);
+        s_->Trigger(u"actionSaveAs"_s);
+        QCOMPARE(s_->prompts.lastInitialPath, path);
+        QCOMPARE(s_->prompts.lastFolder, s_->w.ModelFolder());
+        QCOMPARE(log.filter(u"Report Save File: "_s).size(), 2);
+        QVERIFY2(log.filter(u"Report"_s)[0].contains(path), qPrintable(log.join(u'|')));
+        QVERIFY(s_->w.TextChanged());
+        QCOMPARE(s_->w.ModelPath(), path);
 
         // An untitled text that cannot be saved does not become runnable.
-        prompts_->answers << Answer::No;
-        Act("actionNew")->trigger();
-        w_->Editor()->setPlainText(QStringLiteral("GRID 1"));
-        prompts_->saveNames << Scratch(QStringLiteral("nowhere/y.tav"));
-        Act("actionSaveAs")->trigger();
-        QCOMPARE(MenuStates(), QStringLiteral("----"));
-        QCOMPARE(w_->ModelPath(), QString());
-    }
+        s_->prompts.answers << Answer::No;
+        s_->Trigger(u"actionNew"_s);
+        s_->w.Editor()->setPlainText(u"KEEP"_s);
+        s_->prompts.names << Scratch(u"nowhere/y.tav"_s);
+        s_->Trigger(u"actionSaveAs"_s);
+        QCOMPARE(s_->Enabled(), u"---- ---"_s);
 
-    void unreadableFilesAreReported()
-    {
-        w_->Editor()->setPlainText(QStringLiteral("KEEP"));
-        const QString folder = Scratch(QStringLiteral("folder.tav"));
-        QDir().mkpath(folder);
-        prompts_->answers << Answer::No;
-        OpenModel(folder);
-        QCOMPARE(prompts_->reports.size(), 1);
-        QVERIFY(prompts_->reports[0].startsWith(QStringLiteral("Open File|")));
-        QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("KEEP"));
-        QCOMPARE(w_->ModelPath(), QString());
-        QCOMPARE(MenuStates(), QStringLiteral("----"));
-
-        // A file too large for the editor is refused before anything is read.
-        const QString huge = Scratch(QStringLiteral("huge.tav"));
+        // A folder, or a file too large for the editor: reported, the text stays.
+        const QString huge = Scratch(u"huge.tav"_s);
         QFile f(huge);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(f.resize(MaxModelFileBytes + 1)); // sparse: no disk space used
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(MaxModelFileBytes + 1)); // sparse
         f.close();
-        prompts_->answers << Answer::No;
-        OpenModel(huge);
-        QCOMPARE(prompts_->reports.size(), 2);
-        QVERIFY(prompts_->reports[1].contains(QStringLiteral("larger than 256 MB")));
-        QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("KEEP"));
+        for (const QString& bad : {Scratch(u"cwd"_s), huge}) {
+            log.clear();
+            s_->prompts.answers << Answer::No;
+            s_->Open(bad);
+            QVERIFY2(log.last().startsWith(u"Report Open File: "_s), qPrintable(bad));
+            QCOMPARE(s_->w.Editor()->ModelText(), u"KEEP"_s);
+        }
+        QVERIFY(log.last().contains(u"larger than 256 MB"_s));
         QFile::remove(huge);
     }
 
-    void commandLineModel()
+    void statusBarFollowsTheEditor()
     {
-        // A path that names no file is ignored without a message.
-        w_->OpenStartupFile(Scratch(QStringLiteral("missing.tav")));
-        QCOMPARE(w_->ModelPath(), QString());
-        QVERIFY(prompts_->reports.isEmpty());
+        // The caret's line and the count of screen lines: a long line wraps, more when the
+        // window is narrower.
+        ModelEditor* e = s_->w.Editor();
+        QString longLine;
+        for (int i = 0; i < 40; ++i)
+            longLine += u"GRID %1 0 0 "_s.arg(i);
+        e->setPlainText(u"ENDMODEL\n"_s + longLine);
+        QTest::keyClick(e, Qt::Key_Down);
+        const int wide = e->VisualLineCount();
+        QVERIFY2(wide > 2, qPrintable(QString::number(wide)));
+        QCOMPARE(Status(u"statusLines"_s), u" 2 of  %1"_s.arg(wide));
+        s_->w.resize(s_->w.width() / 2, s_->w.height());
+        QTRY_VERIFY(e->VisualLineCount() > wide);
+        QCOMPARE(Status(u"statusLines"_s), u" 2 of  %1"_s.arg(e->VisualLineCount()));
 
-        // A relative path with blanks is opened as a full path.
-        QDir::setCurrent(scratch_->path());
-        MakeModel(QStringLiteral("my model.tav"), "GRID 1 0 0\r\n");
-        w_->OpenStartupFile(QStringLiteral("my model.tav"));
-        QDir::setCurrent(Scratch(QStringLiteral("cwd")));
-        QCOMPARE(w_->ModelPath(), Scratch(QStringLiteral("my model.tav")));
-        QCOMPARE(w_->Editor()->ModelText(), QStringLiteral("GRID 1 0 0"));
-        QCOMPARE(MenuStates(), QStringLiteral("-U--"));
-    }
+        // A command puts the caret back on top.
+        s_->prompts.answers << Answer::No;
+        s_->Trigger(u"toolPrint"_s);
+        QCOMPARE(e->textCursor().position(), 0);
+        QVERIFY(Status(u"statusLines"_s).startsWith(u" 1 of"_s));
 
-    void readProgressShowsUntilTheStepEnds()
-    {
-        auto* sink = static_cast<ProgressSink*>(w_.get());
-        QCOMPARE(a_->Progress, sink);
-        sink->ShowReadProgress(7);
+        // Reading progress shows until the program waits for the user again.
+        auto* sink = static_cast<ProgressSink*>(&s_->w);
+        QCOMPARE(s_->a.Progress, sink);
         sink->ShowReadProgress(12);
-        QCOMPARE(Status("statusProgress"), QStringLiteral("Process 12"));
-        QTRY_COMPARE(Status("statusProgress"), QString());
-        // The three parts stand side by side, left to right.
-        const auto* file = w_->findChild<QLabel*>("statusFile");
-        const auto* progress = w_->findChild<QLabel*>("statusProgress");
-        const auto* lines = w_->findChild<QLabel*>("statusLines");
-        QVERIFY(file->geometry().right() < progress->geometry().left());
-        QVERIFY(progress->geometry().right() < lines->geometry().left());
+        QCOMPARE(Status(u"statusProgress"_s), u"Process 12"_s);
+        QTRY_COMPARE(Status(u"statusProgress"_s), QString());
     }
 
-    void resetSolutionGraysItself()
+    void modelFolderAndStartupFile()
     {
-        OpenModel(DataModel(QStringLiteral("frame.tav")));
-        // The driver reports that the reader ran.
-        static_cast<DriverEvents*>(w_.get())->ModelReaderRan();
-        QCOMPARE(MenuStates(), QStringLiteral("RU-P"));
-        a_->State.Stage = Solved;
-        a_->State.LinesStale = false;
-        w_->FocusEditor();
-        QCOMPARE(MenuStates(), QStringLiteral("RUSP"));
-        QCOMPARE(ButtonStates(), QStringLiteral("USP"));
+        // Without model files here: the user's data folder, made if missing.
+        const QString data = Scratch(u"data/vrxSoftware/TAVU/"_s);
+        QCOMPARE(s_->w.ModelFolder(), data);
+        QVERIFY(QFileInfo(data).isDir());
+        // With a model file here (any letter case): this folder.
+        const QString here = Scratch(u"models"_s);
+        QDir().mkpath(here);
+        WriteBytes(here + u"/FRAME.TAV"_s, "GRID 1 0 0\r\n");
+        QDir::setCurrent(here);
+        QCOMPARE(Session().w.ModelFolder(), here + u"/"_s);
 
-        Act("actionResetSolution")->trigger();
-        QCOMPARE(a_->State.Stage, int(ModelPending));
-        QVERIFY(a_->State.LinesStale);
-        QCOMPARE(MenuStates(), QStringLiteral("-U--"));
-        QCOMPARE(ButtonStates(), QStringLiteral("U--"));
-        w_->FocusEditor();
-        QCOMPARE(MenuStates(), QStringLiteral("-U--"));
+        // The model named at start: a missing file is ignored quietly, a relative path is
+        // made whole.
+        s_->w.OpenStartupFile(u"missing.tav"_s);
+        QCOMPARE(s_->w.ModelPath(), QString());
+        WriteBytes(u"my model.tav"_s, "GRID 1 0 0\r\n");
+        s_->w.OpenStartupFile(u"my model.tav"_s);
+        QDir::setCurrent(Scratch(u"cwd"_s));
+        QCOMPARE(s_->w.ModelPath(), here + u"/my model.tav"_s);
+        QCOMPARE(s_->w.Editor()->ModelText(), u"GRID 1 0 0"_s);
+        QCOMPARE(s_->Enabled(), u"-U-- U--"_s);
     }
 
-    void bringToFrontRestores()
+    void summaryPacesTheSteps()
     {
-        w_->showMinimized();
-        QTRY_VERIFY(w_->isMinimized());
-        w_->BringToFront();
-        QTRY_VERIFY(!w_->isMinimized());
-        QVERIFY(w_->isVisible());
+        // Each step, and each edit, grays or enables the Solve commands as the core says.
+        QCOMPARE(s_->Enabled(), u"---- ---"_s);
+        s_->Open(Plate());
+        QCOMPARE(s_->Enabled(), u"-U-- U--"_s);
+        s_->Trigger(u"toolRun"_s);
+        QPointer<SummaryDialog> summary(s_->w.Summary());
+        QVERIFY(summary && summary->isVisible());
+        QCOMPARE(Stage(), int(ModelRead));
+        QCOMPARE(s_->Enabled(), u"RU-P U-P"_s);
+        s_->Continue();
+        QCOMPARE(Stage(), int(Decomposed));
+        s_->Continue();
+        QCOMPARE(Stage(), int(Solved));
+        QCOMPARE(s_->Enabled(), u"RUSP USP"_s);
+        QCOMPARE(ButtonOf(summary, u"continueButton"_s)->text(), u"Finish"_s);
+        QVERIFY(!ButtonOf(summary, u"cancelButton"_s)->isVisible());
+        s_->Continue();
+        QTRY_VERIFY(!summary);
+
+        // A load edited (ENDMODEL is line 19): the next run goes straight to the load cases.
+        s_->TypeAtLine(20, u" "_s);
+        QCOMPARE(s_->Enabled(), u"RU-- U--"_s);
+        s_->Trigger(u"toolRun"_s);
+        QCOMPARE(Stage(), int(Solved));
+        s_->Continue();
+
+        // The ENDMODEL line edited: the model is read again, and the results of the old
+        // tables go.
+        s_->Trigger(u"toolSoln"_s);
+        QPointer<QWidget> results(s_->w.Results());
+        QVERIFY(results);
+        s_->TypeAtLine(19, u" "_s);
+        QCOMPARE(Stage(), int(ModelPending));
+        s_->Trigger(u"toolRun"_s);
+        QCOMPARE(Stage(), int(ModelRead));
+        QTRY_VERIFY(!results);
+
+        // A click into the summary text sends the focus back to the editor, caret on top.
+        summary = s_->w.Summary();
+        summary->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), summary.data());
+        s_->w.Editor()->moveCursor(QTextCursor::End);
+        QTest::mouseClick(summary->findChild<QPlainTextEdit*>()->viewport(), Qt::LeftButton);
+        QTRY_COMPARE(s_->w.Editor()->textCursor().position(), 0);
+
+        // Cancel after step 1: the next run decomposes at once.
+        QTest::mouseClick(ButtonOf(summary, u"cancelButton"_s), Qt::LeftButton);
+        QTRY_VERIFY(!summary);
+        QCOMPARE(Stage(), int(ModelRead));
+        s_->Trigger(u"toolRun"_s);
+        QCOMPARE(Stage(), int(Decomposed));
+        s_->Trigger(u"actionResetSolution"_s);
+        QCOMPARE(s_->Enabled(), u"-U-- U--"_s);
+
+        // A model the reader stops at: Continue is grayed, Reset and Plot Deformation not.
+        s_->prompts.answers << Answer::No; // the edits are not saved
+        s_->Open(DataModel(u"reader_error.tav"_s));
+        s_->Trigger(u"toolRun"_s);
+        QVERIFY(!ButtonOf(s_->w.Summary(), u"continueButton"_s)->isEnabled());
+        QCOMPARE(Stage(), int(ModelPending));
+        QCOMPARE(s_->Enabled(), u"RU-P U-P"_s);
+    }
+
+    void scalarsDialogSetsTheLoadScalars()
+    {
+        s_->Open(DataModel(u"frame.tav"_s)); // SUBCASE 1 and SUBCASE 2
+        s_->Trigger(u"toolRun"_s);
+        s_->Continue();
+        WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) {
+            const auto boxes = d->findChildren<QLineEdit*>();
+            QCOMPARE(boxes.size(), 2);
+            boxes[0]->setText(u"2.5"_s);
+            // Only what fits the box can be typed.
+            boxes[1]->clear();
+            QTest::keyClicks(boxes[1], QString(60, u'7'));
+            QVERIFY(boxes[1]->text().size() < 40);
+            boxes[1]->setText(u"-3"_s);
+            QTest::mouseClick(ButtonOf(d, u"okButton"_s), Qt::LeftButton);
+        });
+        s_->Continue();
+        QCOMPARE(s_->a.LoadScalars[1], 2.5);
+        QCOMPARE(s_->a.LoadScalars[2], -3.0);
+        QCOMPARE(Stage(), int(Solved));
+        s_->Continue();
+
+        // Cancel ends the step unsolved and closes the summary window.
+        s_->TypeAtLine(18, u" "_s);
+        WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) {
+            QTest::mouseClick(ButtonOf(d, u"cancelButton"_s), Qt::LeftButton);
+        });
+        s_->Trigger(u"toolRun"_s);
+        QTRY_VERIFY(!s_->w.Summary());
+        QCOMPARE(Stage(), int(Decomposed));
+    }
+
+    void resultsWindowListsAndCopies_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("average");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("lead"); // what every line starts with
+        QTest::newRow("deflections: six grids") << 711 << false << 6 << u"\t\t"_s;
+        QTest::newRow("reactions: grids 1 and 4") << 712 << false << 2 << u"\t\t"_s;
+        QTest::newRow("beam 21, ends A and B") << 713 << false << 2 << u"\t21"_s;
+        QTest::newRow("quad and triangle corners") << 714 << false << 10 << u"\t1"_s;
+        QTest::newRow("averaged, one per quad") << 714 << true << 3 << u"\t\t1"_s;
+    }
+
+    void resultsWindowListsAndCopies()
+    {
+        QFETCH(int, option);
+        QFETCH(bool, average);
+        QFETCH(int, lines);
+        QFETCH(QString, lead);
+        QVERIFY(s_->Solve(Plate()));
+        s_->Trigger(u"toolSoln"_s);
+        QWidget* r = s_->w.Results();
+        QVERIFY(r && r->isVisible());
+        QVERIFY(r->findChild<QRadioButton*>(u"option711"_s)->isChecked());
+        QTest::mouseClick(r->findChild<QRadioButton*>(u"option%1"_s.arg(option)), Qt::LeftButton);
+        if (average)
+            QTest::mouseClick(r->findChild<QCheckBox*>(), Qt::LeftButton);
+        QStringList listed;
+        for (int i = 0; i < r->findChild<QListWidget*>()->count(); ++i)
+            listed << r->findChild<QListWidget*>()->item(i)->text();
+        QCOMPARE(listed.size(), lines);
+        for (const QString& line : listed)
+            QVERIFY2(line.startsWith(lead), qPrintable(line));
+        // The quad stresses widen the window to two more columns.
+        QCOMPARE(r->findChild<QLabel*>(u"heading705"_s)->isVisible(), option == 714);
+
+        // Copy asks first; Yes puts a heading line and the listed lines on the clipboard.
+        QGuiApplication::clipboard()->setText(u"before"_s);
+        s_->prompts.answers << Answer::No << Answer::Yes;
+        QTest::mouseClick(ButtonOf(r, u"copyButton"_s), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"before"_s);
+        QTest::mouseClick(ButtonOf(r, u"copyButton"_s), Qt::LeftButton);
+        const QStringList copied = QGuiApplication::clipboard()->text().split(u"\r\n"_s);
+        QCOMPARE(copied.mid(1, lines), listed);
+        QVERIFY(copied[0].startsWith(u'\t'));
+    }
+
+    void printingGoesThroughThePrintDialog()
+    {
+        QStringList files;
+        int chosen = 0;
+        auto next = [&](QPrinter& printer) {
+            files << Scratch(u"print%1.pdf"_s.arg(files.size()));
+            printer.setOutputFileName(files.last());
+        };
+        plot::PrinterChoice() = {};
+        plot::Dialogs().choose = [&](QPrinter& printer, QWidget*, QString& name) {
+            ++chosen;
+            next(printer);
+            name = u"Test Printer"_s;
+            return true;
+        };
+        plot::Dialogs().attach = [&](QPrinter& printer, const QString&) { next(printer); };
+        const auto restore = qScopeGuard([] { plot::UseStandardDialogs(); });
+
+        // Results: the printer is chosen once in a run; No prints nothing.
+        QVERIFY(s_->Solve(Plate()));
+        s_->Trigger(u"toolSoln"_s);
+        QWidget* r = s_->w.Results();
+        QVERIFY(r);
+        s_->prompts.answers << Answer::Yes << Answer::Yes << Answer::No;
+        for (int option : {714, 711, 712}) {
+            QTest::mouseClick(r->findChild<QRadioButton*>(u"option%1"_s.arg(option)),
+                              Qt::LeftButton);
+            QTest::mouseClick(ButtonOf(r, u"printButton"_s), Qt::LeftButton);
+        }
+        QCOMPARE(files.size(), 2);
+        QCOMPARE(chosen, 1);
+        // The model text: a printer every time, the text as the editor has it.
+        s_->TypeAtLine(1, u"$ edited "_s);
+        s_->prompts.answers << Answer::Yes;
+        s_->Trigger(u"toolPrint"_s);
+        QCOMPARE(chosen, 2);
+        QCOMPARE(files.size(), 3);
+
+        const QString tool = QStringLiteral(PDFTOTEXT_PATH);
+        if (tool.isEmpty() || tool.endsWith(u"NOTFOUND"_s))
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        const QStringList expected{u"Quad Stresses"_s, u"Deflections"_s, u"$ edited $ Plate"_s};
+        for (int i = 0; i < 3; ++i) {
+            QProcess p;
+            p.start(tool, {u"-layout"_s, files[i], u"-"_s});
+            QVERIFY(p.waitForFinished());
+            const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+            QVERIFY2(text.contains(expected[i]) && text.contains(u"plate.tav - Page 1"_s),
+                     qPrintable(text));
+        }
+    }
+
+    void plotWindowShowsTheModel()
+    {
+        // A model not read yet is read from the editor's text; no magnification then.
+        const QString plate = Plate();
+        s_->Open(plate);
+        s_->Trigger(u"actionPlotModel"_s);
+        auto* window = Plot();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(Stage(), int(ModelRead));
+        QVERIFY(!window->findChild<QScrollBar*>());
+        QVERIFY(DarkPixels(PlotImage()) > 0);
+
+        // Solved: the scroll bar moves the deformed shape, the box shows the grid numbers.
+        QVERIFY(s_->Solve(plate));
+        s_->Trigger(u"toolPlot"_s);
+        auto* bar = Plot()->findChild<QScrollBar*>();
+        QVERIFY(bar && bar->isEnabled());
+        QCOMPARE(bar->value(), 0);
+        const QImage still = PlotImage();
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(bar->value(), 1);
+        bar->setSliderPosition(20);
+        QCOMPARE(bar->value(), 20);
+        const QImage deformed = PlotImage();
+        QVERIFY(deformed != still);
+        auto* numbers = Plot()->findChild<QCheckBox*>();
+        numbers->click();
+        QVERIFY(DarkPixels(PlotImage()) > DarkPixels(deformed));
+        numbers->click();
+        QCOMPARE(PlotImage(), deformed);
+
+        // Opened again: back at magnification 0.
+        s_->Trigger(u"toolPlot"_s);
+        QCOMPARE(PlotImage(), still);
+
+        // A model that cannot be read says so instead of showing an empty window.
+        s_->Trigger(u"actionNew"_s);
+        s_->w.Editor()->setPlainText(u"GRID 1 0 0\nGRID 2 1 0"_s);
+        s_->Trigger(u"actionPlotModel"_s);
+        QCOMPARE(Stage(), int(ModelPending));
+        QVERIFY(DarkPixels(PlotImage()) > 0);
+    }
+
+    void secondStartRaisesTheFirst()
+    {
+        // A socket file left by a program that ended abnormally does not stop a start.
+        SingleInstance probe(u"TAVU in-process test"_s);
+        QFile stale(probe.ServerName());
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        SingleInstance first(u"TAVU in-process test"_s);
+        QVERIFY(first.BecomeFirst());
+
+        MainWindow& w = s_->w;
+        connect(&first, &SingleInstance::RaiseRequested, &w, &MainWindow::BringToFront);
+        w.showMinimized();
+        QTRY_VERIFY(w.isMinimized());
+        QSignalSpy raised(&first, &SingleInstance::RaiseRequested);
+        SingleInstance second(u"TAVU in-process test"_s);
+        QVERIFY(!second.BecomeFirst());
+        QTRY_COMPARE(raised.count(), 1);
+        QTRY_VERIFY(!w.isMinimized());
+        QVERIFY(w.isVisible());
+    }
+
+    void secondProgramEndsAtOnce()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"XDG_RUNTIME_DIR"_s, Scratch(u"run"_s));
+        QProcess first, second;
+        first.setProcessEnvironment(env);
+        second.setProcessEnvironment(env);
+        first.start(QStringLiteral(TAVU_APP_PATH), {});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(Scratch(u"run/TAVU by dovEstrel"_s)), 20000);
+        second.start(QStringLiteral(TAVU_APP_PATH),
+                     {QStringLiteral(TAVU_EXAMPLES_DIR) + u"/portal-frame.tav"_s});
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+        first.kill();
+        first.waitForFinished(5000);
+    }
+
+    void helpPagesHoldTogether()
+    {
+        // Every link between the pages leads to an anchor.
+        const QRegularExpression link(u"href=\"([a-z]+\\.html)?#([A-Za-z0-9_-]+)\""_s);
+        int links = 0;
+        for (const QString page : {u"guide.html"_s, u"syntax.html"_s}) {
+            for (auto it = link.globalMatch(Resource(page)); it.hasNext(); ++links) {
+                const auto m = it.next();
+                const QString target = m.captured(1).isEmpty() ? page : m.captured(1);
+                QVERIFY2(Resource(target).contains(u"id=\"%1\""_s.arg(m.captured(2))),
+                         qPrintable(page + u" -> "_s + m.captured(0)));
+            }
+        }
+        QVERIFY(links > 20);
+
+        // The example the guide walks through is a working model.
+        const QRegularExpression pre(u"<pre class=\"example-model\">(.*?)</pre>"_s,
+                                     QRegularExpression::DotMatchesEverythingOption);
+        QString text = pre.match(Resource(u"guide.html"_s)).captured(1);
+        QVERIFY(!text.isEmpty());
+        text.replace(u"&lt;"_s, u"<"_s).replace(u"&gt;"_s, u">"_s).replace(u"&amp;"_s, u"&"_s);
+        BatchRun run;
+        RunBatch(run, text.toStdString(), {});
+        QVERIFY2(run.solved, run.readText.c_str());
+    }
+
+    void aboutBoxOpensItsLinks()
+    {
+        s_->Trigger(u"actionAbout"_s);
+        auto* box = s_->w.findChild<AboutBox*>();
+        QVERIFY(box);
+        QTRY_VERIFY(box->isVisible());
+        QVERIFY(box->isModal());
+
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(u"mailto"_s, &catcher, "Open");
+        QDesktopServices::setUrlHandler(u"https"_s, &catcher, "Open");
+        auto* mail = box->findChild<QLabel*>(u"about9904"_s);
+        auto* web = box->findChild<QLabel*>(u"about9905"_s);
+        QTest::mouseClick(mail, Qt::LeftButton);
+        QTest::mouseClick(web, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(u"mailto"_s);
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+        QCOMPARE(catcher.urls, (QStringList{u"mailto:"_s + mail->text() + u"?"_s, web->text()}));
+        box->close();
     }
 };
 
