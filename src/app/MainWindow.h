@@ -41,8 +41,6 @@ public:
     const QString& ModelFolder() const { return modelFolder_; }
     const QString& ModelFileName() const { return modelFileName_; }
     bool TextChanged() const { return textChanged_; }
-    CommandStates States() const { return states_; }
-    int CaretLine() const { return caretLine_; }
     ModelEditor* Editor() const { return editor_; }
     SummaryDialog* Summary() const { return summary_; }
     ResultsWindow* Results() const { return results_; }

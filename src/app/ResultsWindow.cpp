@@ -151,14 +151,6 @@ ResultsWindow::~ResultsWindow()
         host_.focusEditor();
 }
 
-QStringList ResultsWindow::ListedLines() const
-{
-    QStringList lines;
-    for (int i = 0; i < list_->count(); ++i)
-        lines << list_->item(i)->text();
-    return lines;
-}
-
 void ResultsWindow::SetWide(bool wide)
 {
     const DialogUnits du(font());

@@ -37,12 +37,7 @@ public:
     ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWindow, ResultsHost host);
     ~ResultsWindow() override;
 
-    int Kind() const { return kind_; }
     bool AverageStresses() const { return average_; }
-    bool WideLayout() const { return wide_; }
-    // The listing as Copy puts it on the clipboard.
-    QString ListingText() const { return listingText_; }
-    QStringList ListedLines() const;
 
     // As a click on option 711..714 (kind 1..4).
     void SelectKind(int kind);

@@ -18,9 +18,6 @@ class ScalarsDialog : public QDialog
 public:
     ScalarsDialog(Analysis& a, QWidget* owner);
 
-    int BoxCount() const { return static_cast<int>(boxes_.size()); }
-    QLineEdit* Box(int k) const { return boxes_.value(k); }
-
 public slots:
     void accept() override;
 

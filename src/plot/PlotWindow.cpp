@@ -257,11 +257,6 @@ void PlotWindow::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-PlotWindow* CurrentPlotWindow()
-{
-    return OpenWindow();
-}
-
 } // namespace tavu::plot
 
 namespace tavu {

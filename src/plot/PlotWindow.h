@@ -88,7 +88,4 @@ private:
     QLabel* numbersLabel_ = nullptr;
 };
 
-// The open plot window, if any.
-PlotWindow* CurrentPlotWindow();
-
 } // namespace tavu::plot

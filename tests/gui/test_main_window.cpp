@@ -688,7 +688,7 @@ private slots:
         // Every link between the pages leads to an anchor.
         const QRegularExpression link(u"href=\"([a-z]+\\.html)?#([A-Za-z0-9_-]+)\""_s);
         int links = 0;
-        for (const QString page : {u"guide.html"_s, u"syntax.html"_s}) {
+        for (const QString& page : {u"guide.html"_s, u"syntax.html"_s}) {
             for (auto it = link.globalMatch(Resource(page)); it.hasNext(); ++links) {
                 const auto m = it.next();
                 const QString target = m.captured(1).isEmpty() ? page : m.captured(1);
