@@ -3,12 +3,18 @@
 // answered from queues, model files as bytes, and waiting for a modal dialog.
 
 #include "app/MainWindow.h"
+#include "app/ModelEditor.h"
 #include "app/Prompts.h"
+#include "app/SummaryDialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QPointer>
-#include <QStringList>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <functional>
 
@@ -64,22 +70,75 @@ struct Session
     MainWindow w{a, prompts};
 
     // Clicks the button of that name, or triggers the action.
-    void Trigger(const QString& control);
-    void Open(const QString& path);
-    void TypeAtLine(int line, const QString& text);
+    void Trigger(const QString& control)
+    {
+        if (auto* button = w.findChild<QPushButton*>(control))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            w.findChild<QAction*>(control)->trigger();
+    }
+    void Open(const QString& path)
+    {
+        prompts.names << path;
+        Trigger(QStringLiteral("actionOpen"));
+    }
+    void TypeAtLine(int line, const QString& text)
+    {
+        ModelEditor* e = w.Editor();
+        e->setTextCursor(QTextCursor(e->document()->findBlockByNumber(line - 1)));
+        QTest::keyClicks(e, text);
+    }
     // The summary window's Continue (Finish after the last step), when it is open.
-    void Continue();
+    void Continue()
+    {
+        if (SummaryDialog* s = w.Summary())
+            QTest::mouseClick(s->findChild<QPushButton*>(QStringLiteral("continueButton")),
+                              Qt::LeftButton);
+    }
     // Open, Run and every step; true when the model was solved.
-    bool Solve(const QString& path);
+    bool Solve(const QString& path)
+    {
+        Open(path);
+        Trigger(QStringLiteral("toolRun"));
+        Continue();
+        Continue();
+        const bool solved = a.State.Stage == Solved;
+        Continue();
+        return solved;
+    }
     // Which of Reset, Run, Show, Plot can be chosen, as menu items and as buttons:
     // "RUSP USP" when all of them.
-    QString Enabled() const;
+    QString Enabled() const
+    {
+        const QStringList names = QStringLiteral("actionResetSolution actionRunSolution "
+                                                 "actionShowSolution actionPlotDeformation - "
+                                                 "toolRun toolSoln toolPlot")
+                                      .split(QLatin1Char(' '));
+        QString s;
+        for (int i = 0; i < names.size(); ++i) {
+            const QObject* o = w.findChild<QObject*>(names[i]);
+            s += QLatin1Char(!o ? ' ' : o->property("enabled").toBool() ? "RUSP USP"[i] : '-');
+        }
+        return s;
+    }
 };
 
-QByteArray ReadBytes(const QString& path);
-void WriteBytes(const QString& path, const QByteArray& bytes);
+inline QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+inline void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
 // A model in tests/gui/data.
-QString DataModel(const QString& name);
+inline QString DataModel(const QString& name)
+{
+    return QStringLiteral(TAVU_GUI_TEST_DATA "/") + name;
+}
 
 // Runs action on the modal dialog of type T once it shows (inside the dialog's own loop).
 // A dialog the action leaves open (a failed check) is rejected, so no test hangs.

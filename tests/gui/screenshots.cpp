@@ -6,7 +6,6 @@
 // Also run by ctest (into the build folder) as a smoke test of a whole session.
 
 #include "GuiTestSupport.h"
-#include "app/AboutBox.h"
 #include "app/AppIcon.h"
 #include "app/ModelEditor.h"
 #include "app/ScalarsDialog.h"
@@ -151,7 +150,7 @@ int main(int argc, char** argv)
     Check(shown, "scalars dialog shown");
     s.Continue();
 
-    // Help and About.
+    // The record reference.
     s.w.ShowSyntax();
     if (HelpWindow* h = s.w.Help()) {
         h->resize(680, 560);
@@ -159,9 +158,6 @@ int main(int argc, char** argv)
         Save(h, "help-syntax.png");
         h->close();
     }
-    s.w.ShowAbout();
-    Save(s.w.findChild<AboutBox*>(), "about-box.png");
-
     Check(s.prompts.unexpected == 0, "no unexpected questions");
     return failures == 0 ? 0 : 1;
 }

