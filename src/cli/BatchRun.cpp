@@ -223,9 +223,9 @@ nlohmann::json QuadResults(const Analysis& a)
         e["grids"] = {quad.grid[1], quad.grid[2], quad.grid[3], quad.grid[4]};
         nlohmann::json stress = nlohmann::json::array();
         for (int p = 1; p <= 4; ++p)
-            stress.push_back(
-                Triple({a.Results.QuadStresses(q, 1, p), a.Results.QuadStresses(q, 2, p),
-                        a.Results.QuadStresses(q, 3, p)}));
+            stress.push_back(Triple({a.Results.QuadStresses(q, StressX, p),
+                                     a.Results.QuadStresses(q, StressY, p),
+                                     a.Results.QuadStresses(q, StressXY, p)}));
         e["stress"] = stress;
         quads.push_back(e);
     }

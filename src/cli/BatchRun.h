@@ -2,11 +2,11 @@
 // tavu-solve's run: the three steps through the solution driver, as the summary window
 // would run them with Continue pressed after each, and the text and JSON reports.
 
+#include "common/Analysis.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "common/Analysis.h"
 
 namespace tavu {
 

@@ -72,6 +72,14 @@ enum AxisCode : int
     TurnOnly = 3,   // turned, one of u and v prescribed
 };
 
+// A grid's dofs, as they index its springs and equation numbers.
+enum DofIndex : int
+{
+    DofU = 1,
+    DofV = 2,
+    DofR = 3, // the rotation
+};
+
 // Equation numbers of dofs 1..3 (u, v, rotation; entry 0 unused): 0 no dof, 1..NEQ free,
 // -1..-NEQ prescribed displacement (held by a 1.0E+99 diagonal), above NEQ restrained
 // (a reaction slot up to DOFTOTAL).
@@ -121,6 +129,12 @@ struct QuadRow
     double expansion = 0;                              // as the material mode gives it
     double density = 0;
 };
+
+// A triangle is a quad whose fourth corner repeats its third.
+inline bool IsTriangle(const QuadRow& q)
+{
+    return q.grid[3] == q.grid[4];
+}
 
 struct ModelStore
 {
@@ -228,6 +242,14 @@ enum BeamForce : std::size_t
     AxialB = 4,
     ShearB = 5,
     MomentB = 6,
+};
+
+// Stress components, as they index QuadStressTable.
+enum StressComponent : int
+{
+    StressX = 1,
+    StressY = 2,
+    StressXY = 3,
 };
 
 // Stress component c (1..3) at integration point p (1..4) of quad q.

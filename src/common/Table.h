@@ -16,8 +16,7 @@ namespace tavu {
 [[noreturn]] void AssertFailed(const char* what, const char* file, int line);
 
 // Entries 0..Last(), value-initialised.
-template <class T>
-class Vec
+template <class T> class Vec
 {
 public:
     Vec() = default;
@@ -51,8 +50,7 @@ private:
 };
 
 // Rows 0..LastRow() by slots 0..LastSlot(), value-initialised, rows contiguous.
-template <class T>
-class Table
+template <class T> class Table
 {
 public:
     Table() = default;

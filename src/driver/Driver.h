@@ -2,10 +2,10 @@
 // The solution driver: the step machine that turns the model text into results in three
 // steps paced by the summary window, and the rules by which edits lower the stage.
 
+#include "common/Analysis.h"
+
 #include <string>
 #include <string_view>
-
-#include "common/Analysis.h"
 
 namespace tavu {
 

@@ -84,12 +84,12 @@ void BeamLoadVector(Analysis& a, int b)
     const double psiB = theta - EquationAxisAngle(m, gb);
     const double cA = std::cos(psiA), sA = std::sin(psiA);
     const double cB = std::cos(psiB), sB = std::sin(psiB);
-    AddLoadToDof(a, SystemEquation(a.System, ga, 1), cA * NA - sA * VA);
-    AddLoadToDof(a, SystemEquation(a.System, ga, 2), sA * NA + cA * VA);
-    AddLoadToDof(a, SystemEquation(a.System, ga, 3), MA - eA * NA);
-    AddLoadToDof(a, SystemEquation(a.System, gb, 1), -cB * NB + sB * VB);
-    AddLoadToDof(a, SystemEquation(a.System, gb, 2), -sB * NB - cB * VB);
-    AddLoadToDof(a, SystemEquation(a.System, gb, 3), -MB + eB * NB);
+    AddLoadToDof(a, SystemEquation(a.System, ga, DofU), cA * NA - sA * VA);
+    AddLoadToDof(a, SystemEquation(a.System, ga, DofV), sA * NA + cA * VA);
+    AddLoadToDof(a, SystemEquation(a.System, ga, DofR), MA - eA * NA);
+    AddLoadToDof(a, SystemEquation(a.System, gb, DofU), -cB * NB + sB * VB);
+    AddLoadToDof(a, SystemEquation(a.System, gb, DofV), -sB * NB - cB * VB);
+    AddLoadToDof(a, SystemEquation(a.System, gb, DofR), -MB + eB * NB);
 }
 
 namespace {
@@ -183,9 +183,9 @@ void AddTemperatureLoads(Analysis& a, int q, int n, CornerLoads& F)
         const double detJ = ComputeQuadStrainMatrix(a, XiIndex(p), EtaIndex(p), q);
         const auto& C = a.Quad.QuadFactor;
         const double y1 = (C[1] + C[2]) * eps0, y2 = C[3] * eps0;
-        initial(q, 1, p) = -y1;
-        initial(q, 2, p) = -y2;
-        initial(q, 3, p) = 0;
+        initial(q, StressX, p) = -y1;
+        initial(q, StressY, p) = -y2;
+        initial(q, StressXY, p) = 0;
         const auto& B = a.Quad.QuadStrain;
         for (int r = 1; r <= 2 * n; ++r)
             F[static_cast<std::size_t>(r)] += quad.thickness * detJ * (B[1][r] * y1 + B[2][r] * y2);
@@ -215,7 +215,7 @@ void QuadLoadVector(Analysis& a, int q)
 {
     const ModelStore& m = a.Model;
     const QuadRow& quad = m.Quads(q);
-    const int n = quad.grid[3] == quad.grid[4] ? 3 : 4;
+    const int n = IsTriangle(quad) ? 3 : 4;
     std::array<int, 5> g{};
     for (int k = 1; k <= 4; ++k)
         g[static_cast<std::size_t>(k)] = GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]);
@@ -232,8 +232,8 @@ void QuadLoadVector(Analysis& a, int q)
         const double c = std::cos(gamma), s = std::sin(gamma);
         const double fx = F[static_cast<std::size_t>(2 * k - 1)];
         const double fy = F[static_cast<std::size_t>(2 * k)];
-        AddLoadToDof(a, SystemEquation(a.System, gk, 1), c * fx + s * fy);
-        AddLoadToDof(a, SystemEquation(a.System, gk, 2), -s * fx + c * fy);
+        AddLoadToDof(a, SystemEquation(a.System, gk, DofU), c * fx + s * fy);
+        AddLoadToDof(a, SystemEquation(a.System, gk, DofV), -s * fx + c * fy);
     }
 }
 

@@ -118,11 +118,6 @@ void ApplyBeamRecord(Analysis& a, std::string_view kw, long long first, long lon
     }
 }
 
-bool IsTriangle(const ModelStore& m, int q)
-{
-    return m.Quads(q).grid[3] == m.Quads(q).grid[4];
-}
-
 void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long long last,
                      const LoadFields& f, double s)
 {
@@ -136,7 +131,7 @@ void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long lon
         QuadLoadRow& load = a.Loads.QuadLoads(q);
         if (kw == "QLOAD") {
             const int edge = RoundToInt(f.N(2));
-            if (edge < 1 || edge > 4 || (edge == 4 && IsTriangle(m, q)))
+            if (edge < 1 || edge > 4 || (edge == 4 && IsTriangle(m.Quads(q))))
                 continue;
             const double p1 = f.N(3);
             const double p2 = f.count == 3 ? p1 : f.N(4);
@@ -144,7 +139,7 @@ void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long lon
             load.pressureEnd[static_cast<std::size_t>(edge)] += p2 * s;
         } else { // QTEMP
             std::array<double, 5> t{0, f.N(2), f.N(3), f.N(4), f.N(5)};
-            if (IsTriangle(m, q))
+            if (IsTriangle(m.Quads(q)))
                 t[4] = t[3];
             for (int k = 1; k <= 4; ++k)
                 load.temperature[static_cast<std::size_t>(k)] +=

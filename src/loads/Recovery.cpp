@@ -38,12 +38,12 @@ void RecoverBeam(Analysis& a, int b)
     const int ga = GridIndexOf(m, beam.gridA);
     const int gb = GridIndexOf(m, beam.gridB);
     std::array<long long, 7> e{0,
-                               SystemEquation(sys, ga, 1),
-                               SystemEquation(sys, ga, 2),
-                               SystemEquation(sys, ga, 3),
-                               SystemEquation(sys, gb, 1),
-                               SystemEquation(sys, gb, 2),
-                               SystemEquation(sys, gb, 3)};
+                               SystemEquation(sys, ga, DofU),
+                               SystemEquation(sys, ga, DofV),
+                               SystemEquation(sys, ga, DofR),
+                               SystemEquation(sys, gb, DofU),
+                               SystemEquation(sys, gb, DofV),
+                               SystemEquation(sys, gb, DofR)};
     std::array<double, 7> d{};
     for (int k = 1; k <= 6; ++k)
         d[static_cast<std::size_t>(k)] = DofDisplacement(a, e[static_cast<std::size_t>(k)]);
@@ -107,15 +107,15 @@ QuadCorners CornersOf(const Analysis& a, const QuadRow& quad)
 {
     const ModelStore& m = a.Model;
     QuadCorners k;
-    k.n = quad.grid[3] == quad.grid[4] ? 3 : 4;
+    k.n = IsTriangle(quad) ? 3 : 4;
     for (std::size_t i = 1; i <= 4; ++i)
         k.g[i] = GridIndexOf(m, quad.grid[i]);
     for (std::size_t i = 1; i <= static_cast<std::size_t>(k.n); ++i) {
         const double gamma = EquationAxisAngle(m, k.g[i]);
         k.c[i] = std::cos(gamma);
         k.s[i] = std::sin(gamma);
-        const double du = DofDisplacement(a, SystemEquation(a.System, k.g[i], 1));
-        const double dv = DofDisplacement(a, SystemEquation(a.System, k.g[i], 2));
+        const double du = DofDisplacement(a, SystemEquation(a.System, k.g[i], DofU));
+        const double dv = DofDisplacement(a, SystemEquation(a.System, k.g[i], DofV));
         k.X[2 * i - 1] = k.c[i] * du - k.s[i] * dv;
         k.X[2 * i] = k.s[i] * du + k.c[i] * dv;
     }
@@ -137,8 +137,8 @@ void AddQuadForces(Analysis& a, const QuadStiffnessRow& kq, const QuadCorners& k
     }
     for (std::size_t i = 1; i <= static_cast<std::size_t>(k.n); ++i) {
         const double qx = Q[2 * i - 1], qy = Q[2 * i];
-        AddForceToDof(a, SystemEquation(a.System, k.g[i], 1), k.c[i] * qx + k.s[i] * qy);
-        AddForceToDof(a, SystemEquation(a.System, k.g[i], 2), -k.s[i] * qx + k.c[i] * qy);
+        AddForceToDof(a, SystemEquation(a.System, k.g[i], DofU), k.c[i] * qx + k.s[i] * qy);
+        AddForceToDof(a, SystemEquation(a.System, k.g[i], DofV), -k.s[i] * qx + k.c[i] * qy);
     }
 }
 
@@ -159,9 +159,9 @@ void ComputeQuadStresses(Analysis& a, int q, const QuadCorners& k)
                 sum += B[r][j] * k.X[j];
             y[r] = sum;
         }
-        qs(q, 1, p) = C[1] * y[1];
-        qs(q, 2, p) = C[2] * y[1] + C[3] * y[2];
-        qs(q, 3, p) = C[4] * y[3];
+        qs(q, StressX, p) = C[1] * y[1];
+        qs(q, StressY, p) = C[2] * y[1] + C[3] * y[2];
+        qs(q, StressXY, p) = C[4] * y[3];
     }
 }
 
@@ -183,10 +183,10 @@ void TurnIntoPolarAxes(Analysis& a, int q, const QuadCorners& k)
         }
         const double beta = AngleOf(yp, xp);
         const double cb = std::cos(beta), sb = std::sin(beta);
-        const double sx = qs(q, 1, p), sy = qs(q, 2, p), sxy = qs(q, 3, p);
-        qs(q, 1, p) = cb * cb * sx + sb * sb * sy + 2 * cb * sb * sxy;
-        qs(q, 2, p) = sb * sb * sx + cb * cb * sy - 2 * cb * sb * sxy;
-        qs(q, 3, p) = cb * sb * (sy - sx) + (cb * cb - sb * sb) * sxy;
+        const double sx = qs(q, StressX, p), sy = qs(q, StressY, p), sxy = qs(q, StressXY, p);
+        qs(q, StressX, p) = cb * cb * sx + sb * sb * sy + 2 * cb * sb * sxy;
+        qs(q, StressY, p) = sb * sb * sx + cb * cb * sy - 2 * cb * sb * sxy;
+        qs(q, StressXY, p) = cb * sb * (sy - sx) + (cb * cb - sb * sb) * sxy;
     }
 }
 
@@ -206,12 +206,12 @@ void RecoverSprings(Analysis& a)
     const ModelStore& m = a.Model;
     for (int g = 1; g <= m.nGrids; ++g) {
         const GridRow& grid = m.Grids(g);
-        const double kx = grid.spring[1], ky = grid.spring[2], kr = grid.spring[3];
+        const double kx = grid.spring[DofU], ky = grid.spring[DofV], kr = grid.spring[DofR];
         if (kx == 0 && ky == 0 && kr == 0)
             continue;
-        const long long eu = SystemEquation(a.System, g, 1);
-        const long long ev = SystemEquation(a.System, g, 2);
-        const long long er = SystemEquation(a.System, g, 3);
+        const long long eu = SystemEquation(a.System, g, DofU);
+        const long long ev = SystemEquation(a.System, g, DofV);
+        const long long er = SystemEquation(a.System, g, DofR);
         const double du = DofDisplacement(a, eu), dv = DofDisplacement(a, ev);
         double fu = kx * du, fv = ky * dv;
         if (grid.axisCode <= 0 && grid.axisAngle != 0) {
@@ -259,8 +259,8 @@ void TurnIntoGridAxes(Analysis& a)
         const double gamma = m.Grids(g).axisAngle;
         if (gamma == 0 || m.Grids(g).axisCode > 0)
             continue;
-        const long long eu = std::llabs(static_cast<long long>(SystemEquation(a.System, g, 1)));
-        const long long ev = std::llabs(static_cast<long long>(SystemEquation(a.System, g, 2)));
+        const long long eu = std::llabs(static_cast<long long>(SystemEquation(a.System, g, DofU)));
+        const long long ev = std::llabs(static_cast<long long>(SystemEquation(a.System, g, DofV)));
         if (eu == 0 || ev == 0)
             continue;
         const double c = std::cos(gamma), s = std::sin(gamma);

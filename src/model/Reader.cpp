@@ -414,7 +414,7 @@ void QuadPass(Analysis& a, const ReaderWork& w)
     for (int q = 1; q <= m.nQuads; ++q) {
         QuadRow& quad = m.Quads(q);
         for (int k = 1; k <= 4; ++k) {
-            if (k == 4 && quad.grid[4] == quad.grid[3])
+            if (k == 4 && IsTriangle(quad))
                 continue; // a triangle's fourth corner is its third
             const int g = quad.grid[static_cast<std::size_t>(k)];
             if (GridIndexOf(m, g) == 0)

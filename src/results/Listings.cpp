@@ -165,7 +165,7 @@ int QuadStressLines(const Analysis& a, int q, const ListingOptions& options, con
     for (int c = 1; c <= 3; ++c)
         corner[static_cast<std::size_t>(c)] =
             CornerValues({0, qs(q, c, 1), qs(q, c, 2), qs(q, c, 3), qs(q, c, 4)});
-    const int corners = quad.grid[3] == quad.grid[4] ? 3 : 4;
+    const int corners = IsTriangle(quad) ? 3 : 4;
     for (int k = 1; k <= corners; ++k) {
         const std::size_t kk = static_cast<std::size_t>(k);
         lines[kk] = StressLine(

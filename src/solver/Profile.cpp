@@ -79,7 +79,7 @@ void CoupleEquations(const Analysis& a, Vec<long long>& diag, int neq)
     const int nGrids = static_cast<int>(std::min<long long>(m.nGrids, m.Grids.Last()));
     for (int i = 1; i <= nGrids; ++i) {
         const GridRow& g = m.Grids(i);
-        const bool springs = g.spring[1] != 0 || g.spring[2] != 0;
+        const bool springs = g.spring[DofU] != 0 || g.spring[DofV] != 0;
         if (springs || g.axisCode > 0)
             Couple(diag, neq, std::array<int, 2>{AbsEquation(g, 1), AbsEquation(g, 2)});
     }

@@ -20,7 +20,7 @@ std::array<double, 5> QuadMaterialFactor(double E, double nu, double G)
 bool QuadIsTriangle(const Analysis& a, int q)
 {
     const QuadRow& quad = a.Model.Quads(q);
-    return quad.grid[3] == quad.grid[4];
+    return IsTriangle(quad);
 }
 
 double QuadStrainAt(const std::array<double, 5>& x, const std::array<double, 5>& y, bool triangle,

@@ -28,20 +28,20 @@ void AddGroundedSprings(Analysis& a)
     const ModelStore& m = a.Model;
     for (int i = 1; i <= m.nGrids; ++i) {
         const GridRow& g = m.Grids(i);
-        const double kx = g.spring[1];
-        const double ky = g.spring[2];
-        const double kr = g.spring[3];
+        const double kx = g.spring[DofU];
+        const double ky = g.spring[DofV];
+        const double kr = g.spring[DofR];
         if (kx != 0 || ky != 0) {
             const double c = std::cos(g.axisAngle);
             const double s = std::sin(g.axisAngle);
-            const int eu = std::abs(SystemEquation(a.System, i, 1));
-            const int ev = std::abs(SystemEquation(a.System, i, 2));
+            const int eu = std::abs(SystemEquation(a.System, i, DofU));
+            const int ev = std::abs(SystemEquation(a.System, i, DofV));
             AddStiffnessTerm(a, eu, eu, c * c * kx + s * s * ky);
             AddStiffnessTerm(a, ev, ev, s * s * kx + c * c * ky);
             AddStiffnessTerm(a, ev, eu, s * c * (kx - ky));
         }
         if (kr != 0) {
-            const int er = std::abs(SystemEquation(a.System, i, 3));
+            const int er = std::abs(SystemEquation(a.System, i, DofR));
             AddStiffnessTerm(a, er, er, kr);
         }
     }

@@ -109,8 +109,8 @@ bool RotateAndEliminate(Analysis& a)
         const GridRow& g = m.Grids(i);
         if (g.axisCode <= 0)
             continue;
-        const int ju = std::abs(SystemEquation(sys, i, 1));
-        const bool pairOk = ju >= 1 && std::abs(SystemEquation(sys, i, 2)) == ju + 1;
+        const int ju = std::abs(SystemEquation(sys, i, DofU));
+        const bool pairOk = ju >= 1 && std::abs(SystemEquation(sys, i, DofV)) == ju + 1;
         if (!pairOk || !RotateEquationPair(sys.Store, sys.NEQ, ju, std::cos(g.axisAngle),
                                            std::sin(g.axisAngle))) {
             AppendLine(a.Summary.LogText,
