@@ -6,6 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [libFuzzer options]}
 shift
+bash "$root/scripts/setup.sh" clang libclang-rt-dev
 build=$root/build-fuzz
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
