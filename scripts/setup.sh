@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and benchmarking TAVU needs.
-# Idempotent and non-interactive: packages already present are left alone.
+# Idempotent and non-interactive: packages already present are left alone. Packages named
+# as arguments are installed too (scripts/fuzz.sh adds clang and its fuzzer runtime).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libopenblas-dev liblapacke-dev
     poppler-utils xvfb xauth fonts-dejavu-core
+    "$@"
 )
 
 missing=()

@@ -151,11 +151,14 @@ void ReportMissingSections(Analysis& a, const ScanCounts& c)
 {
     if (c.maxGrid == 0)
         Diagnose(a, Msg::NoGrids, 0, 0);
-    if (c.maxQuad + c.maxBeam + c.nSprg == 0)
+    // The largest ids are never negative but may be any int after a bad record: they are
+    // tested one by one, never added.
+    const bool elements = c.maxQuad != 0 || c.maxBeam != 0;
+    if (!elements && c.nSprg == 0)
         Diagnose(a, Msg::NoElements, 0, 0);
-    if (c.maxQuad + c.maxBeam != 0 && c.maxProp == 0)
+    if (elements && c.maxProp == 0)
         Diagnose(a, Msg::NoProperties, 0, 0);
-    if (c.maxQuad + c.maxBeam != 0 && c.maxMatl == 0)
+    if (elements && c.maxMatl == 0)
         Diagnose(a, Msg::NoMaterials, 0, 0);
     if (c.nSprg + c.nRact == 0)
         Diagnose(a, Msg::NoRestraints, 0, 0);

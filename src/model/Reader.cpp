@@ -182,7 +182,7 @@ void ReadPropRecord(RecordContext& r)
     const Record& rec = r.rec;
     if (rec.nNumbers < 2)
         r.Bad();
-    Vec<PropRow>& props = r.w.tables.PropTable;
+    IdRows<PropRow>& props = r.w.tables.PropTable;
     if (!props.Has(r.Id()))
         r.Raise(Msg::PropIdOutOfRange, r.Id(), r.line);
     else
@@ -194,7 +194,7 @@ void ReadMatlRecord(RecordContext& r, Option opt)
     const Record& rec = r.rec;
     if (rec.nNumbers < 2)
         r.Bad();
-    Vec<MatlRow>& matls = r.w.tables.MatlTable;
+    IdRows<MatlRow>& matls = r.w.tables.MatlTable;
     if (!matls.Has(r.Id())) {
         r.Raise(Msg::MatlIdOutOfRange, r.Id(), r.line);
         return;
