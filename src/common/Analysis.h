@@ -166,12 +166,6 @@ inline int QuadIndexOf(const ModelStore& m, long long id)
     return m.QuadIndex.Has(id) && id >= 1 ? m.QuadIndex(id) : 0;
 }
 
-// Row g of a table, or its neutral row 0 when g lies outside it.
-template <class Row> const Row& RowOf(const Vec<Row>& table, long long g)
-{
-    return table.Has(g) ? table(g) : table(0);
-}
-
 // The upper triangle of K by active columns, each column stored from its diagonal
 // upward; after the decomposition the same positions hold D and the multipliers of L.
 struct StiffnessProfile

@@ -118,17 +118,28 @@ void ReadGridRecord(ModelStore& m, RecordContext& r, Option opt)
     }
 }
 
+// The next row of an element table for this record, entered in the id map; 0 (a bad
+// record) when the pre-scan saw fewer such records.
+int NextElementRow(int& count, long long lastRow, Vec<int>& index, int maxId, RecordContext& r)
+{
+    if (count >= lastRow) {
+        r.Bad();
+        return 0;
+    }
+    const int row = ++count;
+    const int id = r.Id();
+    if (id >= 1 && id <= maxId)
+        index(id) = row;
+    return row;
+}
+
 void ReadBeamRecord(ModelStore& m, RecordContext& r, Option opt)
 {
-    if (m.nBeams >= m.Beams.Last()) {
-        r.Bad();
+    const int b = NextElementRow(m.nBeams, m.Beams.Last(), m.BeamIndex, m.maxBeamId, r);
+    if (b == 0)
         return;
-    }
     const Record& rec = r.rec;
-    const int b = ++m.nBeams;
     const int id = r.Id();
-    if (id >= 1 && id <= m.maxBeamId)
-        m.BeamIndex(id) = b;
     if (rec.nNumbers < 3)
         r.Bad();
     if (rec.N(3) == rec.N(2))
@@ -152,15 +163,11 @@ void ReadBeamRecord(ModelStore& m, RecordContext& r, Option opt)
 
 void ReadQuadRecord(ModelStore& m, RecordContext& r)
 {
-    if (m.nQuads >= m.Quads.Last()) {
-        r.Bad();
+    const int q = NextElementRow(m.nQuads, m.Quads.Last(), m.QuadIndex, m.maxQuadId, r);
+    if (q == 0)
         return;
-    }
     const Record& rec = r.rec;
-    const int q = ++m.nQuads;
     const int id = r.Id();
-    if (id >= 1 && id <= m.maxQuadId)
-        m.QuadIndex(id) = q;
     if (rec.nNumbers < 4)
         r.Bad();
     static constexpr int pairs[6][2] = {{3, 2}, {4, 2}, {5, 2}, {4, 3}, {5, 3}, {5, 4}};
