@@ -117,6 +117,14 @@ struct BeamRow
     double u = 0;                          // its stability parameter (L/2) sqrt(P / EI)
 };
 
+// A PIN member of length > 0 is fixed at end A and hinged at end B: its transverse
+// stiffness k2 acts on the one mode vB - vA - L rA, so end A's rotation is held by the
+// member and end B's is free. A PIN beam of length 0 is a set of springs like any other.
+inline bool IsPinMember(const BeamRow& b)
+{
+    return b.elementKind == PinBeam && b.length != 0;
+}
+
 // One QUAD record (a triangle repeats its third grid as the fourth) and its material.
 struct QuadRow
 {

@@ -19,7 +19,7 @@ struct MessageText
     const char* after;
 };
 
-constexpr std::array<MessageText, 28> Messages{{
+constexpr std::array<MessageText, 29> Messages{{
     {Msg::GridEquateMissing, 1, "... Grid equate", "", " not found"},
     {Msg::PolarCenterMissing, 1, "... Polar center grid", "", " not found"},
     {Msg::PolarCenterNotCartesian, 1, "... Polar center grid", "", " not cartesian"},
@@ -48,6 +48,7 @@ constexpr std::array<MessageText, 28> Messages{{
     {Msg::NoRestraints, 0, "No restraints found (RACT, SPRG)", "", ""},
     {Msg::NoEndModel, 0, "ENDMODEL not found", "", ""},
     {Msg::StiffnessTooLarge, 1, "Stiffness matrix too large: more than", "", " terms"},
+    {Msg::PinBeamAxialLoad, 1, "Axial load not allowed on PIN beam", "", ""},
 }};
 
 // The messages about one record echo its line first.

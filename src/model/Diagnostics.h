@@ -39,6 +39,7 @@ enum class Msg : int
     NoRestraints = 27,
     NoEndModel = 28,
     StiffnessTooLarge = 29, // first: the largest number of terms
+    PinBeamAxialLoad = 30,  // first: beam id
 };
 
 // The message of a diagnostic, without the echoed line and without the line end.
