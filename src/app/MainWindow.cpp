@@ -293,11 +293,9 @@ bool MainWindow::PromptSaveChanges()
 
 void MainWindow::NewModel()
 {
-    if (!modelPath_.isEmpty()) {
-        if (textChanged_ && !PromptSaveChanges())
-            return;
-        modelPath_.clear();
-    }
+    if (!PromptSaveChanges())
+        return;
+    modelPath_.clear();
     textChanged_ = false;
     ResetSolution(a_);
     editor_->SetModelText(QString());
@@ -318,6 +316,7 @@ void MainWindow::OpenModel()
         if (plan.ask) {
             const Answer answer =
                 prompts_.Ask(this, Latin(SaveFileTitle), Latin(plan.question), plan.withCancel);
+            go = answer != Answer::Cancel;
             switch (SaveActionFor(FileCommand::Open, answer, untitled)) {
             case SaveAction::Save:
                 go = SaveModelFile();

@@ -179,7 +179,7 @@ PromptPlan PromptFor(FileCommand command, bool untitled, bool textChanged)
     case FileCommand::New:
         return textChanged ? PromptPlan{true, SaveChangesQuestion, true} : PromptPlan{};
     case FileCommand::Open:
-        return textChanged ? PromptPlan{true, OpenChangedQuestion, false} : PromptPlan{};
+        return textChanged ? PromptPlan{true, OpenChangedQuestion, true} : PromptPlan{};
     case FileCommand::Save:
         return untitled ? PromptPlan{} : PromptPlan{true, SaveNowQuestion, false};
     }

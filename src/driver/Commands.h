@@ -125,8 +125,8 @@ inline constexpr const char* SaveDialogTitle = "Save File";
 // The commands that may ask before they act on unsaved text.
 enum class FileCommand
 {
-    New,  // also Exit and closing the window
-    Open, // asked after a file was chosen
+    New,  // also Exit and closing the window; an untitled text is asked about too
+    Open, // asked after a file was chosen; Cancel keeps the text and opens nothing
     Save,
 };
 

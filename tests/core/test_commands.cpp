@@ -85,7 +85,7 @@ TEST(Prompts, WhoAsksAndWhatTheAnswersDo)
         {F::New, false, true, SaveChangesQuestion, true, S::Save, S::None},
         {F::New, true, true, SaveChangesQuestion, true, S::SaveAs, S::None},
         {F::New, false, false, nullptr, false, S::Save, S::None},
-        {F::Open, true, true, OpenChangedQuestion, false, S::SaveAs, S::None},
+        {F::Open, true, true, OpenChangedQuestion, true, S::SaveAs, S::None},
         {F::Open, false, false, nullptr, false, S::Save, S::None},
         {F::Save, false, false, SaveNowQuestion, false, S::Save, S::None},
         {F::Save, true, true, nullptr, false, S::SaveAs, S::SaveAs},

@@ -6,6 +6,7 @@
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
 #include "app/ModelEditor.h"
+#include "app/Prompts.h"
 #include "app/ScalarsDialog.h"
 #include "app/SingleInstance.h"
 #include "plot/PlotWindow.h"
@@ -234,9 +235,11 @@ private slots:
             {"New, Cancel", "actionNew titled C - before edited open"},
             {"New, No", "actionNew titled N - before emptied open"},
             {"New, Yes", "actionNew titled Y - saved emptied open"},
-            {"New untitled", "actionNew untitled - - none emptied open"},
+            {"New untitled, Cancel", "actionNew untitled C - none edited open"},
+            {"New untitled, No", "actionNew untitled N - none emptied open"},
             {"Open, Yes", "actionOpen titled Y - saved other open"},
             {"Open, No", "actionOpen titled N - before other open"},
+            {"Open, Cancel", "actionOpen titled C - before edited open"},
             {"Open untitled, Yes", "actionOpen untitled Y as.tav saved other open"},
             {"Open untitled, no name", "actionOpen untitled Y none none edited open"},
             {"Save, No", "actionSave titled N - before edited open"},
@@ -251,6 +254,20 @@ private slots:
             {"close, No", "close titled N - before edited closed"}};
         for (const auto& r : rows)
             QTest::newRow(r[0]) << QString::fromLatin1(r[1]);
+    }
+
+    void escapeCancelsEveryQuestionAboutUnsavedText()
+    {
+        // The program's own message box: Escape is Cancel wherever an edit could be lost.
+        for (const FileCommand command : {FileCommand::New, FileCommand::Open}) {
+            const PromptPlan plan = PromptFor(command, false, true);
+            QVERIFY(plan.ask && plan.withCancel);
+            WhenModalShows<QMessageBox>(
+                [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+            QCOMPARE(SystemPrompts().Ask(&s_->w, u"Save File"_s, QString::fromLatin1(plan.question),
+                                         plan.withCancel),
+                     Answer::Cancel);
+        }
     }
 
     void questionsAndTheirOutcomes()
