@@ -248,6 +248,7 @@ bool MainWindow::LoadModelFile(const QString& path, bool reportMissing)
     editor_->SetModelText(content.text);
     textChanged_ = false;
     ResetSolution(a_);
+    a_.TypedScalars = {};
     SetStatusPart(1);
     Apply(CommandEvent::ModelFileLoaded);
     caretLine_ = 1;
@@ -298,6 +299,7 @@ void MainWindow::NewModel()
     modelPath_.clear();
     textChanged_ = false;
     ResetSolution(a_);
+    a_.TypedScalars = {};
     editor_->SetModelText(QString());
     format_ = ModelFileFormat{};
     Apply(CommandEvent::NewModel);

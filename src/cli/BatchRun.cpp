@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "common/Numbers.h"
+#include "driver/Commands.h"
 #include "driver/Driver.h"
 #include "results/Listings.h"
 
@@ -27,9 +28,11 @@ public:
     void TurnContinueIntoFinish() override {}
     bool AskLoadScalars(Analysis& a) override
     {
-        for (int i = 1; i <= a.State.SubcaseCount && i <= MaxSubcases; ++i)
-            a.LoadScalars[static_cast<std::size_t>(i)] =
-                static_cast<std::size_t>(i) <= scalars_.size() ? scalars_[i - 1] : 1.0;
+        // The values go to the subcase numbers present, in increasing order.
+        const std::vector<int> numbers = SubcaseNumbers(a);
+        for (std::size_t k = 0; k < numbers.size(); ++k)
+            a.LoadScalars[static_cast<std::size_t>(numbers[k])] =
+                k < scalars_.size() ? scalars_[k] : 1.0;
         return true;
     }
     void Close() override {}
@@ -263,11 +266,10 @@ std::optional<std::vector<double>> ParseScalars(const std::string& list)
         const std::size_t comma = list.find(',', start);
         const std::string item =
             list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        char* end = nullptr;
-        const double v = std::strtod(item.c_str(), &end);
-        if (item.empty() || end != item.c_str() + item.size() || !std::isfinite(v))
+        const std::optional<double> v = ScalarValue(item);
+        if (!v)
             return std::nullopt;
-        values.push_back(v);
+        values.push_back(*v);
         if (comma == std::string::npos)
             break;
         start = comma + 1;

@@ -306,6 +306,9 @@ struct Analysis
     ModelText Text;
     ProcessingSummary Summary;
     LoadScalarArray LoadScalars{1.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    // The scalars as the user last typed them, by subcase number: kept across runs of the
+    // same model (the desktop program forgets them when another model is opened).
+    std::array<std::string, 11> TypedScalars{};
     ModelStore Model;
     StiffnessProfile Profile; // built for the model's numbering
     EquationSystem System;

@@ -6,6 +6,8 @@
 #include "model/Tokenizer.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace tavu {
 
@@ -262,9 +264,10 @@ std::string SubcaseLabel(int number)
     return "Subcase" + NumberText(number);
 }
 
-int RecountSubcases(Analysis& a)
+std::vector<int> SubcaseNumbers(const Analysis& a, int* records, std::vector<int>* badLines)
 {
     int count = 0;
+    std::array<bool, MaxSubcases + 1> present{};
     const int last = a.Text.LineCount;
     for (int i = a.State.EndModelLine + 1; i <= last; ++i) {
         const std::string_view text = RecordText(ModelLine(a, i));
@@ -272,22 +275,72 @@ int RecountSubcases(Analysis& a)
             continue;
         Record rec;
         SplitFields(text, 10, 2, rec);
-        if (rec.nWords < 0)
-            Diagnose(a, Msg::BadRecord, 0, i);
-        if (WordIs(rec.Word[1], "SUBCASE"))
-            ++count;
+        if (rec.nWords < 0 && badLines)
+            badLines->push_back(i);
+        if (!WordIs(rec.Word[1], "SUBCASE"))
+            continue;
+        ++count;
+        const int number = RoundToInt(rec.N(1));
+        if (number >= 1 && number <= MaxSubcases)
+            present[static_cast<std::size_t>(number)] = true;
     }
-    a.State.SubcaseCount = count;
-    return count;
+    if (records)
+        *records = count;
+    std::vector<int> numbers;
+    for (int k = 1; k <= MaxSubcases; ++k)
+        if (present[static_cast<std::size_t>(k)])
+            numbers.push_back(k);
+    return numbers;
 }
 
-void ApplyScalarTexts(Analysis& a, const std::vector<std::string>& boxTexts)
+std::vector<int> RecountSubcases(Analysis& a)
 {
-    const int n = std::min(a.State.SubcaseCount, MaxSubcases);
-    for (int k = 0; k < n; ++k) {
-        const std::size_t box = static_cast<std::size_t>(k);
-        a.LoadScalars[box + 1] = box < boxTexts.size() ? NumberValue(boxTexts[box]) : 0.0;
+    std::vector<int> badLines;
+    std::vector<int> numbers = SubcaseNumbers(a, &a.State.SubcaseCount, &badLines);
+    for (const int line : badLines)
+        Diagnose(a, Msg::BadRecord, 0, line);
+    return numbers;
+}
+
+std::optional<double> ScalarValue(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string ScalarBoxText(const Analysis& a, int number)
+{
+    const std::string& typed = a.TypedScalars[static_cast<std::size_t>(number)];
+    return typed.empty() ? DefaultScalarText : typed;
+}
+
+std::string ScalarRefusedText(int number)
+{
+    return SubcaseLabel(number) + " scalar is not a finite number";
+}
+
+std::optional<std::size_t> ApplyScalarTexts(Analysis& a, const std::vector<int>& numbers,
+                                            const std::vector<std::string>& boxTexts)
+{
+    const std::size_t n = std::min(numbers.size(), boxTexts.size());
+    for (std::size_t k = 0; k < n; ++k)
+        if (!ScalarValue(boxTexts[k]))
+            return k;
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto number = static_cast<std::size_t>(numbers[k]);
+        a.LoadScalars[number] = *ScalarValue(boxTexts[k]);
+        a.TypedScalars[number] = boxTexts[k];
     }
+    return std::nullopt;
 }
 
 int ResultsWindowWidth(bool wideLayout)

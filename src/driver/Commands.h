@@ -7,6 +7,7 @@
 #include "common/Analysis.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -230,13 +231,32 @@ ScalarsDialogLayout ScalarsLayout(int n);
 std::string SubcaseLabel(int number);
 
 // The dialog's own count of the subcases: SUBCASE records after the ENDMODEL line.
-// Sets SubcaseCount; a line with too many fields raises diagnostic 8.
-int RecountSubcases(Analysis& a);
+// Sets SubcaseCount; a line with too many fields raises diagnostic 8. Returns the
+// subcase numbers present that have a scalar (1 to 10), each once, in increasing order:
+// the dialog has one box for each, and `tavu-solve --scalars` gives them in this order.
+std::vector<int> RecountSubcases(Analysis& a);
 
-// OK of the dialog: LoadScalars(k + 1) from the k-th box for k below SubcaseCount (at
-// most the 10 slots there are); a box that does not exist, or a text that does not
-// begin with a number, gives 0.
-void ApplyScalarTexts(Analysis& a, const std::vector<std::string>& boxTexts);
+// The same subcase numbers without touching the model; records and badLines, when given,
+// receive the count of SUBCASE records and the lines with too many fields.
+std::vector<int> SubcaseNumbers(const Analysis& a, int* records = nullptr,
+                                std::vector<int>* badLines = nullptr);
+
+// A scalar as typed: a finite number, blanks around it allowed.
+std::optional<double> ScalarValue(std::string_view text);
+
+// The text a subcase's box starts with: what was typed last for that subcase number in a
+// run of this model, else "1.0".
+std::string ScalarBoxText(const Analysis& a, int number);
+
+// "Subcase 3 scalar is not a finite number"
+std::string ScalarRefusedText(int number);
+
+// OK of the dialog, with the box texts of the subcase numbers: when every text is a
+// finite number, sets LoadScalars of each number, keeps the texts for the next run and
+// returns nothing; otherwise changes nothing and returns the index of the first box
+// refused.
+std::optional<std::size_t> ApplyScalarTexts(Analysis& a, const std::vector<int>& numbers,
+                                            const std::vector<std::string>& boxTexts);
 
 // Results window.
 inline constexpr const char* ResultsTitle = "Finite Element Results";

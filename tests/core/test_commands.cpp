@@ -122,30 +122,42 @@ TEST(WindowTexts, StatusBarAndDialogUnits)
     EXPECT_EQ(NextTabStop(120, {10, 60, 120}, 8), 128);
 }
 
-TEST(ScalarsDialog, CountsTheSubcasesBelowEndModelAndFillsTheirScalars)
+TEST(ScalarsDialog, OneBoxPerSubcaseNumberFiniteNumbersOnlyRemembered)
 {
     // The split counts lines that begin with SUBCASE anywhere; the dialog counts records
-    // with the word SUBCASE below ENDMODEL, a bad record among them too.
+    // with the word SUBCASE below ENDMODEL, a bad record among them too, and gives a box
+    // to each number from 1 to 10 present, once, in increasing order.
     Analysis a;
-    SplitModelText(a,
-                   "SUBCASE 1\r\nENDMODEL\r\n$ SUBCASE 3\r\n\r\nsubcase 1\r\n  Subcase 2 $ two\r\n"
-                   "SUBCASE1\r\n1 SUBCASE\r\nSUBCASE 1 2 3 4 5 6 7 8 9 10 11");
+    SplitModelText(
+        a, "SUBCASE 1\r\nENDMODEL\r\n$ SUBCASE 3\r\n\r\nsubcase 7\r\n  Subcase 2 $ two\r\n"
+           "SUBCASE1\r\nSUBCASE 7\r\nSUBCASE 11\r\n1 SUBCASE\r\nSUBCASE 1 2 3 4 5 6 7 8 9 10 11");
     a.State.EndModelLine = 2;
-    EXPECT_EQ(a.State.SubcaseCount, 5);
-    EXPECT_EQ(RecountSubcases(a), 4);
-    EXPECT_EQ(a.State.SubcaseCount, 4);
+    EXPECT_EQ(a.State.SubcaseCount, 7);
+    EXPECT_EQ(SubcaseNumbers(a), (std::vector<int>{1, 2, 7}));
+    EXPECT_EQ(a.State.FatalText, "");
+    EXPECT_EQ(RecountSubcases(a), (std::vector<int>{1, 2, 7}));
+    EXPECT_EQ(a.State.SubcaseCount, 6);
     EXPECT_EQ(a.State.FatalText,
               "SUBCASE 1 2 3 4 5 6 7 8 9 10 11\r\n... Bad record... check syntax\r\n");
 
-    // Box k fills scalar k + 1; a missing box or a text that is no number gives 0; the
-    // scalars beyond the count and the ten slots are not touched.
+    // Only finite numbers are scalars.
+    for (const char* bad : {"", " ", "abc", "-1e400", "1e3x", "2,5", "nan", "inf", "+-1", "0x10"})
+        EXPECT_FALSE(ScalarValue(bad)) << bad;
+    EXPECT_EQ(ScalarValue(" 2.5 "), 2.5);
+    EXPECT_EQ(ScalarValue("+3"), 3.0);
+    EXPECT_EQ(ScalarValue("-1E-2"), -0.01);
+
+    // A refused box changes nothing and is named; accepted texts set the numbers' scalars
+    // and start their boxes in the next run.
     a.LoadScalars.fill(9);
-    a.State.SubcaseCount = 3;
-    ApplyScalarTexts(a, {" 2.5", "-3e1x"});
-    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 2.5, -30, 0, 9, 9, 9, 9, 9, 9, 9}));
-    a.State.SubcaseCount = 25;
-    ApplyScalarTexts(a, std::vector<std::string>(25, "abc"));
-    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(ScalarBoxText(a, 7), "1.0");
+    EXPECT_EQ(ApplyScalarTexts(a, {1, 2, 7}, {"2", "1", "x"}), std::optional<std::size_t>(2));
+    EXPECT_EQ(ScalarRefusedText(7), "Subcase 7 scalar is not a finite number");
+    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
+    EXPECT_EQ(ApplyScalarTexts(a, {1, 2, 7}, {" 2.5", "0", "-3e1"}), std::nullopt);
+    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 2.5, 0, 9, 9, 9, 9, -30, 9, 9, 9}));
+    EXPECT_EQ(ScalarBoxText(a, 7), "-3e1");
+    EXPECT_EQ(ScalarBoxText(a, 3), "1.0");
 }
 
 TEST(Results, TablesMustMatchTheModel)

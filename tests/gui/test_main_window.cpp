@@ -491,6 +491,16 @@ private slots:
         WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) {
             const auto boxes = d->findChildren<QLineEdit*>();
             QCOMPARE(boxes.size(), 2);
+            // No finite number: said, and the dialog stays open.
+            boxes[0]->setText(u"-1e400"_s);
+            QString said;
+            WhenModalShows<QMessageBox>([&said](QMessageBox* m) {
+                said = m->text();
+                m->accept();
+            });
+            Click(d, u"okButton"_s);
+            QCOMPARE(said, u"Subcase 1 scalar is not a finite number"_s);
+            QVERIFY(d->isVisible());
             boxes[0]->setText(u"2.5"_s);
             // Only what fits the box can be typed.
             boxes[1]->clear();
@@ -505,12 +515,19 @@ private slots:
         QCOMPARE(Stage(), int(Solved));
         s_->Continue();
 
-        // Cancel ends the step unsolved and closes the summary window.
+        // The next run starts from the values typed; Cancel ends the step unsolved and
+        // closes the summary window.
         s_->TypeAtLine(18, u" "_s);
-        WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) { Click(d, u"cancelButton"_s); });
+        QStringList shown;
+        WhenModalShows<ScalarsDialog>([&shown](ScalarsDialog* d) {
+            for (const QLineEdit* box : d->findChildren<QLineEdit*>())
+                shown << box->text();
+            Click(d, u"cancelButton"_s);
+        });
         s_->Trigger(u"toolRun"_s);
         QTRY_VERIFY(!s_->w.Summary());
         QCOMPARE(Stage(), int(Decomposed));
+        QCOMPARE(shown, QStringList({u"2.5"_s, u"-3"_s}));
     }
 
     void resultsWindowListsAndCopies_data()
