@@ -3,6 +3,7 @@
 #include "common/Numbers.h"
 #include "driver/Commands.h"
 #include "driver/Driver.h"
+#include "model/Diagnostics.h"
 #include "results/Listings.h"
 
 #include <cmath>
@@ -111,6 +112,13 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
         return;
     }
     ContinueStep(a, window);
+    // The scalars fill the dialog's boxes, one per subcase number: more are said to be unused.
+    const std::size_t boxes = SubcaseNumbers(a).size();
+    if (a.State.Stage == Solved && scalars.size() > boxes) {
+        AddWarning(a.State.LoadWarnings, 0, Warn::ExtraScalars, static_cast<double>(scalars.size()),
+                   static_cast<double>(boxes));
+        AppendLine(a.Summary.LogText, a.State.LoadWarnings.back().text);
+    }
     run.loadLog = a.Summary.LogText;
     if (window.continueDisabled || a.State.Stage != Solved) {
         run.status = BatchStatus::ModelError;
@@ -246,6 +254,10 @@ std::string BatchJson(const BatchRun& run)
     j["decomposition_log"] = WithLf(run.decompositionLog);
     j["load_log"] = WithLf(run.loadLog);
     j["diagnostics"] = DiagnosticLines(a);
+    j["warnings"] = nlohmann::json::array();
+    for (const auto* list : {&a.State.ReadWarnings, &a.State.LoadWarnings})
+        for (const Warning& w : *list)
+            j["warnings"].push_back({{"line", w.line}, {"text", w.text}});
     // The equations in force: the system's once the decomposition step has built it.
     j["neq"] = a.System.built ? a.System.NEQ : a.Model.NEQ;
     const nlohmann::json none = nlohmann::json::array();

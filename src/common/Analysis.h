@@ -23,14 +23,24 @@ enum StageValue : int
     Solved = 3,
 };
 
+// A message about input that the run reads on without: the line it is about (0 for none)
+// and its text.
+struct Warning
+{
+    int line = 0;
+    std::string text;
+};
+
 struct SolutionState
 {
     int Stage = ModelPending;
-    bool LinesStale = true; // ModelLines no longer matches the editor text
-    int SubcaseCount = 0;   // SUBCASE records counted by SplitModelText
-    int EndModelLine = 0;   // line of the ENDMODEL record; 0 until a model was read
-    int TransformFlag = 0;  // 0 none, 1 some grid is turned/eliminated, 2 penalty dofs
-    std::string FatalText;  // numbered diagnostics, each line followed by CR LF
+    bool LinesStale = true;            // ModelLines no longer matches the editor text
+    int SubcaseCount = 0;              // SUBCASE records counted by SplitModelText
+    int EndModelLine = 0;              // line of the ENDMODEL record; 0 until a model was read
+    int TransformFlag = 0;             // 0 none, 1 some grid is turned/eliminated, 2 penalty dofs
+    std::string FatalText;             // numbered diagnostics, each line followed by CR LF
+    std::vector<Warning> ReadWarnings; // of model processing, in line order
+    std::vector<Warning> LoadWarnings; // of the load step, in line order
 };
 
 // The editor text cut at every CR LF into lines 1..LineCount, trimmed of blanks (0x20

@@ -75,6 +75,9 @@ std::array<int, 3> StatusPartEdges(int w);
 // True for a name ending in ".tav" in any letter case.
 bool IsModelFileName(std::string_view name);
 
+// Larger model files are refused: the editor is not made for them.
+inline constexpr long long MaxModelFileBytes = 256LL * 1024 * 1024;
+
 // The default folder of the file dialogs: the current directory when it holds model
 // files, otherwise "vrxSoftware/TAVU/" under the user's data folder (or under the
 // fallback folder when the data folder is unknown). Always ends with "/".

@@ -35,9 +35,13 @@ void SplitModelText(Analysis& a, std::string_view editorText)
     t.ModelLines.emplace_back();
     a.State.SubcaseCount = 0;
 
+    // A byte-order mark says the text is UTF-8; it is no part of the first record.
+    if (editorText.starts_with("\xEF\xBB\xBF"))
+        editorText.remove_prefix(3);
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = editorText.find("\r\n", start);
+        // CR LF, LF and CR alone all end a line.
+        const std::size_t end = editorText.find_first_of("\r\n", start);
         std::string_view segment = editorText.substr(
             start, end == std::string_view::npos ? std::string_view::npos : end - start);
         while (!segment.empty() && segment.front() == ' ')
@@ -49,7 +53,7 @@ void SplitModelText(Analysis& a, std::string_view editorText)
         t.ModelLines.emplace_back(segment);
         if (end == std::string_view::npos)
             break;
-        start = end + 2;
+        start = end + (editorText.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     t.LineCount = static_cast<int>(t.ModelLines.size()) - 1;
 

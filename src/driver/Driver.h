@@ -52,8 +52,9 @@ inline constexpr std::size_t MaxTitleLength = 31;
 // Largest number of subcases the scalars and the dialog have room for.
 inline constexpr int MaxSubcases = 10;
 
-// Rebuilds ModelLines from the editor text (lines cut at CR LF, trimmed of blanks),
-// counts the SUBCASE records and clears LinesStale.
+// Rebuilds ModelLines from the editor text (lines cut at CR LF, LF or CR alone, trimmed of
+// blanks; a UTF-8 byte-order mark at the start skipped), counts the SUBCASE records and
+// clears LinesStale.
 void SplitModelText(Analysis& a, std::string_view editorText);
 
 // The three steps, each run to its end. They return true when the step succeeded.

@@ -87,4 +87,36 @@ Option OptionOf(std::string_view word)
     return Option::Other;
 }
 
+bool TakesOption(Keyword k, Option o)
+{
+    if (o == Option::None)
+        return true;
+    switch (k) {
+    case Keyword::None:
+    case Keyword::Other:
+        return true;
+    case Keyword::Grid:
+        return o == Option::Polar || o == Option::Eq;
+    case Keyword::Beam:
+        return o == Option::Pin || o == Option::Bend || o == Option::Curv;
+    case Keyword::Matl:
+        return o == Option::Strain || o == Option::Shear;
+    case Keyword::Dofs:
+        return o == Option::Def || o == Option::Thru;
+    case Keyword::Ract:
+    case Keyword::Sprg:
+    case Keyword::Load:
+    case Keyword::Disp:
+    case Keyword::Grav:
+    case Keyword::Bload:
+    case Keyword::Binit:
+    case Keyword::Btemp:
+    case Keyword::Qload:
+    case Keyword::Qtemp:
+        return o == Option::Thru;
+    default: // QUAD, PROP, NSEQ, ENDMODEL, SUBCASE
+        return false;
+    }
+}
+
 } // namespace tavu

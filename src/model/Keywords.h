@@ -48,6 +48,16 @@ enum class Option
 Keyword KeywordOf(std::string_view word);
 Option OptionOf(std::string_view word);
 
+// SUBCASE and the loads: the records of the load section.
+inline bool IsLoadKeyword(Keyword k)
+{
+    return k >= Keyword::Subcase;
+}
+
+// Whether a record with keyword k reads the option o (no option always fits). A record
+// without a keyword of its own takes any option: it is reported for its keyword.
+bool TakesOption(Keyword k, Option o);
+
 // GRID, BEAM, QUAD, PROP and MATL: the records of the element part of the model section.
 inline bool IsElementKeyword(Keyword k)
 {

@@ -32,10 +32,11 @@ const std::vector<std::string> Cantilever = {"GRID 1 0 0",   "GRID 2 10 0", "BEA
 TEST(Driver, SplitsTheTextAndAnEditLowersTheStageByWhereItBegins)
 {
     Analysis a;
-    SplitModelText(a, "  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\r\n");
-    EXPECT_EQ(a.Text.ModelLines,
-              (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line\nwith lf", ""}));
-    EXPECT_EQ(a.Text.LineCount, 4);
+    // CR LF, LF and CR alone end a line; a byte-order mark at the start is no part of it.
+    SplitModelText(a, "\xEF\xBB\xBF  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\rand cr\n\r\n");
+    EXPECT_EQ(a.Text.ModelLines, (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line",
+                                                           "with lf", "and cr", "", ""}));
+    EXPECT_EQ(a.Text.LineCount, 7);
     EXPECT_FALSE(a.State.LinesStale);
     EXPECT_EQ(NormalizeLineEnds("\na\nb\r\nc\rd\r\n"), "\r\na\r\nb\r\nc\rd\r\n");
 

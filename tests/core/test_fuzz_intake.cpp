@@ -29,9 +29,10 @@ public:
         const int n = Pick(4, 8);
         Lines s, order;
         for (int id = 1; id <= n; ++id) {
+            // A copy names a lower id, on any line: copies form chains but never a loop.
             s.push_back("GRID " + I(id) +
                         OneOf({" " + Num() + " " + Num(), " 1 2 -30", " 5 " + Num() + " POLAR",
-                               " EQ " + Grid(n)}));
+                               id > 1 ? " EQ " + I(Pick(1, id - 1)) : " 0 0"}));
             order.push_back(I(id));
         }
         std::shuffle(s.begin(), s.end(), rng_);
