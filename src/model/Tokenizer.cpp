@@ -12,15 +12,6 @@ namespace tavu {
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view s)
-{
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -133,6 +124,16 @@ double NumberValue(std::string_view token)
     return negative ? -value : value;
 }
 
+FieldKind KindOfField(std::string_view field)
+{
+    const unsigned char first = field.empty() ? 0 : static_cast<unsigned char>(field.front());
+    if (first >= 0x41)
+        return FieldKind::Word;
+    if (first >= 0x2D)
+        return FieldKind::Number;
+    return FieldKind::Ignored;
+}
+
 void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& rec)
 {
     if (maxNumbers > Record::MaxNumbersCapacity)
@@ -144,42 +145,27 @@ void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& re
     rec.nNumbers = 0;
     rec.nWords = 0;
 
-    std::string_view rest = text;
-    for (;;) {
-        std::string_view token;
-        bool last = false;
-        std::size_t p = 0;
-        while (p < rest.size() && rest[p] != ' ' && rest[p] != ',')
-            ++p;
-        if (p < rest.size()) {
-            token = TrimBlanks(rest.substr(0, p));
-            rest.remove_prefix(p + 1);
-            while (!rest.empty() && rest.front() == ' ')
-                rest.remove_prefix(1);
-        } else {
-            token = rest;
-            last = true;
-        }
-
-        if (!token.empty()) {
-            const unsigned char first = static_cast<unsigned char>(token.front());
-            if (first >= 0x41) {
-                if (++rec.nWords > maxWords) {
-                    rec.nWords = -1;
-                    return;
-                }
-                rec.Word[static_cast<std::size_t>(rec.nWords)] = token;
-            } else if (first >= 0x2D) {
-                if (++rec.nNumbers > maxNumbers) {
-                    rec.nWords = -1;
-                    return;
-                }
-                rec.Number[static_cast<std::size_t>(rec.nNumbers)] = NumberValue(token);
+    ForEachField(text, [&](std::string_view field, std::size_t) {
+        switch (KindOfField(field)) {
+        case FieldKind::Word:
+            if (++rec.nWords > maxWords) {
+                rec.nWords = -1;
+                return false;
             }
+            rec.Word[static_cast<std::size_t>(rec.nWords)] = field;
+            break;
+        case FieldKind::Number:
+            if (++rec.nNumbers > maxNumbers) {
+                rec.nWords = -1;
+                return false;
+            }
+            rec.Number[static_cast<std::size_t>(rec.nNumbers)] = NumberValue(field);
+            break;
+        case FieldKind::Ignored:
+            break;
         }
-        if (last)
-            return;
-    }
+        return true;
+    });
 }
 
 bool WordIs(std::string_view word, std::string_view upperKeyword)
