@@ -802,7 +802,8 @@ void MainWindow::ReplaceCommand()
 
 void MainWindow::ShowFind(bool replacing)
 {
-    if (!find_) {
+    const bool first = !find_;
+    if (first) {
         find_ = new FindDialog(this);
         connect(find_, &FindDialog::FindNextRequested, this, &MainWindow::FindNextCommand);
         connect(find_, &FindDialog::ReplaceRequested, this, [this] {
@@ -818,8 +819,10 @@ void MainWindow::ShowFind(bool replacing)
     // A selection within one line is what to look for.
     const QString selected = editor_->textCursor().selectedText();
     find_->ShowFor(replacing, selected.contains(QChar::ParagraphSeparator) ? QString() : selected);
-    plot::PlaceOnScreen(
-        find_, QRect(frameGeometry().topRight() - QPoint(find_->width(), -40), find_->size()));
+    // At first over the main window's top right corner; later where the user left it.
+    if (first)
+        plot::PlaceOnScreen(
+            find_, QRect(frameGeometry().topRight() - QPoint(find_->width(), -40), find_->size()));
 }
 
 void MainWindow::FindNextCommand()

@@ -773,6 +773,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         env.insert(u"XDG_RUNTIME_DIR"_s, Scratch(u"run"_s));
+        env.insert(u"XDG_CONFIG_HOME"_s, Scratch(u"config"_s)); // not the user's settings
         QProcess running, again;
         for (QProcess* p : {&running, &again})
             p->setProcessEnvironment(env);
