@@ -83,14 +83,7 @@ MainWindow::MainWindow(Analysis& a, UserPrompts& prompts, QWidget* parent)
     connect(editor_, &ModelEditor::FocusGained, this, &MainWindow::OnEditorFocus);
     connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] { SetStatusPart(3); });
     connect(editor_, &QPlainTextEdit::blockCountChanged, this, [this] { SetStatusPart(3); });
-    // Opened once the drop is over, so that no question waits inside the drop.
-    connect(
-        editor_, &ModelEditor::ModelFileDropped, this,
-        [this](const QString& path) {
-            OpenModelPath(path);
-            FocusEditor();
-        },
-        Qt::QueuedConnection);
+    connect(editor_, &ModelEditor::ModelFileDropped, this, &MainWindow::OpenDropped);
     // Undoing back to the text last saved or loaded: nothing to save any more.
     connect(editor_->document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
         const QTextDocument* d = editor_->document();
@@ -543,6 +536,12 @@ void MainWindow::dropEvent(QDropEvent* e)
     if (path.isEmpty())
         return;
     e->acceptProposedAction();
+    OpenDropped(path);
+}
+
+void MainWindow::OpenDropped(const QString& path)
+{
+    // Opened once the drop is over, so that no question waits inside it.
     QTimer::singleShot(0, this, [this, path] {
         OpenModelPath(path);
         FocusEditor();

@@ -113,6 +113,7 @@ private:
     // File, Open after a file was chosen: asks about unsaved text, then loads.
     void OpenModelPath(const QString& path);
     void OpenWhenFree(const QString& path);
+    void OpenDropped(const QString& path);
     void SetTextChanged(bool changed);
     void RememberFile(const QString& path, bool present);
     void ShowRecentFiles();

@@ -128,28 +128,6 @@ TEST(WindowTexts, StatusBarAndDialogUnits)
     EXPECT_EQ(GoToLineLabel(40), "Line number (1 - 40):");
 }
 
-TEST(EditCommands, FollowTheEditorsState)
-{
-    // undo, redo, selection, clipboard, empty, search text -> U R X C P A F N E G
-    const struct
-    {
-        EditorFacts facts;
-        const char* on;
-    } cases[] = {
-        {{false, false, false, false, true, false}, "------F-E-"},
-        {{true, false, true, true, false, false}, "U-XCPAF-EG"},
-        {{false, true, false, false, false, true}, "-R---AFNEG"},
-        {{false, false, false, false, true, true}, "------F-E-"}, // nothing to find in
-    };
-    for (const auto& c : cases) {
-        const auto states = EditCommandStates(c.facts);
-        std::string on;
-        for (std::size_t i = 0; i < states.size(); ++i)
-            on += states[i] ? "URXCPAFNEG"[i] : '-';
-        EXPECT_EQ(on, c.on) << &c - cases;
-    }
-}
-
 TEST(RecentFiles, NewestFirstEachOnceAtMostEight)
 {
     std::vector<std::string> files;

@@ -428,7 +428,7 @@ private slots:
     void statusBarFollowsTheEditor()
     {
         // The caret's line and the count of file lines, however the lines wrap: a long
-        // line is one line, wide or narrow, and so in the line-number margin.
+        // line is one line, wide or narrow, wrapped or not.
         ModelEditor* e = s_->w.Editor();
         QString longLine;
         for (int i = 0; i < 40; ++i)
