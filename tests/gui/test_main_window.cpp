@@ -1,7 +1,8 @@
-// The main window and the windows it opens, driven through buttons and actions: what
+// The main window and the windows it opens, driven through buttons, actions and keys: what
 // each command reaches, model files byte for byte, the questions about unsaved text, the
 // summary window pacing the steps, the load case scalars, the results window with Copy
-// and Print, the plot window, help and About; and one program per session.
+// and Print, the plot window, help and About; the editor's finding, colours and lines;
+// recent and dropped files; every window on the screen; and one program per session.
 
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
