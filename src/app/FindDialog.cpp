@@ -80,7 +80,6 @@ void FindDialog::ShowFor(bool replacing, const QString& what)
     if (!what.isEmpty())
         what_->setText(what);
     adjustSize();
-    setMinimumSize(sizeHint());
     show();
     raise();
     activateWindow();
