@@ -34,6 +34,7 @@ CommandStates NextCommandStates(CommandStates s, CommandEvent event, int stage)
         s.plotDeformation = false;
         break;
     case CommandEvent::EditorFocusGained:
+    case CommandEvent::ModelSolved:
         if (stage > Decomposed) {
             s.showSolution = true;
             s.plotDeformation = true;
@@ -83,6 +84,64 @@ std::array<int, 3> StatusPartEdges(int w)
     // The file name takes the left 60 %, the reader's progress the next 20 %, the caret
     // line the rest.
     return {w * 6 / 10, w * 8 / 10, w};
+}
+
+std::string MainWindowTitle(std::string_view fileName)
+{
+    return std::string(fileName.empty() ? "Untitled" : fileName) + "[*] - " + MainTitle;
+}
+
+std::array<bool, EditCommandCount> EditCommandStates(const EditorFacts& f)
+{
+    std::array<bool, EditCommandCount> on{};
+    auto set = [&on](EditCommand c, bool state) { on[static_cast<std::size_t>(c)] = state; };
+    set(EditCommand::Undo, f.undoAvailable);
+    set(EditCommand::Redo, f.redoAvailable);
+    set(EditCommand::Cut, f.selection);
+    set(EditCommand::Copy, f.selection);
+    set(EditCommand::Paste, f.clipboardHasText);
+    set(EditCommand::SelectAll, !f.textEmpty);
+    set(EditCommand::Find, true);
+    set(EditCommand::FindNext, f.searchText && !f.textEmpty);
+    set(EditCommand::Replace, true);
+    set(EditCommand::GoToLine, !f.textEmpty);
+    return on;
+}
+
+std::string CannotFindText(std::string_view what)
+{
+    return "Cannot find \"" + std::string(what) + "\"";
+}
+
+std::string GoToLineLabel(int lineCount)
+{
+    return "Line number (1 - " + std::to_string(std::max(1, lineCount)) + "):";
+}
+
+std::vector<std::string> WithRecentFile(std::vector<std::string> files, std::string_view path)
+{
+    files = WithoutRecentFile(std::move(files), path);
+    files.insert(files.begin(), std::string(path));
+    if (files.size() > MaxRecentFiles)
+        files.resize(MaxRecentFiles);
+    return files;
+}
+
+std::vector<std::string> WithoutRecentFile(std::vector<std::string> files, std::string_view path)
+{
+    std::erase(files, path);
+    return files;
+}
+
+std::string RecentFileItemText(std::size_t index, std::string_view path)
+{
+    std::string text = "&" + std::to_string(index + 1) + " ";
+    for (const char c : path) {
+        if (c == '&')
+            text += '&';
+        text += c;
+    }
+    return text;
 }
 
 bool IsModelFileName(std::string_view name)
@@ -235,6 +294,25 @@ int PixelsToDuX(int pixels, int averageCharWidth)
 int PixelsToDuY(int pixels, int charHeight)
 {
     return MulDivRounded(pixels, 8, charHeight);
+}
+
+PixelRect FitWindow(PixelRect wanted, int minWidth, int minHeight, FrameMargins frame,
+                    PixelRect available)
+{
+    // One axis at a time: the client's start and length, the frame before and after it,
+    // the area's start and length.
+    auto fit = [](int& start, int& length, int minimum, int before, int after, int areaStart,
+                  int areaLength) {
+        const int room = areaLength - before - after;
+        length = std::max(std::min(length, room), std::max(minimum, 0));
+        if (start + length + after > areaStart + areaLength)
+            start = areaStart + areaLength - after - length;
+        if (start - before < areaStart)
+            start = areaStart + before;
+    };
+    fit(wanted.x, wanted.w, minWidth, frame.left, frame.right, available.x, available.w);
+    fit(wanted.y, wanted.h, minHeight, frame.top, frame.bottom, available.y, available.h);
+    return wanted;
 }
 
 MainWindowLayout MainLayout(int w, int h)

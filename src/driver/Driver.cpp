@@ -138,6 +138,16 @@ bool RunLoadCases(Analysis& a, SummaryWindow& w)
     return true;
 }
 
+namespace {
+
+void RunLoadStep(Analysis& a, SummaryWindow& w, DriverEvents* events)
+{
+    if (RunLoadCases(a, w) && events)
+        events->ModelSolved();
+}
+
+} // namespace
+
 void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, DriverEvents* events)
 {
     if (a.State.LinesStale)
@@ -151,13 +161,13 @@ void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, Drive
         RunDecomposition(a, w);
         break;
     default:
-        RunLoadCases(a, w);
+        RunLoadStep(a, w, events);
         break;
     }
     w.FocusContinue();
 }
 
-void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents*)
+void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents* events)
 {
     switch (a.State.Stage) {
     case ModelRead:
@@ -165,13 +175,14 @@ void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents*)
         RunDecomposition(a, w);
         break;
     case Decomposed:
-        RunLoadCases(a, w);
+        RunLoadStep(a, w, events);
         break;
     default:
         w.Close();
-        break;
+        w.FocusEditor();
+        return;
     }
-    w.FocusEditor();
+    w.FocusContinue();
 }
 
 void CancelStep(Analysis&, SummaryWindow& w)

@@ -2,6 +2,8 @@
 
 #include "model/Tokenizer.h"
 
+#include <algorithm>
+
 namespace tavu {
 
 Keyword KeywordOf(std::string_view word)
@@ -117,6 +119,42 @@ bool TakesOption(Keyword k, Option o)
     default: // QUAD, PROP, NSEQ, ENDMODEL, SUBCASE
         return false;
     }
+}
+
+std::vector<LineSpan> ClassifyLine(std::string_view line)
+{
+    std::vector<LineSpan> spans;
+    const std::string_view record = RecordText(line);
+    // The keyword is the first word wherever it stands, as the reader takes it.
+    std::string_view keyword;
+    std::size_t first = record.size(), last = 0; // the record's extent
+    ForEachField(record, [&](std::string_view field, std::size_t at) {
+        first = std::min(first, at);
+        last = at + field.size();
+        if (keyword.empty() && KindOfField(field) == FieldKind::Word)
+            keyword = field;
+        return true;
+    });
+    const Keyword k = KeywordOf(keyword);
+    if (k == Keyword::None || k == Keyword::Other) {
+        if (first < last)
+            spans.push_back({LinePart::Unknown, first, last - first});
+    } else {
+        int words = 0;
+        ForEachField(record, [&](std::string_view field, std::size_t at) {
+            const FieldKind kind = KindOfField(field);
+            if (kind == FieldKind::Number)
+                spans.push_back({LinePart::Number, at, field.size()});
+            else if (kind == FieldKind::Word && ++words == 1)
+                spans.push_back({LinePart::Keyword, at, field.size()});
+            else if (kind == FieldKind::Word && words == 2 && OptionOf(field) != Option::Other)
+                spans.push_back({LinePart::Option, at, field.size()});
+            return true;
+        });
+    }
+    if (const std::size_t mark = line.find('$'); mark != std::string_view::npos)
+        spans.push_back({LinePart::Comment, mark, line.size() - mark});
+    return spans;
 }
 
 } // namespace tavu

@@ -149,6 +149,16 @@ NumberRead ReadNumber(std::string_view token)
     return read(negative ? -value : value, r.ptr);
 }
 
+FieldKind KindOfField(std::string_view field)
+{
+    const unsigned char first = field.empty() ? 0 : static_cast<unsigned char>(field.front());
+    if (first >= 0x41)
+        return FieldKind::Word;
+    if (first >= 0x2D)
+        return FieldKind::Number;
+    return FieldKind::Ignored;
+}
+
 void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& rec)
 {
     if (maxNumbers > Record::MaxNumbersCapacity)
@@ -162,45 +172,31 @@ void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& re
     rec.hasTab = text.find('\t') != std::string_view::npos;
     rec.nOddNumbers = 0;
 
-    std::string_view rest = text;
-    for (;;) {
-        std::string_view token;
-        bool last = false;
-        std::size_t p = 0;
-        while (p < rest.size() && !IsBlank(rest[p]) && rest[p] != ',')
-            ++p;
-        if (p < rest.size()) {
-            token = TrimBlanks(rest.substr(0, p));
-            rest.remove_prefix(p + 1);
-            while (!rest.empty() && IsBlank(rest.front()))
-                rest.remove_prefix(1);
-        } else {
-            token = rest;
-            last = true;
-        }
-
-        if (!token.empty()) {
-            const unsigned char first = static_cast<unsigned char>(token.front());
-            if (first >= 0x41) {
-                if (++rec.nWords > maxWords) {
-                    rec.nWords = -1;
-                    return;
-                }
-                rec.Word[static_cast<std::size_t>(rec.nWords)] = token;
-            } else if (first >= 0x2D) {
-                if (++rec.nNumbers > maxNumbers) {
-                    rec.nWords = -1;
-                    return;
-                }
-                const NumberRead n = ReadNumber(token);
-                rec.Number[static_cast<std::size_t>(rec.nNumbers)] = n.value;
-                if (n.length < token.size() && rec.nOddNumbers < Record::MaxNumbersCapacity)
-                    rec.OddNumber[static_cast<std::size_t>(rec.nOddNumbers++)] = token;
+    ForEachField(text, [&](std::string_view field, std::size_t) {
+        switch (KindOfField(field)) {
+        case FieldKind::Word:
+            if (++rec.nWords > maxWords) {
+                rec.nWords = -1;
+                return false;
             }
+            rec.Word[static_cast<std::size_t>(rec.nWords)] = field;
+            break;
+        case FieldKind::Number: {
+            if (++rec.nNumbers > maxNumbers) {
+                rec.nWords = -1;
+                return false;
+            }
+            const NumberRead n = ReadNumber(field);
+            rec.Number[static_cast<std::size_t>(rec.nNumbers)] = n.value;
+            if (n.length < field.size() && rec.nOddNumbers < Record::MaxNumbersCapacity)
+                rec.OddNumber[static_cast<std::size_t>(rec.nOddNumbers++)] = field;
+            break;
         }
-        if (last)
-            return;
-    }
+        case FieldKind::Ignored:
+            break;
+        }
+        return true;
+    });
 }
 
 bool WordIs(std::string_view word, std::string_view upperKeyword)

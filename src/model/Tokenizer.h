@@ -4,6 +4,7 @@
 // separate the fields.
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace tavu {
@@ -31,6 +32,32 @@ struct Record
 // The record text of a line: the part before the first "$". Empty means: skip the line;
 // so does a record text of blanks and tabs alone.
 std::string_view RecordText(std::string_view line);
+
+// A field of a record text by its first byte: from 'A' (0x41) up a word, from '-' to '@'
+// (0x2D..0x40) a number; a field that starts below '-' (a tab, '+', '#', ...) is ignored.
+enum class FieldKind
+{
+    Word,
+    Number,
+    Ignored,
+};
+FieldKind KindOfField(std::string_view field);
+
+// Calls visit(field, offset) for each field of text, left to right: the runs of characters
+// between blanks, tabs and commas (empty runs are no fields); offset counts from the start of
+// text. Stops early when visit returns false.
+template <class Visit> void ForEachField(std::string_view text, Visit&& visit)
+{
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = at;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != ',')
+            ++end;
+        if (end > at && !visit(text.substr(at, end - at), at))
+            return;
+        at = end + 1;
+    }
+}
 
 // Splits text into rec (which views into text, so text must outlive rec).
 void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& rec);

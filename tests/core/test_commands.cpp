@@ -27,7 +27,8 @@ TEST(CommandStates, FollowTheEventsOfASession)
         {E::EditorFocusGained, 3, "RUSP"}, {E::ResetSolution, 0, "-U--"},
         {E::EditorFocusGained, 0, "-U--"}, {E::ModelProcessed, 0, "RU-P"},
         {E::NewModel, 0, "----"},          {E::TextEdited, 0, "----"}, // typing enables no Run
-        {E::SaveAsCompleted, 0, "-U--"},
+        {E::SaveAsCompleted, 0, "-U--"},   {E::ModelProcessed, 0, "RU-P"},
+        {E::ModelSolved, 2, "RU-P"},       {E::ModelSolved, 3, "RUSP"},
     };
     CommandStates s;
     for (const auto& step : steps) {
@@ -120,6 +121,49 @@ TEST(WindowTexts, StatusBarAndDialogUnits)
                           PixelsToDuY(722, 15)}),
               (std::array{7, 6, 473, 2, 1, -1, 385}));
     EXPECT_EQ(NextTabStop(120, {10, 60, 120}, 8), 128);
+
+    EXPECT_EQ(MainWindowTitle("plate.tav"), "plate.tav[*] - 2D Finite Element Program");
+    EXPECT_EQ(MainWindowTitle(""), "Untitled[*] - 2D Finite Element Program");
+    EXPECT_EQ(CannotFindText("GRID 7"), "Cannot find \"GRID 7\"");
+    EXPECT_EQ(GoToLineLabel(40), "Line number (1 - 40):");
+}
+
+TEST(RecentFiles, NewestFirstEachOnceAtMostEight)
+{
+    std::vector<std::string> files;
+    for (int i = 1; i <= 9; ++i)
+        files = WithRecentFile(files, "/m/" + std::to_string(i) + ".tav");
+    EXPECT_EQ(files.size(), MaxRecentFiles);
+    EXPECT_EQ(files.front(), "/m/9.tav");
+    EXPECT_EQ(files.back(), "/m/2.tav");
+    files = WithRecentFile(files, "/m/5.tav");
+    EXPECT_EQ((std::vector<std::string>(files.begin(), files.begin() + 3)),
+              (std::vector<std::string>{"/m/5.tav", "/m/9.tav", "/m/8.tav"}));
+    EXPECT_EQ(files.size(), MaxRecentFiles);
+    files = WithoutRecentFile(files, "/m/9.tav");
+    EXPECT_EQ(files.size(), MaxRecentFiles - 1);
+    EXPECT_EQ(files[1], "/m/8.tav");
+    EXPECT_EQ(RecentFileItemText(0, "/m/R&D.tav"), "&1 /m/R&&D.tav");
+}
+
+TEST(WindowPlacement, EveryWindowInsideTheScreen)
+{
+    const PixelRect screen{0, 0, 1024, 700};
+    const FrameMargins frame{4, 30, 4, 4};
+    const struct
+    {
+        PixelRect wanted;
+        int minW, minH;
+        PixelRect screen, placed;
+    } cases[] = {
+        {{100, 100, 400, 300}, 200, 100, screen, {100, 100, 400, 300}},
+        {{900, 600, 400, 300}, 200, 100, screen, {620, 396, 400, 300}},         // moved back in
+        {{0, 0, 2000, 1000}, 300, 200, screen, {4, 30, 1016, 666}},             // shrunk to fit
+        {{50, 50, 300, 300}, 1200, 800, screen, {4, 30, 1200, 800}},            // title bar stays
+        {{10, 10, 400, 300}, 0, 0, {1600, 0, 1024, 700}, {1604, 30, 400, 300}}, // next screen
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitWindow(c.wanted, c.minW, c.minH, frame, c.screen), c.placed) << &c - cases;
 }
 
 TEST(ScalarsDialog, OneBoxPerSubcaseNumberFiniteNumbersOnlyRemembered)

@@ -217,5 +217,35 @@ TEST(Keywords, AreMatchedWithoutRegardToCase)
     EXPECT_EQ(OptionOf(""), Option::None);
 }
 
+TEST(Keywords, ClassifyLinesForTheEditorAsTheReaderCutsThem)
+{
+    // Each character marked with its part: K keyword, O option, N number, C comment,
+    // U a record without a known keyword, "." nothing.
+    const char* const cases[][2] = {
+        {"GRID POLAR 3 1.5,2 $ c", "KKKK.OOOOO.N.NNN.N.CCC"},
+        {"beam 1 1 2 1 1 pinned", "KKKK.N.N.N.N.N......."}, // an unknown option is a word
+        {"GRIDS 1 0 0 $ typo", "UUUUUUUUUUU.CCCCCC"},
+        {"1 GRID 2 3", "N.KKKK.N.N"}, // the first word is the keyword wherever it stands
+        {"  $ only a comment", "..CCCCCCCCCCCCCCCC"},
+        {"LOAD\t2 0 -1", "KKKK.N.N.NN"},            // a tab separates fields
+        {"DOFS DEF 1 1 1 +2", "KKKK.OOO.N.N.N..."}, // "+2" is ignored by the reader
+        {"7 8", "UUU"},
+        {"ENDMODEL", "KKKKKKKK"},
+        {"x\xE9 1", "UUUU"},
+        {"", ""},
+    };
+    for (const auto& [line, expected] : cases) {
+        std::string marks(std::string_view(line).size(), '.');
+        std::size_t end = 0;
+        for (const LineSpan& span : ClassifyLine(line)) {
+            EXPECT_GE(span.start, end) << line; // left to right, no overlap
+            end = span.start + span.length;
+            ASSERT_LE(end, marks.size()) << line;
+            marks.replace(span.start, span.length, span.length, "KONCU"[int(span.part)]);
+        }
+        EXPECT_EQ(marks, expected) << line;
+    }
+}
+
 } // namespace
 } // namespace tavu
