@@ -248,6 +248,8 @@ std::string BatchJson(const BatchRun& run)
     j["diagnostics"] = DiagnosticLines(a);
     // The equations in force: the system's once the decomposition step has built it.
     j["neq"] = a.System.built ? a.System.NEQ : a.Model.NEQ;
+    // The factorization the decomposition step took; null when it did not run.
+    j["solver"] = a.System.built ? nlohmann::json(SolverName(a.System.Path)) : nullptr;
     const nlohmann::json none = nlohmann::json::array();
     j["grids"] = run.solved ? GridResults(a) : none;
     j["beams"] = run.solved ? BeamResults(a) : none;
@@ -256,6 +258,26 @@ std::string BatchJson(const BatchRun& run)
     // Echoed model lines may hold bytes that are not UTF-8: they are replaced rather than
     // stopping the report.
     return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+const char* SolverName(SolverPath path)
+{
+    switch (path) {
+    case SolverPath::Skyline:
+        return "skyline";
+    case SolverPath::Sparse:
+        return "sparse";
+    default:
+        return "auto";
+    }
+}
+
+std::optional<SolverPath> ParseSolver(const std::string& name)
+{
+    for (SolverPath p : {SolverPath::Auto, SolverPath::Skyline, SolverPath::Sparse})
+        if (name == SolverName(p))
+            return p;
+    return std::nullopt;
 }
 
 std::optional<std::vector<double>> ParseScalars(const std::string& list)

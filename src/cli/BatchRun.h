@@ -34,8 +34,8 @@ inline constexpr int ExitDecompositionFailed = 2;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitUnreadable = 66;
 
-// Runs the model text (any line ends). scalars fill the scalars dialog's boxes in order;
-// boxes without a value keep "1.0".
+// Runs the model text (any line ends) with the factorization analysis.SolverChoice names. scalars
+// fill the scalars dialog's boxes in order; boxes without a value keep "1.0".
 void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars);
 
 int ExitStatusOf(const BatchRun& run);
@@ -46,6 +46,10 @@ std::string BatchText(const BatchRun& run);
 
 // The JSON report.
 std::string BatchJson(const BatchRun& run);
+
+// "auto", "skyline", "sparse": the names of --solver and of the JSON report's "solver".
+const char* SolverName(SolverPath path);
+std::optional<SolverPath> ParseSolver(const std::string& name);
 
 // "1.5,2,0" -> {1.5, 2, 0}; nullopt when a value is not a finite number.
 std::optional<std::vector<double>> ParseScalars(const std::string& list);

@@ -17,8 +17,8 @@
 namespace {
 
 const char* const Usage =
-    "usage: tavu-solve [--json] [--scalars S1,S2,...] [--plot FILE.png|FILE.svg]\n"
-    "                  [--pdf FILE.pdf] MODEL.tav\n";
+    "usage: tavu-solve [--json] [--scalars S1,S2,...] [--solver auto|skyline|sparse]\n"
+    "                  [--plot FILE.png|FILE.svg] [--pdf FILE.pdf] MODEL.tav\n";
 
 // A file could not be written (sysexits' EX_CANTCREAT).
 constexpr int ExitCannotWrite = 73;
@@ -42,6 +42,7 @@ struct Options
 {
     bool json = false;
     std::vector<double> scalars;
+    tavu::SolverPath solver = tavu::SolverPath::Auto;
     std::string plotPath, pdfPath, modelPath;
 };
 
@@ -49,10 +50,13 @@ struct Options
 // (usage error or --help), or -1 to go on.
 int ParseOptions(int argc, char** argv, Options& o)
 {
-    static const option options[] = {
-        {"json", no_argument, nullptr, 'j'},       {"scalars", required_argument, nullptr, 's'},
-        {"plot", required_argument, nullptr, 'p'}, {"pdf", required_argument, nullptr, 'f'},
-        {"help", no_argument, nullptr, 'h'},       {nullptr, 0, nullptr, 0}};
+    static const option options[] = {{"json", no_argument, nullptr, 'j'},
+                                     {"scalars", required_argument, nullptr, 's'},
+                                     {"plot", required_argument, nullptr, 'p'},
+                                     {"pdf", required_argument, nullptr, 'f'},
+                                     {"solver", required_argument, nullptr, 'S'},
+                                     {"help", no_argument, nullptr, 'h'},
+                                     {nullptr, 0, nullptr, 0}};
     opterr = 0;
     for (;;) {
         const int c = getopt_long(argc, argv, "", options, nullptr);
@@ -68,6 +72,13 @@ int ParseOptions(int argc, char** argv, Options& o)
                 return UsageError(std::string("--scalars needs numbers separated by commas: ") +
                                   optarg);
             o.scalars = *parsed;
+            break;
+        }
+        case 'S': {
+            const auto solver = tavu::ParseSolver(optarg);
+            if (!solver)
+                return UsageError(std::string("--solver is auto, skyline or sparse: ") + optarg);
+            o.solver = *solver;
             break;
         }
         case 'p':
@@ -159,6 +170,7 @@ int main(int argc, char** argv)
     }
 
     tavu::BatchRun run;
+    run.analysis.SolverChoice = o.solver;
     tavu::RunBatch(run, text, o.scalars);
     const std::string out = o.json ? tavu::BatchJson(run) : tavu::BatchText(run);
     std::fwrite(out.data(), 1, out.size(), stdout);
