@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
@@ -32,6 +33,12 @@ namespace {
 QString Latin(const char* text)
 {
     return QString::fromLatin1(text);
+}
+
+// The program's few settings (the factorization), in the user's configuration folder.
+QSettings AppSettings()
+{
+    return QSettings(QStringLiteral("vrxSoftware"), QStringLiteral("TAVU"));
 }
 
 } // namespace
@@ -107,6 +114,23 @@ void MainWindow::CreateActions()
     resetAction_ =
         make("&Reset Solution", "actionResetSolution", &MainWindow::ResetSolutionCommand);
     runAction_ = make("R&un Solution", "actionRunSolution", &MainWindow::RunSolution);
+
+    // The factorization setting, as saved by the last choice (automatic by default).
+    solverGroup_ = new QActionGroup(this);
+    const QString saved = AppSettings().value(QStringLiteral("solver")).toString();
+    a_.SolverChoice = ParseSolver(saved.toStdString()).value_or(SolverPath::Auto);
+    const std::array<std::pair<const char*, SolverPath>, 3> solvers{
+        {{"&Automatic", SolverPath::Auto},
+         {"&Skyline", SolverPath::Skyline},
+         {"S&parse", SolverPath::Sparse}}};
+    for (const auto& [text, path] : solvers) {
+        auto* item = new QAction(Latin(text), solverGroup_);
+        item->setObjectName(QStringLiteral("actionSolver") + Latin(SolverName(path)));
+        item->setCheckable(true);
+        item->setChecked(path == a_.SolverChoice);
+        item->setData(static_cast<int>(path));
+    }
+    connect(solverGroup_, &QActionGroup::triggered, this, &MainWindow::ChooseSolver);
     showAction_ = make("&Show Solution", "actionShowSolution", &MainWindow::ShowSolution);
     plotAction_ = make("P&lot Deformation", "actionPlotDeformation", &MainWindow::PlotDeformation);
     helpAction_ = make("&Help", "actionHelp", &MainWindow::ShowHelp);
@@ -131,6 +155,9 @@ void MainWindow::CreateMenus()
     solve->setObjectName(QStringLiteral("menuSolve"));
     solve->addAction(resetAction_);
     solve->addAction(runAction_);
+    QMenu* factorization = solve->addMenu(Latin("&Factorization"));
+    factorization->setObjectName(QStringLiteral("menuFactorization"));
+    factorization->addActions(solverGroup_->actions());
     solve->addAction(showAction_);
     solve->addAction(plotAction_);
 
@@ -431,6 +458,12 @@ void MainWindow::ResetSolutionCommand()
 {
     ResetSolution(a_);
     Apply(CommandEvent::ResetSolution);
+}
+
+void MainWindow::ChooseSolver(QAction* item)
+{
+    a_.SolverChoice = static_cast<SolverPath>(item->data().toInt());
+    AppSettings().setValue(QStringLiteral("solver"), Latin(SolverName(a_.SolverChoice)));
 }
 
 void MainWindow::RunSolution()

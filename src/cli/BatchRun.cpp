@@ -260,26 +260,6 @@ std::string BatchJson(const BatchRun& run)
     return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-const char* SolverName(SolverPath path)
-{
-    switch (path) {
-    case SolverPath::Skyline:
-        return "skyline";
-    case SolverPath::Sparse:
-        return "sparse";
-    default:
-        return "auto";
-    }
-}
-
-std::optional<SolverPath> ParseSolver(const std::string& name)
-{
-    for (SolverPath p : {SolverPath::Auto, SolverPath::Skyline, SolverPath::Sparse})
-        if (name == SolverName(p))
-            return p;
-    return std::nullopt;
-}
-
 std::optional<std::vector<double>> ParseScalars(const std::string& list)
 {
     std::vector<double> values;

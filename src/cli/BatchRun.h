@@ -47,10 +47,6 @@ std::string BatchText(const BatchRun& run);
 // The JSON report.
 std::string BatchJson(const BatchRun& run);
 
-// "auto", "skyline", "sparse": the names of --solver and of the JSON report's "solver".
-const char* SolverName(SolverPath path);
-std::optional<SolverPath> ParseSolver(const std::string& name);
-
 // "1.5,2,0" -> {1.5, 2, 0}; nullopt when a value is not a finite number.
 std::optional<std::vector<double>> ParseScalars(const std::string& list);
 

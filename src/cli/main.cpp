@@ -3,6 +3,7 @@
 // writes the plot of the model (PNG or SVG) and the printed listings (PDF).
 
 #include "BatchRun.h"
+#include "driver/Driver.h"
 
 #include <cstdio>
 #include <fstream>

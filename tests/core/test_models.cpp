@@ -20,6 +20,7 @@
 // TAVU_UPDATE_GOLDEN=1 rewrites the .txt files; review the difference before committing it.
 
 #include "BatchRun.h"
+#include "driver/Driver.h"
 
 #include <algorithm>
 #include <cctype>
