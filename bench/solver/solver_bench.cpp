@@ -127,8 +127,34 @@ struct Options
     std::vector<std::pair<int, int>> plates;
 };
 
-double RunSkyline(Analysis& a, const Options& opt, double madds);
-int RunSparse(Analysis& a, const Options& opt, double skyline);
+// The load step's back substitution with a unit load on every equation, timed runs times;
+// returns the solution.
+const Vec<double>& TimeBackSubstitution(Analysis& a, int runs, std::vector<double>& cpu,
+                                        std::vector<double>& wall)
+{
+    const int neq = a.System.NEQ;
+    Vec<double>& x = a.Results.SolutionVector;
+    for (int run = 0; run < runs; ++run) {
+        x.Create(neq);
+        for (int n = 1; n <= neq; ++n)
+            x(n) = 1.0;
+        Timed(cpu, wall, [&] {
+            BackSubstitute(a);
+            return 0;
+        });
+    }
+    return x;
+}
+
+// The skyline decomposition's processor seconds, one per run (none when not run).
+struct SkylineTimes
+{
+    bool failed = false;
+    std::vector<double> cpu;
+};
+
+SkylineTimes RunSkyline(Analysis& a, const Options& opt, double madds);
+int RunSparse(Analysis& a, const Options& opt, const SkylineTimes& skyline);
 
 int RunModel(const std::string& name, const std::string& text, const Options& opt)
 {
@@ -148,14 +174,14 @@ int RunModel(const std::string& name, const std::string& text, const Options& op
                 "(model read in %.2f s)\n",
                 name.c_str(), neq, kd, a.Profile.ProfileSize - 2, madds, readTime);
 
-    const double skyline = opt.sparseOnly ? 0 : RunSkyline(a, opt, madds);
-    if (skyline < 0)
+    const SkylineTimes skyline = opt.sparseOnly ? SkylineTimes{} : RunSkyline(a, opt, madds);
+    if (skyline.failed)
         return 1;
     return RunSparse(a, opt, skyline);
 }
 
-// The skyline path and dpbtrf: returns the median decomposition time, -1 on failure.
-double RunSkyline(Analysis& a, const Options& opt, double madds)
+// The skyline path and dpbtrf.
+SkylineTimes RunSkyline(Analysis& a, const Options& opt, double madds)
 {
     const int neq = a.Model.NEQ;
     const int kd = a.Profile.MaxActiveColumn - 1;
@@ -166,7 +192,7 @@ double RunSkyline(Analysis& a, const Options& opt, double madds)
     for (int run = 0; run < opt.runs; ++run) {
         if (!Timed(cAssemble, wAssemble, [&] { return AssembleStiffness(a); })) {
             std::printf("assembly failed\n%s\n", a.Summary.LogText.c_str());
-            return -1;
+            return {true, {}};
         }
         ab = BandOf(a.System.Store, neq, kd);
         const lapack_int info = Timed(cLapack, wLapack, [&] {
@@ -174,28 +200,19 @@ double RunSkyline(Analysis& a, const Options& opt, double madds)
         });
         if (info != 0) {
             std::printf("dpbtrf failed: info %d\n", static_cast<int>(info));
-            return -1;
+            return {true, {}};
         }
         const DecompositionOutcome out = Timed(cOurs, wOurs, [&] { return Decompose(a); });
         if (!out.ok) {
             std::printf("decomposition failed\n%s\n", a.Summary.LogText.c_str());
-            return -1;
+            return {true, {}};
         }
         difference = std::max(difference, FactorDifference(a.System.Store, neq, ab, kd));
     }
 
     // Back substitution (the load step's) with a unit load on every equation, checked
     // against dpbtrs.
-    Vec<double>& x = a.Results.SolutionVector;
-    for (int run = 0; run < opt.runs; ++run) {
-        x.Create(neq);
-        for (int n = 1; n <= neq; ++n)
-            x(n) = 1.0;
-        Timed(cSolve, wSolve, [&] {
-            BackSubstitute(a);
-            return 0;
-        });
-    }
+    const Vec<double>& x = TimeBackSubstitution(a, opt.runs, cSolve, wSolve);
     std::vector<double> b(static_cast<std::size_t>(neq), 1.0);
     LAPACKE_dpbtrs(LAPACK_COL_MAJOR, 'U', neq, kd, 1, ab.data(), kd + 1, b.data(), neq);
     double solveDiff = 0, scale = 0;
@@ -242,7 +259,7 @@ double RunSkyline(Analysis& a, const Options& opt, double madds)
         }
     }
     a.System.Store.KValues.Clear();
-    return ours;
+    return {false, cOurs};
 }
 
 // CHOLMOD alone on a compressed matrix: analysis and factorization with the defaults.
@@ -284,7 +301,7 @@ CholmodAlone RunCholmodAlone(CompressedColumns& m)
 }
 
 // The sparse path of the step, CHOLMOD alone, and the automatic choice.
-int RunSparse(Analysis& a, const Options& opt, double skyline)
+int RunSparse(Analysis& a, const Options& opt, const SkylineTimes& skyline)
 {
     a.SolverChoice = SolverPath::Sparse;
     std::vector<double> cAssemble, wAssemble, cOurs, wOurs, cAlone, wAlone, cAnalyse, cSolve,
@@ -307,17 +324,7 @@ int RunSparse(Analysis& a, const Options& opt, double skyline)
         wAlone.push_back(alone.wallFactor);
         cAnalyse.push_back(alone.analyse);
     }
-    const int neq = a.System.NEQ;
-    Vec<double>& x = a.Results.SolutionVector;
-    for (int run = 0; run < opt.runs; ++run) {
-        x.Create(neq);
-        for (int n = 1; n <= neq; ++n)
-            x(n) = 1.0;
-        Timed(cSolve, wSolve, [&] {
-            BackSubstitute(a);
-            return 0;
-        });
-    }
+    TimeBackSubstitution(a, opt.runs, cSolve, wSolve);
     const double ours = Median(cOurs), cholmod = Median(cAlone);
     std::printf("  sparse path: %.4g nonzeros in L, %.4g multiply-adds (CHOLMOD's count / 2)\n",
                 alone.nonzeros, alone.flops / 2);
@@ -329,21 +336,29 @@ int RunSparse(Analysis& a, const Options& opt, double skyline)
     std::printf("  CHOLMOD alone         %8.4f s  [%8.4f]\n", cholmod, Median(wAlone));
     std::printf("  sparse back substitution %8.4f s  [%8.4f]\n", Median(cSolve), Median(wSolve));
 
-    // The automatic choice, and its decomposition against the faster of the two.
+    // The automatic choice (its assembly includes the choice: the pattern and the analysis
+    // when the profile is large), and the chosen path's decomposition against the faster of
+    // the skyline and CHOLMOD alone, by medians and by the fastest runs.
     a.SolverChoice = SolverPath::Auto;
-    std::vector<double> cAuto, wAuto, cAutoAssemble, wAutoAssemble;
-    for (int run = 0; run < opt.runs; ++run) {
+    std::vector<double> cAutoAssemble, wAutoAssemble;
+    for (int run = 0; run < opt.runs; ++run)
         Timed(cAutoAssemble, wAutoAssemble, [&] { return AssembleStiffness(a); });
-        if (a.State.TransformFlag != 0)
-            RotateAndEliminate(a);
-        Timed(cAuto, wAuto, [&] { return Decompose(a).ok; });
-    }
     const bool sparse = a.System.Path == SolverPath::Sparse;
-    const double best = skyline > 0 ? std::min(skyline, cholmod) : cholmod;
-    std::printf("  auto takes the %s path: decomposition %.4f s [%.4f], %.2f x the faster of "
-                "skyline and CHOLMOD alone%s; assembly with the choice %.4f s\n",
-                sparse ? "sparse" : "skyline", Median(cAuto), Median(wAuto), Median(cAuto) / best,
-                skyline > 0 ? "" : " (skyline not run)", Median(cAutoAssemble));
+    const std::vector<double>& chosen = sparse ? cOurs : skyline.cpu;
+    if (chosen.empty()) {
+        std::printf("  auto takes the %s path (skyline not timed)\n",
+                    sparse ? "sparse" : "skyline");
+        return 0;
+    }
+    auto fastest = [](const std::vector<double>& v) {
+        return v.empty() ? 1e300 : *std::min_element(v.begin(), v.end());
+    };
+    const double best = skyline.cpu.empty() ? cholmod : std::min(Median(skyline.cpu), cholmod);
+    const double bestFastest = std::min(fastest(skyline.cpu), fastest(cAlone));
+    std::printf("  auto takes the %s path: decomposition %.2f x the faster of skyline and CHOLMOD "
+                "alone (fastest runs %.2f x); assembly with the choice %.4f s\n",
+                sparse ? "sparse" : "skyline", Median(chosen) / best, fastest(chosen) / bestFastest,
+                Median(cAutoAssemble));
     return 0;
 }
 
