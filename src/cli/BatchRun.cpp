@@ -260,6 +260,8 @@ std::string BatchJson(const BatchRun& run)
             j["warnings"].push_back({{"line", w.line}, {"text", w.text}});
     // The equations in force: the system's once the decomposition step has built it.
     j["neq"] = a.System.built ? a.System.NEQ : a.Model.NEQ;
+    // The factorization the decomposition step took; null when it did not run.
+    j["solver"] = a.System.built ? nlohmann::json(SolverName(a.System.Path)) : nullptr;
     const nlohmann::json none = nlohmann::json::array();
     j["grids"] = run.solved ? GridResults(a) : none;
     j["beams"] = run.solved ? BeamResults(a) : none;

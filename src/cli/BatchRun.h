@@ -34,8 +34,8 @@ inline constexpr int ExitDecompositionFailed = 2;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitUnreadable = 66;
 
-// Runs the model text (any line ends). scalars fill the scalars dialog's boxes in order;
-// boxes without a value keep "1.0".
+// Runs the model text (any line ends) with the factorization analysis.SolverChoice names. scalars
+// fill the scalars dialog's boxes in order; boxes without a value keep "1.0".
 void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars);
 
 int ExitStatusOf(const BatchRun& run);

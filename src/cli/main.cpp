@@ -6,7 +6,9 @@
 // another output or anything but a regular file is refused before anything is written.
 
 #include "BatchRun.h"
+#include "common/BlasThreads.h"
 #include "driver/Commands.h"
+#include "driver/Driver.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -24,8 +26,8 @@
 namespace {
 
 const char* const Usage =
-    "usage: tavu-solve [--json] [--scalars S1,S2,...] [--plot FILE.png|FILE.svg]\n"
-    "                  [--pdf FILE.pdf] MODEL.tav\n";
+    "usage: tavu-solve [--json] [--scalars S1,S2,...] [--solver auto|skyline|sparse]\n"
+    "                  [--plot FILE.png|FILE.svg] [--pdf FILE.pdf] MODEL.tav\n";
 
 // A file could not be written (sysexits' EX_CANTCREAT), or standard output could not
 // (EX_IOERR).
@@ -57,6 +59,7 @@ struct Options
 {
     bool json = false;
     std::vector<double> scalars;
+    tavu::SolverPath solver = tavu::SolverPath::Auto;
     std::string plotPath, pdfPath, modelPath;
 };
 
@@ -64,10 +67,13 @@ struct Options
 // (usage error or --help), or -1 to go on.
 int ParseOptions(int argc, char** argv, Options& o)
 {
-    static const option options[] = {
-        {"json", no_argument, nullptr, 'j'},       {"scalars", required_argument, nullptr, 's'},
-        {"plot", required_argument, nullptr, 'p'}, {"pdf", required_argument, nullptr, 'f'},
-        {"help", no_argument, nullptr, 'h'},       {nullptr, 0, nullptr, 0}};
+    static const option options[] = {{"json", no_argument, nullptr, 'j'},
+                                     {"scalars", required_argument, nullptr, 's'},
+                                     {"plot", required_argument, nullptr, 'p'},
+                                     {"pdf", required_argument, nullptr, 'f'},
+                                     {"solver", required_argument, nullptr, 'S'},
+                                     {"help", no_argument, nullptr, 'h'},
+                                     {nullptr, 0, nullptr, 0}};
     opterr = 0;
     for (;;) {
         const int c = getopt_long(argc, argv, "", options, nullptr);
@@ -83,6 +89,13 @@ int ParseOptions(int argc, char** argv, Options& o)
                 return UsageError(std::string("--scalars needs numbers separated by commas: ") +
                                   optarg);
             o.scalars = *parsed;
+            break;
+        }
+        case 'S': {
+            const auto solver = tavu::ParseSolver(optarg);
+            if (!solver)
+                return UsageError(std::string("--solver is auto, skyline or sparse: ") + optarg);
+            o.solver = *solver;
             break;
         }
         case 'p':
@@ -246,6 +259,7 @@ int WriteFiles(const tavu::BatchRun& run, const Options& o, int status)
 
 int main(int argc, char** argv)
 {
+    tavu::StartBlasWithOneThread(argv);
     const bool outputOpen = HoldStandardDescriptors();
     Options o;
     if (const int status = ParseOptions(argc, argv, o); status >= 0)
@@ -261,6 +275,7 @@ int main(int argc, char** argv)
         return status;
 
     tavu::BatchRun run;
+    run.analysis.SolverChoice = o.solver;
     tavu::RunBatch(run, text, o.scalars);
     const bool reported =
         WriteReport(o.json ? tavu::BatchJson(run) : tavu::BatchText(run), outputOpen);

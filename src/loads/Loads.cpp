@@ -7,6 +7,7 @@
 #include "model/Keywords.h"
 #include "model/PreScan.h"
 #include "model/Tokenizer.h"
+#include "solver/SparseSolver.h"
 
 #include <algorithm>
 #include <cmath>
@@ -377,9 +378,15 @@ void BackSubstitute(Analysis& a)
 {
     AppendLine(a.Summary.LogText, "Running back substitution");
 
+    // On the sparse path the factor solves in its own order.
+    const int neq = a.System.NEQ;
+    if (a.System.Sparse) {
+        if (neq >= 1 && a.Results.SolutionVector.Last() >= neq)
+            a.System.Sparse->Solve(a.Results.SolutionVector.Data());
+        return;
+    }
     // DiagPos(1..NEQ+1), in: column heads; KValues, in: D and the multipliers of L;
     // SolutionVector(1..NEQ), in: loads, out: displacements.
-    const int neq = a.System.NEQ;
     const Vec<long long>& diag = a.System.Store.DiagPos;
     const Vec<double>& kv = a.System.Store.KValues;
     if (neq < 1 || diag.Last() < neq + 1 || a.Results.SolutionVector.Last() < neq ||
