@@ -1,0 +1,46 @@
+#!/bin/sh
+# Memory that follows the records of a model, not its largest ids:
+#
+#   tests/memory_by_records.sh SOLVE MODEL...
+#
+# Finds the address space (ulimit -v, to 2 MB) in which SOLVE solves a model of one beam,
+# then solves every MODEL, as text and with --json, in that space plus 24 MB. A table or
+# a report sized by an id of 10000000 (40 MB and more) does not fit, so the run fails;
+# each MODEL must solve (exit status 0) within the limit.
+
+solve=$1
+shift
+small=$(dirname "$0")/data/cantilever.tav
+
+fits() { # kilobytes model [option]
+    (ulimit -v "$1" && "$solve" $3 "$2" > /dev/null 2>&1)
+}
+
+# The smallest space that works for the small model, by halving an interval that holds it.
+lo=0
+hi=16384
+while ! fits "$hi" "$small"; do
+    lo=$hi
+    hi=$((hi * 2))
+    if [ "$hi" -gt 4194304 ]; then
+        echo "memory_by_records: $solve does not solve $small in 4 GB" >&2
+        exit 1
+    fi
+done
+while [ $((hi - lo)) -gt 2048 ]; do
+    mid=$(((lo + hi) / 2))
+    if fits "$mid" "$small"; then hi=$mid; else lo=$mid; fi
+done
+
+limit=$((hi + 24576))
+status=0
+for model in "$@"; do
+    for option in "" --json; do
+        if ! fits "$limit" "$model" "$option"; then
+            echo "memory_by_records: $model ${option:-(text)} does not solve in $limit KB" \
+                "(a model of one beam needs $hi KB)" >&2
+            status=1
+        fi
+    done
+done
+exit $status
