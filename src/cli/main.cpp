@@ -216,14 +216,19 @@ int CheckOutputs(const Options& o, const struct stat& model)
     return -1;
 }
 
-// Writes the report to standard output; false (with a message) when that fails.
-bool WriteReport(const std::string& out, bool outputOpen)
+// Writes the report to standard output as it is made, so that its size never adds to the
+// memory of the run; false (with a message) when that fails.
+bool WriteReport(const tavu::BatchRun& run, bool json, bool outputOpen)
 {
     if (!outputOpen) {
         Fail(ExitOutputFailed, "cannot write the report: standard output is closed");
         return false;
     }
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+    if (json)
+        tavu::WriteBatchJson(std::cout, run);
+    else
+        tavu::WriteBatchText(std::cout, run);
+    if (!std::cout.flush() || std::fflush(stdout) != 0 || std::ferror(stdout)) {
         Fail(ExitOutputFailed, "cannot write the report to standard output: " + SystemError());
         return false;
     }
@@ -277,8 +282,8 @@ int main(int argc, char** argv)
     tavu::BatchRun run;
     run.analysis.SolverChoice = o.solver;
     tavu::RunBatch(run, text, o.scalars);
-    const bool reported =
-        WriteReport(o.json ? tavu::BatchJson(run) : tavu::BatchText(run), outputOpen);
+    text = std::string(); // the analysis keeps the lines it needs
+    const bool reported = WriteReport(run, o.json, outputOpen);
     int status = tavu::ExitStatusOf(run);
 #if defined(TAVU_WITH_PLOT)
     if (!o.plotPath.empty() || !o.pdfPath.empty())

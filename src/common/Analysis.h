@@ -166,9 +166,10 @@ struct ModelStore
     Vec<BeamRow> Beams; // (0..nBeams) by beam index
     Vec<QuadRow> Quads; // (0..nQuads) by quad index
 
-    Vec<int> GridIndex; // (0..maxGridId) grid id -> grid index, 0 = none
-    Vec<int> BeamIndex; // (0..maxBeamId)
-    Vec<int> QuadIndex; // (0..maxQuadId)
+    // Id -> index maps, 0 = none; memory by the records, whatever the largest id.
+    IdRows<int> GridIndex; // (0..maxGridId) grid id -> grid index
+    IdRows<int> BeamIndex; // (0..maxBeamId)
+    IdRows<int> QuadIndex; // (0..maxQuadId)
 };
 
 // Lookups of an id that may come from the model text: anything outside the map is 0.
