@@ -6,10 +6,12 @@
 
 namespace tavu {
 
-std::string FormatId(int n)
+std::string FormatId(int n, int width)
 {
-    std::string s = std::to_string(n) + "    ";
-    return s.substr(0, 4);
+    std::string s = std::to_string(n);
+    if (s.size() < static_cast<std::size_t>(width))
+        s.append(static_cast<std::size_t>(width) - s.size(), ' ');
+    return s;
 }
 
 std::string FormatValue(double x)

@@ -3,6 +3,7 @@
 #include "common/Numbers.h"
 #include "results/FormatNumbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,13 +17,14 @@ constexpr const char* RotationMark = "\xF8";
 struct Separators
 {
     std::string leader, separator;
+    int idWidth = 4; // of the id columns
 };
 
 Separators SeparatorsOf(const ListingOptions& o)
 {
     if (o.printLayout)
-        return {"", "   "};
-    return {"\t", "\t"};
+        return {"", "   ", o.idWidth};
+    return {"\t", "\t", o.idWidth};
 }
 
 // Signed equation number of dof d of grid index g.
@@ -41,7 +43,7 @@ double Displacement(const Analysis& a, long long e)
 
 std::string GridLine(const Separators& sep, int gridId, const std::array<double, 3>& v)
 {
-    std::string line = sep.leader + sep.leader + FormatId(gridId);
+    std::string line = sep.leader + sep.leader + FormatId(gridId, sep.idWidth);
     for (double x : v)
         line += sep.separator + FormatValue(x);
     return line;
@@ -152,8 +154,8 @@ int BeamForceLines(const Analysis& a, int b, const Separators& sep,
     const BeamForces& f = a.Results.BeamEndForces(b);
     const BeamRow& beam = m.Beams(b);
     for (int end = 0; end < 2; ++end) {
-        std::string line = sep.leader + FormatId(beam.id) + sep.separator +
-                           FormatId(end == 0 ? beam.gridA : beam.gridB);
+        std::string line = sep.leader + FormatId(beam.id, sep.idWidth) + sep.separator +
+                           FormatId(end == 0 ? beam.gridA : beam.gridB, sep.idWidth);
         const std::size_t first = end == 0 ? AxialA : AxialB;
         for (std::size_t k = first; k < first + 3; ++k)
             line += sep.separator + FormatValue(f[k]);
@@ -175,16 +177,17 @@ int QuadStressLines(const Analysis& a, int q, const ListingOptions& options, con
         for (int c = 1; c <= 3; ++c)
             avg[static_cast<std::size_t>(c)] =
                 (qs(q, c, 1) + qs(q, c, 2) + qs(q, c, 3) + qs(q, c, 4)) / 4;
-        lines[1] = StressLine(sep, sep.leader + sep.leader + FormatId(quad.id),
+        lines[1] = StressLine(sep, sep.leader + sep.leader + FormatId(quad.id, sep.idWidth),
                               DeriveStresses(avg[1], avg[2], avg[3]));
         return 1;
     }
     std::array<StressState, 5> corner{};
     const int corners = QuadCornerStresses(a, q, corner);
     for (std::size_t k = 1; k <= static_cast<std::size_t>(corners); ++k)
-        lines[k] =
-            StressLine(sep, sep.leader + FormatId(quad.id) + sep.separator + FormatId(quad.grid[k]),
-                       corner[k]);
+        lines[k] = StressLine(sep,
+                              sep.leader + FormatId(quad.id, sep.idWidth) + sep.separator +
+                                  FormatId(quad.grid[k], sep.idWidth),
+                              corner[k]);
     return corners;
 }
 
@@ -234,6 +237,20 @@ std::array<std::string, 7> ResultHeadings(int kind, bool averageStresses)
     }
 }
 
+int ListingIdWidth(const Analysis& a, int kind)
+{
+    // The model's grid ids run 1..nGrids; beams and quads keep theirs in their rows.
+    const ModelStore& m = a.Model;
+    int largest = m.nGrids;
+    if (kind == BeamForcesKind)
+        for (int b = 1; b <= m.nBeams && m.Beams.Has(b); ++b)
+            largest = std::max(largest, m.Beams(b).id);
+    if (kind == QuadStressesKind)
+        for (int q = 1; q <= m.nQuads && m.Quads.Has(q); ++q)
+            largest = std::max(largest, m.Quads(q).id);
+    return std::max(4, static_cast<int>(std::to_string(largest).size()));
+}
+
 void WriteResultLines(const Analysis& a, int kind, bool averageStresses,
                       const std::function<void(const std::string&)>& line)
 {
@@ -244,6 +261,7 @@ void WriteResultLines(const Analysis& a, int kind, bool averageStresses,
 
     ListingOptions options;
     options.averageStresses = averageStresses;
+    options.idWidth = ListingIdWidth(a, kind);
     std::array<std::string, 5> lines;
     ForEachResultItem(a, kind, [&](int item) {
         const int n = BuildResultLines(a, item, kind, options, lines);

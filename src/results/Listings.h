@@ -21,7 +21,12 @@ struct ListingOptions
 {
     bool averageStresses = false;
     bool printLayout = false; // blanks instead of TABs
+    int idWidth = 4;          // of the id columns: ListingIdWidth
 };
+
+// The width of a listing's id columns: 4, or the digits of its largest id, so that no id
+// is ever cut.
+int ListingIdWidth(const Analysis& a, int kind);
 
 // Fills lines[1..n] for one item of a kind and returns n (0..4). Kinds 1, 2: item is a
 // grid id; kinds 3, 4: the beam's or quad's position in its table.

@@ -152,6 +152,7 @@ std::vector<std::vector<std::string>> ResultItems(const Analysis& a, int kind, b
     ListingOptions options;
     options.averageStresses = averageStresses;
     options.printLayout = true;
+    options.idWidth = ListingIdWidth(a, kind);
     std::array<std::string, 5> lines;
     ForEachResultItem(a, kind, [&](int item) {
         const int n = std::clamp(BuildResultLines(a, item, kind, options, lines), 0, 4);

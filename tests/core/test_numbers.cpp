@@ -29,7 +29,8 @@ TEST(Numbers, TextsFollowTheDigitRules)
         EXPECT_EQ(FormatValue(x), text) << x;
     EXPECT_EQ(FormatValue(std::nan("")).size(), 10u);
     EXPECT_EQ(FormatId(-12), "-12 ");
-    EXPECT_EQ(FormatId(12345), "1234");
+    EXPECT_EQ(FormatId(12345), "12345"); // never cut
+    EXPECT_EQ(FormatId(12, 6), "12    ");
 }
 
 TEST(Numbers, AnglesAndRounding)
