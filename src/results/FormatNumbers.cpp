@@ -16,8 +16,11 @@ std::string FormatId(int n, int width)
 
 std::string FormatValue(double x)
 {
+    // A value that is not finite is never shown as a number.
     if (std::isnan(x))
         return "    NaN   ";
+    if (std::isinf(x))
+        return x < 0 ? "   -Inf   " : "    Inf   ";
     const bool negative = x < 0;
     const double a = std::fabs(x);
     if (a < 1.0e-99)

@@ -28,6 +28,8 @@ TEST(Numbers, TextsFollowTheDigitRules)
     for (const auto& [x, text] : fields)
         EXPECT_EQ(FormatValue(x), text) << x;
     EXPECT_EQ(FormatValue(std::nan("")).size(), 10u);
+    EXPECT_EQ(FormatValue(-INFINITY), "   -Inf   ");
+    EXPECT_EQ(FormatValue(INFINITY), "    Inf   ");
     EXPECT_EQ(FormatId(-12), "-12 ");
     EXPECT_EQ(FormatId(12345), "12345"); // never cut
     EXPECT_EQ(FormatId(12, 6), "12    ");
