@@ -9,7 +9,7 @@ namespace tavu {
 namespace {
 
 // A message: text before the first number, between the two numbers and after them. A
-// message without a number has only `before`; one with a single number no `between`.
+// message with fewer than two numbers has no `between`.
 struct MessageText
 {
     Msg code;
@@ -19,7 +19,11 @@ struct MessageText
     const char* after;
 };
 
-constexpr std::array<MessageText, 28> Messages{{
+// The likely cause of results that are not finite.
+constexpr const char* LimitsHint =
+    ": check loads, temperatures and properties of magnitude near the limits of the numbers";
+
+constexpr std::array<MessageText, 38> Messages{{
     {Msg::GridEquateMissing, 1, "... Grid equate", "", " not found"},
     {Msg::PolarCenterMissing, 1, "... Polar center grid", "", " not found"},
     {Msg::PolarCenterNotCartesian, 1, "... Polar center grid", "", " not cartesian"},
@@ -48,12 +52,25 @@ constexpr std::array<MessageText, 28> Messages{{
     {Msg::NoRestraints, 0, "No restraints found (RACT, SPRG)", "", ""},
     {Msg::NoEndModel, 0, "ENDMODEL not found", "", ""},
     {Msg::StiffnessTooLarge, 1, "Stiffness matrix too large: more than", "", " terms"},
+    {Msg::NumberTooLarge, 0, "... Number too large", "", ""},
+    {Msg::BeamNotFinite, 1, "Beam", "",
+     " stiffness not finite: check its grids, offsets, PROP and MATL"},
+    {Msg::QuadNotFinite, 1, "Quad", "", " stiffness not finite: check its grids, PROP and MATL"},
+    {Msg::BeamLoadNotFinite, 1, "Beam", "",
+     " load not finite: check its BLOAD, BINIT, BTEMP and GRAV"},
+    {Msg::QuadLoadNotFinite, 1, "Quad", "", " load not finite: check its QLOAD, QTEMP and GRAV"},
+    {Msg::QuadEdgeZeroLength, 2, "Quad", " edge", " of zero length under QLOAD"},
+    {Msg::SolutionNotFiniteAtGrid, 1, "Solution is not finite at grid", "", LimitsHint},
+    {Msg::SolutionNotFiniteAtBeam, 1, "Solution is not finite at beam", "", LimitsHint},
+    {Msg::SolutionNotFiniteAtQuad, 1, "Solution is not finite at quad", "", LimitsHint},
+    {Msg::ErrorMeasureNotFinite, 0, "Solution error measure not finite", "", LimitsHint},
 }};
 
 // The messages about one record echo its line first.
 bool EchoesLine(Msg code)
 {
-    return static_cast<int>(code) <= static_cast<int>(Msg::BadRecord);
+    return static_cast<int>(code) <= static_cast<int>(Msg::BadRecord) ||
+           code == Msg::NumberTooLarge;
 }
 
 } // namespace
@@ -85,6 +102,18 @@ void Diagnose(Analysis& a, Msg code, int first, int second)
     }
     fatal += DiagnosticMessage(code, first, second);
     fatal += CRLF;
+}
+
+void CopyDiagnosticsToLog(Analysis& a, std::size_t from)
+{
+    const std::string& fatal = a.State.FatalText;
+    while (from < fatal.size()) {
+        std::size_t end = fatal.find(CRLF, from);
+        if (end == std::string::npos)
+            end = fatal.size();
+        AppendLine(a.Summary.LogText, fatal.substr(from, end - from));
+        from = end + 2;
+    }
 }
 
 } // namespace tavu

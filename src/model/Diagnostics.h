@@ -38,7 +38,17 @@ enum class Msg : int
     NoMaterials = 26,
     NoRestraints = 27,
     NoEndModel = 28,
-    StiffnessTooLarge = 29, // first: the largest number of terms
+    StiffnessTooLarge = 29,       // first: the largest number of terms
+    NumberTooLarge = 30,          // second: line
+    BeamNotFinite = 31,           // first: beam index
+    QuadNotFinite = 32,           // first: quad index
+    BeamLoadNotFinite = 33,       // first: beam index
+    QuadLoadNotFinite = 34,       // first: quad index
+    QuadEdgeZeroLength = 35,      // first: quad index; second: edge
+    SolutionNotFiniteAtGrid = 36, // first: grid index
+    SolutionNotFiniteAtBeam = 37, // first: beam index
+    SolutionNotFiniteAtQuad = 38, // first: quad index
+    ErrorMeasureNotFinite = 39,
 };
 
 // The message of a diagnostic, without the echoed line and without the line end.
@@ -47,5 +57,9 @@ std::string DiagnosticMessage(Msg code, int first, int second);
 // Appends the diagnostic to a.State.FatalText: for a message about a record, the whole
 // text of model line `second` and CR LF first; then the message and CR LF.
 void Diagnose(Analysis& a, Msg code, int first, int second);
+
+// The decomposition and load steps show only their log: the lines FatalText gained from
+// position `from` on are appended to LogText as well.
+void CopyDiagnosticsToLog(Analysis& a, std::size_t from);
 
 } // namespace tavu

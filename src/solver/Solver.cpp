@@ -114,7 +114,7 @@ bool AssembleStiffness(Analysis& a)
                 "Beam" + NumberText(b) + " axial load at or near buckling load" + CRLF;
             continue;
         }
-        AddBeamStiffness(a, b);
+        AddBeamStiffness(a, b); // a beam whose terms overflow names itself and stops the step
     }
     std::string beamText;
     if (m.nBeams > 0)
