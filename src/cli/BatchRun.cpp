@@ -94,25 +94,27 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
     BatchWindow window(scalars);
     const std::string text = NormalizeLineEnds(modelText);
 
+    // A step failed when it disabled Continue or did not reach its stage; the run ends
+    // there with the step's status.
+    const auto failed = [&](int reached, BatchStatus status) {
+        if (!window.continueDisabled && a.State.Stage == reached)
+            return false;
+        run.status = status;
+        return true;
+    };
     ResetSolution(a);
     StartStep(a, window, text);
     run.readText = a.Summary.ReadText;
-    if (window.continueDisabled || a.State.Stage != ModelRead) {
-        run.status = BatchStatus::ModelError;
+    if (failed(ModelRead, BatchStatus::ModelError))
         return;
-    }
     ContinueStep(a, window);
     run.decompositionLog = a.Summary.LogText;
-    if (window.continueDisabled || a.State.Stage != Decomposed) {
-        run.status = BatchStatus::DecompositionFailed;
+    if (failed(Decomposed, BatchStatus::DecompositionFailed))
         return;
-    }
     ContinueStep(a, window);
     run.loadLog = a.Summary.LogText;
-    if (window.continueDisabled || a.State.Stage != Solved) {
-        run.status = BatchStatus::ModelError;
+    if (failed(Solved, BatchStatus::SolutionFailed))
         return;
-    }
     run.status = BatchStatus::Solved;
     run.solved = true;
 }
@@ -124,6 +126,8 @@ int ExitStatusOf(const BatchRun& run)
         return ExitSolved;
     case BatchStatus::DecompositionFailed:
         return ExitDecompositionFailed;
+    case BatchStatus::SolutionFailed:
+        return ExitSolutionFailed;
     default:
         return ExitModelError;
     }
@@ -156,6 +160,8 @@ const char* StatusName(BatchStatus status)
         return "solved";
     case BatchStatus::DecompositionFailed:
         return "decomposition_failed";
+    case BatchStatus::SolutionFailed:
+        return "solution_failed";
     default:
         return "model_error";
     }

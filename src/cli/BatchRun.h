@@ -15,6 +15,7 @@ enum class BatchStatus
     Solved,
     ModelError,
     DecompositionFailed,
+    SolutionFailed, // the load step: a load or a result is not finite
 };
 
 struct BatchRun
@@ -31,6 +32,7 @@ struct BatchRun
 inline constexpr int ExitSolved = 0;
 inline constexpr int ExitModelError = 1;
 inline constexpr int ExitDecompositionFailed = 2;
+inline constexpr int ExitSolutionFailed = 3;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitUnreadable = 66;
 

@@ -6,6 +6,7 @@
 #include "model/PreScan.h"
 #include "model/Reader.h"
 #include "model/Tokenizer.h"
+#include "results/FiniteResults.h"
 #include "solver/Profile.h"
 #include "solver/Solver.h"
 
@@ -110,6 +111,31 @@ bool RunDecomposition(Analysis& a, SummaryWindow& w)
     return true;
 }
 
+namespace {
+
+// The message of results that are not finite, into FatalText and the log.
+void ReportNonFiniteResult(Analysis& a, const NonFiniteResult& bad)
+{
+    const std::size_t from = a.State.FatalText.size();
+    switch (bad.where) {
+    case NonFiniteResult::Grid:
+        Diagnose(a, Msg::SolutionNotFiniteAtGrid, bad.index, 0);
+        break;
+    case NonFiniteResult::Beam:
+        Diagnose(a, Msg::SolutionNotFiniteAtBeam, bad.index, 0);
+        break;
+    case NonFiniteResult::Quad:
+        Diagnose(a, Msg::SolutionNotFiniteAtQuad, bad.index, 0);
+        break;
+    default:
+        Diagnose(a, Msg::ErrorMeasureNotFinite, 0, 0);
+        break;
+    }
+    CopyDiagnosticsToLog(a, from);
+}
+
+} // namespace
+
 bool RunLoadCases(Analysis& a, SummaryWindow& w)
 {
     SetTitle(w, TitleLoadCases);
@@ -125,10 +151,25 @@ bool RunLoadCases(Analysis& a, SummaryWindow& w)
         w.FocusEditor();
         return false;
     }
-    ReadLoads(a);
-    BackSubstitute(a);
+    // From here on the results of an earlier run are gone: a failure leaves the model
+    // decomposed and without results.
+    bool solved = ReadLoads(a);
+    if (solved) {
+        BackSubstitute(a);
+        RecoverResults(a);
+        const NonFiniteResult bad = FirstNonFiniteResult(a);
+        solved = bad.where == NonFiniteResult::None;
+        if (!solved)
+            ReportNonFiniteResult(a, bad);
+    }
+    if (!solved) {
+        a.State.Stage = Decomposed;
+        StopStep(w, a.Summary.LogText);
+        w.FocusCancel();
+        return false;
+    }
+    ReportErrorMeasure(a);
     a.State.Stage = Solved;
-    RecoverResults(a);
     w.ShowText(a.Summary.LogText);
     w.TurnContinueIntoFinish();
     return true;

@@ -56,7 +56,8 @@ inline constexpr int MaxSubcases = 10;
 // counts the SUBCASE records and clears LinesStale.
 void SplitModelText(Analysis& a, std::string_view editorText);
 
-// The three steps, each run to its end. They return true when the step succeeded.
+// The three steps, each run to its end. They return true when the step succeeded. A
+// failed load step leaves no results: Stage is then Decomposed.
 bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events);
 bool RunDecomposition(Analysis& a, SummaryWindow& w);
 bool RunLoadCases(Analysis& a, SummaryWindow& w);

@@ -5,6 +5,7 @@
 #include "loads/LoadAssembly.h"
 #include "model/Diagnostics.h"
 #include "model/Tokenizer.h"
+#include "solver/Transform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,7 +82,7 @@ void ApplyDisp(Analysis& a, long long first, long long last, const LoadFields& f
     ForEachGridDof(a, first, last, f, s, [&](long long e, double load) {
         // Only penalty-held dofs move; their equation holds 1.0E+99 on its diagonal.
         if (e < 0 && -e <= a.System.NEQ)
-            a.Results.SolutionVector(-e) = load * 1.0e99;
+            a.Results.SolutionVector(-e) = load * PenaltyStiffness;
     });
 }
 
@@ -158,13 +159,31 @@ std::string_view LoadKeyword(std::string_view word)
     return {};
 }
 
-// A load record that overflows the fields: the diagnostic goes into FatalText and, since
-// the load step shows only its log, the echoed line and the message into the log too.
-void ReportBadRecord(Analysis& a, int line)
+// A diagnostic of the load step: into FatalText and, since the load step shows only its
+// log, into the log too (a record's message with its echoed line).
+void Report(Analysis& a, Msg code, int first, int second)
 {
-    Diagnose(a, Msg::BadRecord, 0, line);
-    AppendLine(a.Summary.LogText, ModelLine(a, line));
-    AppendLine(a.Summary.LogText, DiagnosticMessage(Msg::BadRecord, 0, line));
+    const std::size_t from = a.State.FatalText.size();
+    Diagnose(a, code, first, second);
+    CopyDiagnosticsToLog(a, from);
+}
+
+// The first number field of a load record that holds a load value (the fields before it
+// are ids or the edge of a QLOAD).
+int FirstValueField(std::string_view kw)
+{
+    return kw == "GRAV" ? 1 : kw == "QLOAD" ? 3 : 2;
+}
+
+// Whether the load values of a record, scaled by their subcase's scalar (and a prescribed
+// displacement by the penalty diagonal that holds it), are finite.
+bool ValuesFinite(std::string_view kw, const LoadFields& f, double s)
+{
+    const double scale = kw == "DISP" ? s * PenaltyStiffness : s;
+    for (int i = FirstValueField(kw); i <= LoadMaxNumbers; ++i)
+        if (!std::isfinite(f.N(i) * scale))
+            return false;
+    return true;
 }
 
 // The load case and the results, all re-created zero, so that a repeated run starts from
@@ -227,7 +246,7 @@ void ApplyLoadRecord(Analysis& a, std::string_view kw, long long first, long lon
 
 } // namespace
 
-void ReadLoadRecords(Analysis& a)
+bool ReadLoadRecords(Analysis& a)
 {
     StartLoadCase(a);
     LoadSet& loads = a.Loads;
@@ -239,13 +258,14 @@ void ReadLoadRecords(Analysis& a)
     a.Summary.LogText = "Reading and processing load data";
 
     Record rec;
+    bool finite = true;
     for (int line = a.State.EndModelLine + 1; line <= a.Text.LineCount; ++line) {
         const std::string_view recordText = RecordText(ModelLine(a, line));
         if (recordText.empty())
             continue;
         SplitFields(recordText, LoadMaxNumbers, LoadMaxWords, rec);
         if (rec.nWords < 0)
-            ReportBadRecord(a, line);
+            Report(a, Msg::BadRecord, 0, line);
 
         const std::string_view kw = LoadKeyword(rec.Word[1]);
         if (kw.empty())
@@ -261,19 +281,29 @@ void ReadLoadRecords(Analysis& a)
             continue;
         long long first = 0, last = 0;
         const LoadFields f = FieldsOf(rec, first, last);
-        if (last >= first)
+        if (!ValuesFinite(kw, f, s)) {
+            Report(a, Msg::NumberTooLarge, 0, line);
+            finite = false;
+        } else if (last >= first) {
             ApplyLoadRecord(a, kw, first, last, f, s);
+        }
     }
+    return finite;
 }
 
-void ReadLoads(Analysis& a)
+bool ReadLoads(Analysis& a)
 {
-    ReadLoadRecords(a);
+    if (!ReadLoadRecords(a))
+        return false;
     const ModelStore& m = a.Model;
+    const std::size_t from = a.State.FatalText.size();
+    bool finite = true;
     for (int b = 1; b <= m.nBeams; ++b)
-        BeamLoadVector(a, b);
+        finite = BeamLoadVector(a, b) && finite;
     for (int q = 1; q <= m.nQuads; ++q)
-        QuadLoadVector(a, q);
+        finite = QuadLoadVector(a, q) && finite;
+    CopyDiagnosticsToLog(a, from);
+    return finite;
 }
 
 void BackSubstitute(Analysis& a)

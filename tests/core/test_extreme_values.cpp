@@ -1,0 +1,188 @@
+// Numbers at the limits of the arithmetic in every numeric field of a small model that has
+// every kind of element, option and load: each run either fails with a message (exit 1, 2
+// or 3) or reports only finite numbers.
+
+#include "BatchRun.h"
+#include "results/Listings.h"
+
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tavu {
+namespace {
+
+using nlohmann::json;
+
+// A frame with an offset beam and an axial-load beam, a quad and a triangle, a turned
+// grid, a spring, a prescribed displacement and every kind of load; it solves as it is.
+const std::vector<std::string> Model = {"GRID 1 0 0",
+                                        "GRID 2 0 4",
+                                        "GRID 3 6 4",
+                                        "GRID 4 6 0",
+                                        "GRID 5 10 0",
+                                        "GRID 6 10 4 30",
+                                        "GRID 7 14 4",
+                                        "BEAM 1 1 2 1 1",
+                                        "BEAM 2 2 3 1 1 0.2 -0.1",
+                                        "BEAM 3 4 3 2 1",
+                                        "QUAD 1 4 5 6 3 3 2",
+                                        "QUAD 2 5 7 6 0 3 2",
+                                        "PROP 1 2 3 0.5",
+                                        "PROP 2 2 3 0 10",
+                                        "PROP 3 0.1",
+                                        "MATL 1 1000 0.3 1e-5 2",
+                                        "MATL 2 500 0.25 1e-5 1",
+                                        "DOFS DEF 1 1 1",
+                                        "DOFS 5 THRU 7 1 1 0",
+                                        "RACT 1 1 1 1",
+                                        "RACT 4 1 1 0",
+                                        "RACT 5 -1 1 0",
+                                        "SPRG 7 100 100 0",
+                                        "ENDMODEL",
+                                        "SUBCASE 1",
+                                        "LOAD 2 5 -3 1",
+                                        "DISP 5 0.001",
+                                        "GRAV 0 -1",
+                                        "BLOAD 1 2 1",
+                                        "BINIT 2 0.001 0.002 0.001",
+                                        "BTEMP 2 10 5",
+                                        "QLOAD 1 2 3 4",
+                                        "QTEMP 2 20 10 5"};
+
+const char* const Extremes[] = {"0",     "-0",     "1e-310", "-1e-310",
+                                "1e308", "-1e308", "1e309",  "-1e309"};
+
+std::string Text(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+bool Finite(const json& v)
+{
+    return v.is_number() && std::isfinite(v.get<double>());
+}
+
+// The first value of a solved run's JSON report that is not a finite number, as its path
+// (null stands only for a grid without a reaction line); quads also by the corner and
+// averaged values, with their principal and von Mises stresses, that the listings derive.
+std::string NonFinite(const json& r)
+{
+    const auto all = [](const json& a, std::size_t n) {
+        if (!a.is_array() || a.size() != n)
+            return false;
+        for (const json& v : a)
+            if (!Finite(v))
+                return false;
+        return true;
+    };
+    const auto stressLine = [](double sx, double sy, double sxy) {
+        const DerivedStresses d = DeriveStresses(sx, sy, sxy);
+        for (double v : {sx, sy, sxy, d.principal, d.vonMises})
+            if (!std::isfinite(v))
+                return false;
+        return true;
+    };
+    if (!Finite(r["error_measure"]))
+        return "error_measure";
+    for (const json& g : r["grids"])
+        if (!all(g["disp"], 3) || !(g["reaction"].is_null() || all(g["reaction"], 3)))
+            return "grid " + g["id"].dump();
+    for (const json& b : r["beams"])
+        if (!all(b["end_a"], 3) || !all(b["end_b"], 3))
+            return "beam " + b["id"].dump();
+    for (const json& q : r["quads"]) {
+        const std::string where = "quad " + q["id"].dump();
+        if (!q["stress"].is_array() || q["stress"].size() != 4)
+            return where;
+        std::array<std::array<double, 5>, 3> s{}; // component, point 1..4
+        for (std::size_t p = 0; p < 4; ++p) {
+            if (!all(q["stress"][p], 3))
+                return where;
+            for (std::size_t c = 0; c < 3; ++c)
+                s[c][p + 1] = q["stress"][p][c].get<double>();
+        }
+        const auto avg = [&](std::size_t c) { return (s[c][1] + s[c][2] + s[c][3] + s[c][4]) / 4; };
+        if (!stressLine(avg(0), avg(1), avg(2)))
+            return where + " averaged";
+        const std::array<double, 5> x = CornerValues(s[0]), y = CornerValues(s[1]),
+                                    xy = CornerValues(s[2]);
+        const std::size_t corners = q["grids"][2] == q["grids"][3] ? 3 : 4; // a triangle: 3
+        for (std::size_t k = 1; k <= corners; ++k)
+            if (!stressLine(x[k], y[k], xy[k]))
+                return where + " corner " + std::to_string(k);
+    }
+    return "";
+}
+
+TEST(ExtremeValues, EveryRunFailsWithAMessageOrReportsOnlyFiniteNumbers)
+{
+    // Every number of every line replaced by each extreme value, then the load case scalar.
+    struct Run
+    {
+        std::vector<std::string> lines;
+        double scalar;
+        std::string what;
+    };
+    std::vector<Run> runs;
+    for (std::size_t line = 0; line < Model.size(); ++line) {
+        std::istringstream in(Model[line]);
+        std::vector<std::string> tokens{std::istream_iterator<std::string>(in), {}};
+        for (std::size_t t = 1; t < tokens.size(); ++t) {
+            if (std::isalpha(static_cast<unsigned char>(tokens[t][0])))
+                continue;
+            for (const char* x : Extremes) {
+                std::vector<std::string> changed = tokens;
+                changed[t] = x;
+                std::string record;
+                for (const std::string& token : changed)
+                    record += (record.empty() ? "" : " ") + token;
+                std::vector<std::string> lines = Model;
+                lines[line] = record;
+                runs.push_back({lines, 1.0, record});
+            }
+        }
+    }
+    for (const char* s : {"1e308", "-1e308", "1e-310", "4.9e-324"})
+        runs.push_back({Model, std::strtod(s, nullptr), std::string("scalar ") + s});
+
+    int outcomes[4] = {};
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.what);
+        BatchRun batch;
+        RunBatch(batch, Text(run.lines), {run.scalar});
+        const int exit = ExitStatusOf(batch);
+        const json report = json::parse(BatchJson(batch));
+        ASSERT_TRUE(exit >= 0 && exit <= 3) << exit;
+        ++outcomes[exit];
+        if (exit == 0) {
+            EXPECT_EQ(NonFinite(report), "");
+            const std::string text = BatchText(batch);
+            for (const char* bad : {"NaN", "Infinity"})
+                EXPECT_EQ(text.find(bad), std::string::npos) << bad << " in\n" << text;
+        } else {
+            // The message: a diagnostic, or the decomposition's stop with its grid and dof.
+            EXPECT_TRUE(!report["diagnostics"].empty() ||
+                        batch.decompositionLog.find("STOP - stiffness matrix not positive "
+                                                    "definite") != std::string::npos)
+                << report.dump(1);
+            EXPECT_TRUE(report["grids"].empty() && report["error_measure"].is_null());
+        }
+    }
+    // The sweep reaches every step's end: solved, and failed at each of the three steps.
+    for (int exit = 0; exit <= 3; ++exit)
+        EXPECT_GT(outcomes[exit], 10) << "exit " << exit;
+}
+
+} // namespace
+} // namespace tavu
