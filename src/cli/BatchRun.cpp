@@ -32,10 +32,12 @@ public:
                 static_cast<std::size_t>(i) <= scalars_.size() ? scalars_[i - 1] : 1.0;
         return true;
     }
+    void OutOfMemory(const std::string& text) override { outOfMemory = text; }
     void Close() override {}
     void FocusEditor() override {}
 
     bool continueDisabled = false;
+    std::string outOfMemory;
 
 private:
     const std::vector<double>& scalars_;
@@ -97,6 +99,7 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
     // A step failed when it disabled Continue or did not reach its stage; the run ends
     // there with the step's status.
     const auto failed = [&](int reached, BatchStatus status) {
+        run.outOfMemory = window.outOfMemory;
         if (!window.continueDisabled && a.State.Stage == reached)
             return false;
         run.status = status;

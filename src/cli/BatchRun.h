@@ -15,7 +15,7 @@ enum class BatchStatus
     Solved,
     ModelError,
     DecompositionFailed,
-    SolutionFailed, // the load step: a load or a result is not finite
+    SolutionFailed, // the load step: a load or a result is not finite, or no memory
 };
 
 struct BatchRun
@@ -25,6 +25,7 @@ struct BatchRun
     std::string readText;         // after step 1
     std::string decompositionLog; // LogText after step 2, "" when it did not run
     std::string loadLog;          // LogText after step 3, "" when it did not run
+    std::string outOfMemory;      // "Not enough memory for ..." when a step ran out of it
     bool solved = false;
 };
 

@@ -3,12 +3,14 @@
 // writes the plot of the model (PNG or SVG) and the printed listings (PDF).
 
 #include "BatchRun.h"
+#include "model/Diagnostics.h"
 
 #include <cstdio>
 #include <fstream>
 #include <getopt.h>
 #include <iostream>
-#include <sstream>
+#include <iterator>
+#include <new>
 
 #if defined(TAVU_WITH_PLOT)
 #include "plot/PlotExport.h"
@@ -22,6 +24,9 @@ const char* const Usage =
 
 // A file could not be written (sysexits' EX_CANTCREAT).
 constexpr int ExitCannotWrite = 73;
+
+// Standard output could not be written (sysexits' EX_IOERR).
+constexpr int ExitOutputFailed = 74;
 
 int UsageError(const std::string& message)
 {
@@ -101,17 +106,19 @@ int ParseOptions(int argc, char** argv, Options& o)
     return -1;
 }
 
-// The whole model file; false when it cannot be read (an empty file is no failure).
+// The whole model file; false when it cannot be read, or is too large for the memory (an
+// empty file is no failure).
 bool ReadModelFile(const std::string& path, std::string& text)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    if (!in || !(content << in.rdbuf())) {
-        if (!in.is_open() || in.bad())
-            return false;
+    if (!in)
+        return false;
+    try {
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    text = content.str();
-    return true;
+    return !in.bad();
 }
 
 #if defined(TAVU_WITH_PLOT)
@@ -160,12 +167,24 @@ int main(int argc, char** argv)
 
     tavu::BatchRun run;
     tavu::RunBatch(run, text, o.scalars);
-    const std::string out = o.json ? tavu::BatchJson(run) : tavu::BatchText(run);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (!run.outOfMemory.empty())
+        std::cerr << "tavu-solve: " << run.outOfMemory << "\n";
     int status = tavu::ExitStatusOf(run);
+    // The reports, then the files: without memory for them, what could not be written
+    // gives the status.
+    bool printed = false;
+    try {
+        const std::string out = o.json ? tavu::BatchJson(run) : tavu::BatchText(run);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        printed = true;
 #if defined(TAVU_WITH_PLOT)
-    if (!o.plotPath.empty() || !o.pdfPath.empty())
-        status = WriteFiles(run, o, status);
+        if (!o.plotPath.empty() || !o.pdfPath.empty())
+            status = WriteFiles(run, o, status);
 #endif
+    } catch (const std::bad_alloc&) {
+        std::cerr << "tavu-solve: " << tavu::DiagnosticMessage(tavu::Msg::NoMemoryForListings, 0, 0)
+                  << "\n";
+        return printed ? ExitCannotWrite : ExitOutputFailed;
+    }
     return status;
 }

@@ -23,7 +23,7 @@ struct MessageText
 constexpr const char* LimitsHint =
     ": check loads, temperatures and properties of magnitude near the limits of the numbers";
 
-constexpr std::array<MessageText, 38> Messages{{
+constexpr std::array<MessageText, 42> Messages{{
     {Msg::GridEquateMissing, 1, "... Grid equate", "", " not found"},
     {Msg::PolarCenterMissing, 1, "... Polar center grid", "", " not found"},
     {Msg::PolarCenterNotCartesian, 1, "... Polar center grid", "", " not cartesian"},
@@ -64,6 +64,10 @@ constexpr std::array<MessageText, 38> Messages{{
     {Msg::SolutionNotFiniteAtBeam, 1, "Solution is not finite at beam", "", LimitsHint},
     {Msg::SolutionNotFiniteAtQuad, 1, "Solution is not finite at quad", "", LimitsHint},
     {Msg::ErrorMeasureNotFinite, 0, "Solution error measure not finite", "", LimitsHint},
+    {Msg::NoMemoryForModel, 0, "Not enough memory for the model", "", ""},
+    {Msg::NoMemoryForStiffness, 0, "Not enough memory for the stiffness matrix", "", ""},
+    {Msg::NoMemoryForLoadCase, 0, "Not enough memory for the load case", "", ""},
+    {Msg::NoMemoryForListings, 0, "Not enough memory for the result listings", "", ""},
 }};
 
 // The messages about one record echo its line first.

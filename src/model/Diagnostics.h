@@ -49,6 +49,10 @@ enum class Msg : int
     SolutionNotFiniteAtBeam = 37, // first: beam index
     SolutionNotFiniteAtQuad = 38, // first: quad index
     ErrorMeasureNotFinite = 39,
+    NoMemoryForModel = 40,
+    NoMemoryForStiffness = 41,
+    NoMemoryForLoadCase = 42,
+    NoMemoryForListings = 43,
 };
 
 // The message of a diagnostic, without the echoed line and without the line end.

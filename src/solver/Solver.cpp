@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
 namespace tavu {
 
@@ -64,8 +63,9 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 
 // The system starts from the model's numbering and profile, with an empty store, every
 // time the step runs: a repeated run (the decomposition failed, Stage is still 1) meets
-// nothing of the earlier one. Each table is created afresh in the memory it already has.
-bool StartSystem(Analysis& a)
+// nothing of the earlier one. Each table is created afresh in the memory it already has;
+// a store too large for the memory throws std::bad_alloc, which ends the step.
+void StartSystem(Analysis& a)
 {
     const ModelStore& m = a.Model;
     EquationSystem& s = a.System;
@@ -79,15 +79,8 @@ bool StartSystem(Analysis& a)
     s.Store.MaxActiveColumn = a.Profile.MaxActiveColumn;
     s.Store.RmsActiveColumn = a.Profile.RmsActiveColumn;
     const long long last = a.Profile.ProfileSize - 1;
-    try {
-        s.QuadMatrices.Create(m.nQuads);
-        s.Store.KValues.Create(last < 1 ? 1 : last);
-    } catch (const std::bad_alloc&) {
-        s.Store.KValues.Clear();
-        s.QuadMatrices.Clear();
-        return false;
-    }
-    return true;
+    s.QuadMatrices.Create(m.nQuads);
+    s.Store.KValues.Create(last < 1 ? 1 : last);
 }
 
 } // namespace
@@ -99,11 +92,7 @@ bool AssembleStiffness(Analysis& a)
     // an earlier attempt at this step and would otherwise be reported, and stop it, again.
     a.State.FatalText.clear();
 
-    if (!StartSystem(a)) {
-        a.Summary.LogText = "Not enough memory for the stiffness matrix";
-        ShowLog(a, a.Summary.LogText);
-        return false;
-    }
+    StartSystem(a);
 
     for (int b = 1; b <= m.nBeams; ++b) {
         if (a.Progress)
