@@ -5,6 +5,7 @@
 #include "app/DialogUnits.h"
 #include "app/Prompts.h"
 #include "driver/Commands.h"
+#include "model/Diagnostics.h"
 #include "plot/PlotApi.h"
 #include "results/Listings.h"
 
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
+#include <new>
 
 namespace tavu::app {
 
@@ -205,18 +207,25 @@ void ResultsWindow::Fill()
         listingText_.clear();
         return;
     }
-    const ListingOptions options{average_, false};
-    std::array<std::string, 5> lines;
-    const int count = ResultItemCount(a_, kind_);
-    QStringList shown;
-    for (int item = 1; item <= count; ++item) {
-        const int n = std::clamp(BuildResultLines(a_, item, kind_, options, lines), 0, 4);
-        for (int i = 1; i <= n; ++i)
-            if (!lines[static_cast<std::size_t>(i)].empty())
-                shown << FromCore(lines[static_cast<std::size_t>(i)]);
+    // A listing too large for the memory says so in its place.
+    try {
+        const ListingOptions options{average_, false};
+        std::array<std::string, 5> lines;
+        const int count = ResultItemCount(a_, kind_);
+        QStringList shown;
+        for (int item = 1; item <= count; ++item) {
+            const int n = std::clamp(BuildResultLines(a_, item, kind_, options, lines), 0, 4);
+            for (int i = 1; i <= n; ++i)
+                if (!lines[static_cast<std::size_t>(i)].empty())
+                    shown << FromCore(lines[static_cast<std::size_t>(i)]);
+        }
+        list_->addItems(shown);
+        listingText_ = FromCore(ResultText(a_, kind_, average_));
+    } catch (const std::bad_alloc&) {
+        list_->clear();
+        listingText_.clear();
+        list_->addItem(FromCore(DiagnosticMessage(Msg::NoMemoryForListings, 0, 0)));
     }
-    list_->addItems(shown);
-    listingText_ = FromCore(ResultText(a_, kind_, average_));
 }
 
 void ResultsWindow::Print()

@@ -42,6 +42,15 @@ Step StepAt(int stage)
                                  : Step::LoadCases;
 }
 
+// A load step that fails leaves no results, not even those of an earlier run: the model
+// stays decomposed.
+void ReleaseLoadCase(Analysis& a)
+{
+    a.Loads = LoadSet();
+    a.Results = ResultSet();
+    a.State.Stage = Decomposed;
+}
+
 // Releases what a step builds when it runs out of memory and gives its message. Stage goes
 // back to where the step found it, or to Decomposed when a load step has lost the results.
 Msg ReleaseStep(Analysis& a, Step step, int stage)
@@ -56,9 +65,7 @@ Msg ReleaseStep(Analysis& a, Step step, int stage)
         a.System = EquationSystem();
         return Msg::NoMemoryForStiffness;
     default:
-        a.Loads = LoadSet();
-        a.Results = ResultSet();
-        a.State.Stage = Decomposed;
+        ReleaseLoadCase(a);
         return Msg::NoMemoryForLoadCase;
     }
 }
@@ -218,7 +225,7 @@ bool LoadCaseStep(Analysis& a, SummaryWindow& w)
             ReportNonFiniteResult(a, bad);
     }
     if (!solved) {
-        a.State.Stage = Decomposed;
+        ReleaseLoadCase(a);
         StopStep(w, a.Summary.LogText);
         w.FocusCancel();
         return false;

@@ -145,6 +145,33 @@ TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
     }
 }
 
+// A load step that finds a load or a result not finite stops with the log naming it and
+// drops the results it replaced; the decomposition stays for the corrected loads.
+TEST(Driver, AFailedLoadStepLeavesTheModelDecomposedWithoutResults)
+{
+    std::vector<std::string> lines = Cantilever;
+    Analysis a;
+    Window w;
+    for (int step = 0; step < 3; ++step)
+        StartStep(a, w, testing::CrlfText(lines));
+    ASSERT_EQ(a.State.Stage, Solved);
+    for (const char* load : {"LOAD 2 0 1e309", "LOAD 2 0 1e308"}) {
+        lines.back() = load;
+        MarkTextEdited(a, 9);
+        Window failed;
+        StartStep(a, failed, testing::CrlfText(lines));
+        EXPECT_EQ(a.State.Stage, Decomposed) << load;
+        EXPECT_TRUE(failed.continueDisabled && !failed.finish);
+        EXPECT_TRUE(a.Results.SolutionVector.Empty() && a.Results.BeamEndForces.Empty());
+        EXPECT_EQ(failed.text, a.Summary.LogText);
+        EXPECT_NE(a.State.FatalText, "");
+    }
+    lines.back() = "LOAD 2 0 -1";
+    MarkTextEdited(a, 9);
+    StartStep(a, w, testing::CrlfText(lines));
+    EXPECT_EQ(a.State.Stage, Solved);
+}
+
 // A step that runs out of memory ends with its text, releases what it built and leaves a
 // state from which the next run goes on. The allocation fails where the step calls out:
 // the reader's and the assembly's progress, and the scalars dialog.
