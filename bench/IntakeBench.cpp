@@ -1,5 +1,6 @@
 // The model-processing step on large generated models: SplitModelText, PreScanModel,
-// ReadModel (all passes and the numbering) and BuildProfile, timed per line.
+// ReadModel (all passes and the numbering) and BuildProfile, timed per line; and the
+// classification of the lines that colours them in the editor.
 //
 //   bench_intake [--benchmark_filter=...]
 //
@@ -7,13 +8,16 @@
 
 #include "ModelGenerator.h"
 #include "driver/Driver.h"
+#include "model/Keywords.h"
 #include "model/PreScan.h"
 #include "model/Reader.h"
 #include "solver/Profile.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <map>
+#include <string_view>
 
 namespace {
 
@@ -108,8 +112,31 @@ void BM_Stage(benchmark::State& state)
                                 : "BuildProfile");
 }
 
+// The editor's colouring: every line of the model classified once, as when a file is
+// loaded (an edit classifies only its own lines).
+void BM_ClassifyLines(benchmark::State& state)
+{
+    const GeneratedModel& m =
+        Model(static_cast<Kind>(state.range(0)), static_cast<int>(state.range(1)));
+    std::size_t spans = 0;
+    for (auto _ : state) {
+        std::string_view rest = m.text;
+        while (!rest.empty()) {
+            const std::size_t end = std::min(rest.find("\r\n"), rest.size());
+            spans += tavu::ClassifyLine(rest.substr(0, end)).size();
+            rest.remove_prefix(std::min(end + 2, rest.size()));
+        }
+    }
+    benchmark::DoNotOptimize(spans);
+    state.SetItemsProcessed(state.iterations() * m.lines);
+}
+
 } // namespace
 
+BENCHMARK(BM_ClassifyLines)
+    ->ArgsProduct({{Plate, Frame}, {100000}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_Intake)
     ->ArgsProduct({{Plate, Frame}, {100000, 1000000}})
     ->Unit(benchmark::kMillisecond)

@@ -5,6 +5,7 @@
 #include "driver/Commands.h"
 
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
 
@@ -86,6 +87,16 @@ AboutBox::AboutBox(QWidget* owner)
     auto* webLink = new LinkLabel(web, QUrl(web), this);
     webLink->setObjectName(QStringLiteral("about9905"));
     webLink->setGeometry(du.Rect({60, 95, 140, 12}));
+}
+
+void AboutBox::keyPressEvent(QKeyEvent* e)
+{
+    // Enter closes the box as Escape does; it has no button to press.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 } // namespace tavu::app

@@ -28,6 +28,9 @@ class AboutBox : public QDialog
     Q_OBJECT
 public:
     explicit AboutBox(QWidget* owner);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 } // namespace tavu::app

@@ -1,6 +1,7 @@
 #include "app/HelpWindow.h"
 
 #include "app/DialogUnits.h"
+#include "plot/WindowSupport.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -51,9 +52,13 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(back_, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QPushButton::setEnabled);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    plot::CloseOnEscape(this);
 
+    // Beside the main window, inside the screen.
     const DialogUnits du(font());
-    resize(du.Size(330, 300));
+    const QPoint origin = parent ? parent->frameGeometry().topLeft() + QPoint(du.X(30), du.Y(30))
+                                 : QPoint(du.X(30), du.Y(30));
+    plot::PlaceOnScreen(this, QRect(origin, du.Size(330, 300)));
 }
 
 QUrl HelpWindow::GuidePage()

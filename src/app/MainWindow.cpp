@@ -4,26 +4,34 @@
 #include "app/AppIcon.h"
 #include "app/AppText.h"
 #include "app/DialogUnits.h"
+#include "app/FindDialog.h"
 #include "app/HelpWindow.h"
 #include "app/ModelEditor.h"
 #include "app/Prompts.h"
 #include "app/ResultsWindow.h"
 #include "app/SummaryDialog.h"
 #include "plot/PlotApi.h"
+#include "plot/WindowSupport.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
+#include <functional>
 
 namespace tavu::app {
 
@@ -32,6 +40,15 @@ namespace {
 QString Latin(const char* text)
 {
     return QString::fromLatin1(text);
+}
+
+// The platform's keys for a command, or the given one where the platform has none.
+QList<QKeySequence> KeysOr(QKeySequence::StandardKey key, QKeySequence fallback)
+{
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty())
+        keys << fallback;
+    return keys;
 }
 
 } // namespace
@@ -43,8 +60,8 @@ MainWindow::MainWindow(Analysis& a, UserPrompts& prompts, QWidget* parent)
       a_(a), prompts_(prompts)
 {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(Latin(Title));
     setWindowIcon(AppIcon());
+    setAcceptDrops(true);
 
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
@@ -56,27 +73,48 @@ MainWindow::MainWindow(Analysis& a, UserPrompts& prompts, QWidget* parent)
     editor_->setObjectName(QStringLiteral("editor"));
 
     CreateActions();
+    CreateEditActions();
     CreateMenus();
     CreateToolbar();
     CreateStatusBar();
     Apply(CommandEvent::ProgramStart);
 
     connect(editor_, &ModelEditor::TextEdited, this, &MainWindow::OnTextEdited);
-    connect(editor_, &ModelEditor::CaretMoved, this, &MainWindow::MeasureCaret);
     connect(editor_, &ModelEditor::FocusGained, this, &MainWindow::OnEditorFocus);
+    connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] { SetStatusPart(3); });
+    connect(editor_, &QPlainTextEdit::blockCountChanged, this, [this] { SetStatusPart(3); });
+    connect(editor_, &ModelEditor::ModelFileDropped, this, &MainWindow::OpenDropped);
+    // Undoing back to the text last saved or loaded: nothing to save any more.
+    connect(editor_->document(), &QTextDocument::modificationChanged, this, [this](bool changed) {
+        const QTextDocument* d = editor_->document();
+        if (!changed && (d->isUndoAvailable() || d->isRedoAvailable()))
+            SetTextChanged(false);
+    });
 
     FindModelFolder();
     a_.Progress = this;
     progressPainted_.start();
 
-    // 270 x 280 dialog units, centred on the screen.
+    const std::unique_ptr<QSettings> settings = plot::ProgramSettings();
+    SetWrap(settings->value(QLatin1String(plot::WrapLinesKey), true).toBool());
+    for (const QString& path : settings->value(QLatin1String(plot::RecentFilesKey)).toStringList())
+        if (recentFiles_.size() < MaxRecentFiles)
+            recentFiles_.push_back(ToCore(path));
+    ShowRecentFiles();
+
+    // 270 x 280 dialog units, centred on the screen, or where it was last; never larger
+    // than the screen, never so small that a button is cut off.
     const DialogUnits du(font());
-    resize(du.ClientOfWindow(MainWindowWidthDu, MainWindowHeightDu));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r = rect();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    setMinimumSize(du.X(MainMinimumWidthDu),
+                   du.Y(MainMinimumHeightDu) + menuBar()->sizeHint().height());
+    QRect wanted(QPoint(), du.ClientOfWindow(MainWindowWidthDu, MainWindowHeightDu));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        wanted.moveCenter(screen->availableGeometry().center());
+    if (restoreGeometry(settings->value(QLatin1String(plot::MainGeometryKey)).toByteArray()))
+        wanted = geometry();
+    plot::PlaceOnScreen(this, wanted);
+    SetStatusPart(1);
+    SetTextChanged(false);
     LayOut();
 }
 
@@ -112,6 +150,85 @@ void MainWindow::CreateActions()
     helpAction_ = make("&Help", "actionHelp", &MainWindow::ShowHelp);
     syntaxAction_ = make("&Syntax", "actionSyntax", &MainWindow::ShowSyntax);
     aboutAction_ = make("&About", "actionAbout", &MainWindow::ShowAbout);
+
+    newAction_->setShortcuts(QKeySequence::New);
+    openAction_->setShortcuts(QKeySequence::Open);
+    saveAction_->setShortcuts(QKeySequence::Save);
+    saveAsAction_->setShortcuts(
+        KeysOr(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    printAction_->setShortcuts(QKeySequence::Print);
+    exitAction_->setShortcuts(QKeySequence::Quit);
+    runAction_->setShortcut(QKeySequence(Qt::Key_F5));
+    showAction_->setShortcut(QKeySequence(Qt::Key_F6));
+    plotAction_->setShortcut(QKeySequence(Qt::Key_F7));
+    helpAction_->setShortcuts(QKeySequence::HelpContents);
+
+    wrapAction_ = new QAction(Latin(WrapLinesText), this);
+    wrapAction_->setObjectName(QStringLiteral("actionWrapLines"));
+    wrapAction_->setCheckable(true);
+    connect(wrapAction_, &QAction::toggled, this, &MainWindow::SetWrap);
+}
+
+void MainWindow::CreateEditActions()
+{
+    // Go to Line takes Ctrl+G unless the platform finds the next match with it.
+    const QKeySequence ctrlG(Qt::CTRL | Qt::Key_G);
+    const QKeySequence goToLine = QKeySequence::keyBindings(QKeySequence::FindNext).contains(ctrlG)
+                                      ? QKeySequence(Qt::CTRL | Qt::Key_L)
+                                      : ctrlG;
+    const QList<QKeySequence> keys[EditCommandCount] = {
+        QKeySequence::keyBindings(QKeySequence::Undo),
+        QKeySequence::keyBindings(QKeySequence::Redo),
+        QKeySequence::keyBindings(QKeySequence::Cut),
+        QKeySequence::keyBindings(QKeySequence::Copy),
+        QKeySequence::keyBindings(QKeySequence::Paste),
+        QKeySequence::keyBindings(QKeySequence::SelectAll),
+        QKeySequence::keyBindings(QKeySequence::Find),
+        KeysOr(QKeySequence::FindNext, QKeySequence(Qt::Key_F3)),
+        KeysOr(QKeySequence::Replace, QKeySequence(Qt::CTRL | Qt::Key_H)),
+        {goToLine},
+    };
+    const std::function<void()> does[EditCommandCount] = {
+        [this] { editor_->undo(); },  [this] { editor_->redo(); },
+        [this] { editor_->cut(); },   [this] { editor_->copy(); },
+        [this] { editor_->paste(); }, [this] { editor_->selectAll(); },
+        [this] { FindCommand(); },    [this] { FindNextCommand(); },
+        [this] { ReplaceCommand(); }, [this] { GoToLineCommand(); },
+    };
+    for (std::size_t i = 0; i < EditCommandCount; ++i) {
+        auto* action = new QAction(Latin(EditCommandItems[i].text), this);
+        action->setObjectName(Latin(EditCommandItems[i].name));
+        action->setShortcuts(keys[i]);
+        connect(action, &QAction::triggered, this, does[i]);
+        editActions_[i] = action;
+    }
+
+    connect(editor_, &QPlainTextEdit::undoAvailable, this, &MainWindow::UpdateEditCommands);
+    connect(editor_, &QPlainTextEdit::redoAvailable, this, &MainWindow::UpdateEditCommands);
+    connect(editor_, &QPlainTextEdit::copyAvailable, this, &MainWindow::UpdateEditCommands);
+    connect(editor_, &QPlainTextEdit::textChanged, this, &MainWindow::UpdateEditCommands);
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, [this] {
+            clipboardHasText_ = editor_->canPaste();
+            UpdateEditCommands();
+        });
+    clipboardHasText_ = editor_->canPaste();
+    UpdateEditCommands();
+}
+
+void MainWindow::UpdateEditCommands()
+{
+    EditorFacts facts;
+    const QTextDocument* d = editor_->document();
+    facts.undoAvailable = d->isUndoAvailable();
+    facts.redoAvailable = d->isRedoAvailable();
+    facts.selection = editor_->textCursor().hasSelection();
+    facts.clipboardHasText = clipboardHasText_;
+    facts.textEmpty = d->isEmpty();
+    facts.searchText = find_ && !find_->What().isEmpty();
+    const std::array<bool, EditCommandCount> on = EditCommandStates(facts);
+    for (std::size_t i = 0; i < EditCommandCount; ++i)
+        editActions_[i]->setEnabled(on[i]);
 }
 
 void MainWindow::CreateMenus()
@@ -122,10 +239,24 @@ void MainWindow::CreateMenus()
     file->addAction(openAction_);
     file->addAction(saveAction_);
     file->addAction(saveAsAction_);
+    recentMenu_ = file->addMenu(Latin(RecentFilesMenuText));
+    recentMenu_->setObjectName(QStringLiteral("menuRecentFiles"));
     file->addSeparator();
     file->addAction(printAction_);
     file->addAction(plotModelAction_);
     file->addAction(exitAction_);
+
+    QMenu* edit = menuBar()->addMenu(Latin(EditMenuText));
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    for (std::size_t i = 0; i < EditCommandCount; ++i) {
+        edit->addAction(editActions_[i]);
+        if (EditCommandItems[i].separatorAfter)
+            edit->addSeparator();
+    }
+
+    QMenu* view = menuBar()->addMenu(Latin(ViewMenuText));
+    view->setObjectName(QStringLiteral("menuView"));
+    view->addAction(wrapAction_);
 
     QMenu* solve = menuBar()->addMenu(Latin("&Solve"));
     solve->setObjectName(QStringLiteral("menuSolve"));
@@ -236,6 +367,7 @@ bool MainWindow::LoadModelFile(const QString& path, bool reportMissing)
         }
         prompts_.Report(this, Latin(OpenDialogTitle),
                         QStringLiteral("The model file\n%1\ndoes not exist.").arg(path));
+        RememberFile(path, false);
         return false;
     case ReadStatus::Failed:
         prompts_.Report(
@@ -246,12 +378,13 @@ bool MainWindow::LoadModelFile(const QString& path, bool reportMissing)
     modelPath_ = path;
     format_ = content.format;
     editor_->SetModelText(content.text);
-    textChanged_ = false;
+    SetTextChanged(false);
     ResetSolution(a_);
+    a_.TypedScalars = {};
     SetStatusPart(1);
     Apply(CommandEvent::ModelFileLoaded);
-    caretLine_ = 1;
     SetStatusPart(3);
+    RememberFile(path, true);
     return true;
 }
 
@@ -265,7 +398,7 @@ bool MainWindow::SaveModelFile()
             QStringLiteral("The model could not be saved to\n%1\n%2").arg(modelPath_, error));
         return false;
     }
-    textChanged_ = false;
+    SetTextChanged(false);
     return true;
 }
 
@@ -293,17 +426,15 @@ bool MainWindow::PromptSaveChanges()
 
 void MainWindow::NewModel()
 {
-    if (!modelPath_.isEmpty()) {
-        if (textChanged_ && !PromptSaveChanges())
-            return;
-        modelPath_.clear();
-    }
-    textChanged_ = false;
+    if (!PromptSaveChanges())
+        return;
+    modelPath_.clear();
     ResetSolution(a_);
+    a_.TypedScalars = {};
     editor_->SetModelText(QString());
+    SetTextChanged(false);
     format_ = ModelFileFormat{};
     Apply(CommandEvent::NewModel);
-    caretLine_ = 1;
     SetStatusPart(1);
     SetStatusPart(3);
 }
@@ -311,28 +442,110 @@ void MainWindow::NewModel()
 void MainWindow::OpenModel()
 {
     const QString path = prompts_.OpenFileName(this, Latin(OpenDialogTitle), modelFolder_);
-    if (!path.isEmpty()) {
-        bool go = true;
-        const bool untitled = modelPath_.isEmpty();
-        const PromptPlan plan = PromptFor(FileCommand::Open, untitled, textChanged_);
-        if (plan.ask) {
-            const Answer answer =
-                prompts_.Ask(this, Latin(SaveFileTitle), Latin(plan.question), plan.withCancel);
-            switch (SaveActionFor(FileCommand::Open, answer, untitled)) {
-            case SaveAction::Save:
-                go = SaveModelFile();
-                break;
-            case SaveAction::SaveAs:
-                go = SaveModelAs();
-                break;
-            case SaveAction::None:
-                break;
-            }
-        }
-        if (go)
-            LoadModelFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath()), true);
-    }
+    if (!path.isEmpty())
+        OpenModelPath(path);
     FocusEditor();
+}
+
+void MainWindow::OpenModelPath(const QString& path)
+{
+    bool go = true;
+    const bool untitled = modelPath_.isEmpty();
+    const PromptPlan plan = PromptFor(FileCommand::Open, untitled, textChanged_);
+    if (plan.ask) {
+        const Answer answer =
+            prompts_.Ask(this, Latin(SaveFileTitle), Latin(plan.question), plan.withCancel);
+        go = answer != Answer::Cancel;
+        switch (SaveActionFor(FileCommand::Open, answer, untitled)) {
+        case SaveAction::Save:
+            go = SaveModelFile();
+            break;
+        case SaveAction::SaveAs:
+            go = SaveModelAs();
+            break;
+        case SaveAction::None:
+            break;
+        }
+    }
+    if (go)
+        LoadModelFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath()), true);
+}
+
+void MainWindow::OpenHandedOver(const QString& path)
+{
+    BringToFront();
+    OpenWhenFree(path);
+}
+
+void MainWindow::OpenWhenFree(const QString& path)
+{
+    // A question or the scalars dialog is open: the file waits until it has gone, so that
+    // no step of a run finds another model under it.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(200, this, [this, path] { OpenWhenFree(path); });
+        return;
+    }
+    OpenModelPath(path);
+    FocusEditor();
+}
+
+void MainWindow::SetTextChanged(bool changed)
+{
+    textChanged_ = changed;
+    if (!changed)
+        editor_->document()->setModified(false);
+    setWindowModified(changed);
+}
+
+void MainWindow::RememberFile(const QString& path, bool present)
+{
+    const std::string file = ToCore(path);
+    recentFiles_ =
+        present ? WithRecentFile(recentFiles_, file) : WithoutRecentFile(recentFiles_, file);
+    QStringList paths;
+    for (const std::string& f : recentFiles_)
+        paths << FromCore(f);
+    plot::ProgramSettings()->setValue(QLatin1String(plot::RecentFilesKey), paths);
+    ShowRecentFiles();
+}
+
+void MainWindow::ShowRecentFiles()
+{
+    recentMenu_->clear();
+    for (std::size_t i = 0; i < recentFiles_.size(); ++i) {
+        const QString path = FromCore(recentFiles_[i]);
+        QAction* item = recentMenu_->addAction(FromCore(RecentFileItemText(i, recentFiles_[i])));
+        item->setObjectName(QStringLiteral("recentFile%1").arg(i + 1));
+        connect(item, &QAction::triggered, this, [this, path] {
+            OpenModelPath(path);
+            FocusEditor();
+        });
+    }
+    recentMenu_->setEnabled(!recentFiles_.empty());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!DroppedModelFile(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e)
+{
+    const QString path = DroppedModelFile(e->mimeData());
+    if (path.isEmpty())
+        return;
+    e->acceptProposedAction();
+    OpenDropped(path);
+}
+
+void MainWindow::OpenDropped(const QString& path)
+{
+    // Opened once the drop is over, so that no question waits inside it.
+    QTimer::singleShot(0, this, [this, path] {
+        OpenModelPath(path);
+        FocusEditor();
+    });
 }
 
 void MainWindow::SaveModel()
@@ -364,6 +577,7 @@ bool MainWindow::SaveModelAs()
     }
     SetStatusPart(1);
     Apply(CommandEvent::SaveAsCompleted);
+    RememberFile(modelPath_, true);
     return true;
 }
 
@@ -419,6 +633,9 @@ void MainWindow::closeEvent(QCloseEvent* e)
     CloseResultsAndPlot();
     if (help_)
         help_->close();
+    if (find_)
+        find_->close();
+    plot::ProgramSettings()->setValue(QLatin1String(plot::MainGeometryKey), saveGeometry());
     e->accept();
     emit ProgramEnds();
 }
@@ -449,9 +666,13 @@ void MainWindow::RunSolution()
         this);
     summary_ = summary;
     const DialogUnits du(font());
-    summary->move(client_->mapToGlobal(QPoint(du.X(10), du.Y(10))));
-    if (summary->Start(DriverText()))
+    plot::PlaceOnScreen(summary,
+                        QRect(client_->mapToGlobal(QPoint(du.X(10), du.Y(10))), summary->size()));
+    if (summary->Start(DriverText())) {
+        // The window takes the keyboard: Enter is Continue, never a new line in the editor.
         summary->show();
+        summary->activateWindow();
+    }
 }
 
 void MainWindow::ShowSolution()
@@ -474,6 +695,11 @@ void MainWindow::ShowSolution()
 void MainWindow::ModelReaderRan()
 {
     Apply(CommandEvent::ModelProcessed);
+}
+
+void MainWindow::ModelSolved()
+{
+    Apply(CommandEvent::ModelSolved);
 }
 
 void MainWindow::ShowProgressText(const std::string& text)
@@ -525,17 +751,15 @@ void MainWindow::ShowAbout()
 
 void MainWindow::OnTextEdited(int line)
 {
-    textChanged_ = true;
+    if (!textChanged_)
+        SetTextChanged(true);
     MarkTextEdited(a_, line);
     Apply(CommandEvent::TextEdited);
 }
 
-void MainWindow::OnEditorFocus(bool caretToTop)
+void MainWindow::OnEditorFocus()
 {
     focusHandled_ = true;
-    if (caretToTop)
-        editor_->MoveCaretToTop();
-    caretLine_ = editor_->CaretVisualLine();
     SetStatusPart(3);
     Apply(CommandEvent::EditorFocusGained);
 }
@@ -547,20 +771,83 @@ void MainWindow::FocusEditor()
     activateWindow();
     focusHandled_ = false;
     if (editor_->hasFocus()) {
-        OnEditorFocus(true);
+        OnEditorFocus();
         return;
     }
     editor_->setFocus(Qt::OtherFocusReason);
     // A window that is not active receives the focus only when it is activated; the
     // editor's focus work is done now all the same.
     if (!focusHandled_)
-        OnEditorFocus(true);
+        OnEditorFocus();
 }
 
-void MainWindow::MeasureCaret()
+void MainWindow::SetWrap(bool wrap)
 {
-    caretLine_ = editor_->CaretVisualLine();
-    SetStatusPart(3);
+    editor_->SetWrap(wrap);
+    if (wrapAction_->isChecked() != wrap)
+        wrapAction_->setChecked(wrap);
+    plot::ProgramSettings()->setValue(QLatin1String(plot::WrapLinesKey), wrap);
+}
+
+void MainWindow::FindCommand()
+{
+    ShowFind(false);
+}
+
+void MainWindow::ReplaceCommand()
+{
+    ShowFind(true);
+}
+
+void MainWindow::ShowFind(bool replacing)
+{
+    const bool first = !find_;
+    if (first) {
+        find_ = new FindDialog(this);
+        connect(find_, &FindDialog::FindNextRequested, this, &MainWindow::FindNextCommand);
+        connect(find_, &FindDialog::ReplaceRequested, this, [this] {
+            if (!editor_->ReplaceNext(find_->What(), find_->With(), find_->MatchCase()))
+                ReportNotFound();
+        });
+        connect(find_, &FindDialog::ReplaceAllRequested, this, [this] {
+            if (editor_->ReplaceAll(find_->What(), find_->With(), find_->MatchCase()) == 0)
+                ReportNotFound();
+        });
+        connect(find_, &FindDialog::WhatChanged, this, &MainWindow::UpdateEditCommands);
+    }
+    // A selection within one line is what to look for.
+    const QString selected = editor_->textCursor().selectedText();
+    find_->ShowFor(replacing, selected.contains(QChar::ParagraphSeparator) ? QString() : selected);
+    // At first over the main window's top right corner; later where the user left it.
+    if (first)
+        plot::PlaceOnScreen(
+            find_, QRect(frameGeometry().topRight() - QPoint(find_->width(), -40), find_->size()));
+}
+
+void MainWindow::FindNextCommand()
+{
+    if (!find_ || find_->What().isEmpty()) {
+        FindCommand();
+        return;
+    }
+    if (!editor_->FindNext(find_->What(), find_->MatchCase()))
+        ReportNotFound();
+}
+
+void MainWindow::ReportNotFound()
+{
+    QWidget* parent = find_ && find_->isVisible() ? static_cast<QWidget*>(find_) : this;
+    prompts_.Report(parent, Latin(FindTitle), FromCore(CannotFindText(ToCore(find_->What()))));
+}
+
+void MainWindow::GoToLineCommand()
+{
+    const std::optional<int> line = prompts_.AskLineNumber(
+        this, Latin(GoToLineTitle), FromCore(GoToLineLabel(editor_->LineCount())),
+        editor_->CaretLine(), editor_->LineCount());
+    if (line)
+        editor_->GoToLine(*line);
+    FocusEditor();
 }
 
 void MainWindow::SetStatusPart(int part)
@@ -568,11 +855,11 @@ void MainWindow::SetStatusPart(int part)
     if (part == 1) {
         const ModelPathParts parts = SplitModelPath(ToCore(modelPath_));
         modelFileName_ = QString::fromStdString(parts.fileName);
-        setWindowFilePath(modelPath_);
+        setWindowTitle(FromCore(MainWindowTitle(parts.fileName)));
         status_[0]->setText(
             QString::fromStdString(FileStatusText(ToCore(modelPath_), ToCore(modelFolder_))));
     } else if (part == 3) {
-        status_[2]->setText(FromCore(LineStatusText(caretLine_, editor_->VisualLineCount())));
+        status_[2]->setText(FromCore(LineStatusText(editor_->CaretLine(), editor_->LineCount())));
     }
 }
 

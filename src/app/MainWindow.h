@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the model editor under a strip of seven buttons, the menus, the
-// status bar, and the commands that open, save, run, show, plot and print a model.
+// status bar, and the commands that open, save, edit, run, show, plot and print a model.
 
+#include "app/FindDialog.h"
 #include "app/HelpWindow.h"
 #include "app/ModelFile.h"
 #include "app/ResultsWindow.h"
@@ -14,10 +15,12 @@
 #include <QPointer>
 #include <array>
 #include <string>
+#include <vector>
 
 class QAction;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPushButton;
 
 namespace tavu::app {
@@ -29,8 +32,6 @@ class MainWindow : public QMainWindow, public DriverEvents, public ProgressSink
 {
     Q_OBJECT
 public:
-    inline static const char* const Title = "2D Finite Element Program";
-
     MainWindow(Analysis& a, UserPrompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -45,6 +46,8 @@ public:
     SummaryDialog* Summary() const { return summary_; }
     ResultsWindow* Results() const { return results_; }
     HelpWindow* Help() const { return help_; }
+    FindDialog* Find() const { return find_; }
+    const std::vector<std::string>& RecentFiles() const { return recentFiles_; }
     // The editor text as the driver reads it: CR LF between lines, UTF-8.
     std::string DriverText() const;
 
@@ -66,8 +69,17 @@ public slots:
     void Quit();
     // A second start asked for this window: restore it and bring it to the front.
     void BringToFront();
+    // A second start was given this model file: to the front, and open it as File, Open
+    // would (asking about unsaved text first).
+    void OpenHandedOver(const QString& path);
     // Keyboard focus into the editor, with everything the editor does when it gains it.
+    // The caret and the scroll position stay as they are.
     void FocusEditor();
+    void FindCommand();
+    void FindNextCommand();
+    void ReplaceCommand();
+    void GoToLineCommand();
+    void SetWrap(bool wrap);
 
 signals:
     // The window has closed for good: the program ends.
@@ -77,15 +89,19 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     // DriverEvents
     void ModelReaderRan() override;
+    void ModelSolved() override;
     // ProgressSink
     void ShowProgressText(const std::string& text) override;
     void ShowReadProgress(int line) override;
 
     void CreateActions();
+    void CreateEditActions();
     void CreateMenus();
     void CreateToolbar();
     void CreateStatusBar();
@@ -94,10 +110,19 @@ private:
     bool PromptSaveChanges();
     bool SaveModelFile();
     bool LoadModelFile(const QString& path, bool reportMissing);
+    // File, Open after a file was chosen: asks about unsaved text, then loads.
+    void OpenModelPath(const QString& path);
+    void OpenWhenFree(const QString& path);
+    void OpenDropped(const QString& path);
+    void SetTextChanged(bool changed);
+    void RememberFile(const QString& path, bool present);
+    void ShowRecentFiles();
+    void UpdateEditCommands();
+    void ShowFind(bool replacing);
+    void ReportNotFound();
     void SetStatusPart(int part);
     void OnTextEdited(int line);
-    void OnEditorFocus(bool caretToTop);
-    void MeasureCaret();
+    void OnEditorFocus();
     void LayOut();
     void CloseResultsAndPlot();
 
@@ -108,8 +133,8 @@ private:
     QString modelFolder_;
     QString modelFileName_;
     bool textChanged_ = false;
+    bool clipboardHasText_ = false;
     ModelFileFormat format_;
-    int caretLine_ = 1;
     CommandStates states_;
 
     QWidget* client_ = nullptr;
@@ -132,10 +157,15 @@ private:
     QAction* helpAction_ = nullptr;
     QAction* syntaxAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
+    std::array<QAction*, EditCommandCount> editActions_{};
+    QAction* wrapAction_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    std::vector<std::string> recentFiles_;
 
     QPointer<SummaryDialog> summary_;
     QPointer<ResultsWindow> results_;
     QPointer<HelpWindow> help_;
+    QPointer<FindDialog> find_;
     bool exitConfirmed_ = false;
     bool focusHandled_ = false;
     bool destroying_ = false;

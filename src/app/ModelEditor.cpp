@@ -1,30 +1,70 @@
 #include "app/ModelEditor.h"
 
-#include <QFontDatabase>
+#include "app/AppText.h"
+#include "app/ModelHighlighter.h"
+#include "driver/Commands.h"
+#include "plot/WindowSupport.h"
+
+#include <QDropEvent>
 #include <QKeyEvent>
-#include <QPlainTextDocumentLayout>
+#include <QMimeData>
+#include <QPainter>
 #include <QTextBlock>
-#include <QTextLayout>
+#include <QUrl>
 
 namespace tavu::app {
 
+namespace {
+
+// The margin left of the text: the numbers of the file lines shown.
+class LineNumberMargin : public QWidget
+{
+public:
+    explicit LineNumberMargin(ModelEditor* editor) : QWidget(editor), editor_(editor)
+    {
+        setObjectName(QStringLiteral("lineNumbers"));
+    }
+    QSize sizeHint() const override { return QSize(editor_->MarginWidth(), 0); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override { editor_->PaintMargin(e); }
+
+private:
+    ModelEditor* editor_;
+};
+
+QTextDocument::FindFlags FlagsOf(bool matchCase)
+{
+    return matchCase ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
+}
+
+} // namespace
+
+QString DroppedModelFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return QString();
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && IsModelFileName(ToCore(url.fileName())))
+            return url.toLocalFile();
+    return QString();
+}
+
 ModelEditor::ModelEditor(QWidget* parent) : QPlainTextEdit(parent)
 {
-    QFont font(QStringLiteral("Courier New"), 9);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSize(9);
-    }
-    setFont(font);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setFont(plot::FixedPitchFont(9));
+    SetWrap(true);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
     setTabChangesFocus(false);
+    new ModelHighlighter(document());
+
+    margin_ = new LineNumberMargin(this);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { PlaceMargin(); });
+    connect(this, &QPlainTextEdit::updateRequest, this, &ModelEditor::UpdateMargin);
+    PlaceMargin();
     connect(document(), &QTextDocument::contentsChange, this, &ModelEditor::OnContentsChange);
 }
 
@@ -53,52 +93,116 @@ void ModelEditor::OnContentsChange(int position, int removed, int added)
     emit TextEdited(line);
 }
 
-namespace {
-
-// Up to this many text lines every line is laid out to count its screen lines exactly;
-// in a longer text the lines not laid out yet (never shown) count as one each, as the
-// editor itself counts them for its scroll bar.
-constexpr int ExactCountLimit = 20000;
-
-int LinesOf(QPlainTextDocumentLayout* layout, const QTextBlock& block, bool exact)
+int ModelEditor::CaretLine() const
 {
-    if (exact && layout)
-        layout->ensureBlockLayout(block);
-    const QTextLayout* tl = block.layout();
-    if (tl && tl->lineCount() > 0)
-        return tl->lineCount();
-    return std::max(1, block.lineCount());
+    return textCursor().blockNumber() + 1;
 }
 
-} // namespace
-
-int ModelEditor::VisualLineCount() const
+void ModelEditor::SetWrap(bool wrap)
 {
-    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(document()->documentLayout());
-    const bool exact = document()->blockCount() <= ExactCountLimit;
-    int n = 0;
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
-        n += LinesOf(layout, b, exact);
-    return std::max(1, n);
+    setLineWrapMode(wrap ? WidgetWidth : NoWrap);
+    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
 }
 
-int ModelEditor::CaretVisualLine() const
+bool ModelEditor::FindNext(const QString& what, bool matchCase)
 {
-    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(document()->documentLayout());
-    const bool exact = document()->blockCount() <= ExactCountLimit;
-    const QTextCursor cursor = textCursor();
-    const QTextBlock caretBlock = cursor.block();
-    int n = 0;
-    for (QTextBlock b = document()->begin(); b.isValid() && b != caretBlock; b = b.next())
-        n += LinesOf(layout, b, exact);
-    LinesOf(layout, caretBlock, true);
-    int within = 0;
-    if (const QTextLayout* tl = caretBlock.layout(); tl && tl->lineCount() > 0) {
-        const QTextLine line = tl->lineForTextPosition(cursor.positionInBlock());
-        if (line.isValid())
-            within = line.lineNumber();
+    if (what.isEmpty())
+        return false;
+    QTextCursor found = document()->find(what, textCursor(), FlagsOf(matchCase));
+    if (found.isNull())
+        found = document()->find(what, 0, FlagsOf(matchCase));
+    if (found.isNull())
+        return false;
+    setTextCursor(found);
+    return true;
+}
+
+bool ModelEditor::ReplaceNext(const QString& what, const QString& with, bool matchCase)
+{
+    QTextCursor c = textCursor();
+    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    if (!what.isEmpty() && c.hasSelection() && c.selectedText().compare(what, cs) == 0) {
+        c.insertText(with);
+        setTextCursor(c);
     }
-    return n + within + 1;
+    return FindNext(what, matchCase);
+}
+
+int ModelEditor::ReplaceAll(const QString& what, const QString& with, bool matchCase)
+{
+    if (what.isEmpty())
+        return 0;
+    int count = 0;
+    QTextCursor step(document());
+    step.beginEditBlock();
+    for (QTextCursor found = document()->find(what, 0, FlagsOf(matchCase)); !found.isNull();
+         found = document()->find(what, found, FlagsOf(matchCase))) {
+        found.insertText(with);
+        ++count;
+    }
+    step.endEditBlock();
+    return count;
+}
+
+void ModelEditor::GoToLine(int line)
+{
+    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (!block.isValid())
+        return;
+    setTextCursor(QTextCursor(block));
+    centerCursor();
+}
+
+int ModelEditor::MarginWidth() const
+{
+    return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * marginDigits_;
+}
+
+void ModelEditor::PlaceMargin()
+{
+    // At least three digits, so that the text does not shift while a model grows.
+    const int digits = std::max(3, static_cast<int>(QString::number(blockCount()).size()));
+    if (digits != marginDigits_) {
+        marginDigits_ = digits;
+        setViewportMargins(MarginWidth(), 0, 0, 0);
+    }
+    const QRect r = contentsRect();
+    margin_->setGeometry(r.left(), r.top(), MarginWidth(), r.height());
+}
+
+void ModelEditor::UpdateMargin(const QRect& rect, int dy)
+{
+    if (dy != 0)
+        margin_->scroll(0, dy);
+    else
+        margin_->update(0, rect.y(), margin_->width(), rect.height());
+}
+
+void ModelEditor::PaintMargin(QPaintEvent* e)
+{
+    QPainter painter(margin_);
+    painter.fillRect(e->rect(), palette().color(QPalette::Window));
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.setFont(font());
+    const int right = margin_->width() - 4;
+    const int lineHeight = fontMetrics().height();
+    // Only the lines in view are visited.
+    QTextBlock block = firstVisibleBlock();
+    int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    while (block.isValid() && top <= e->rect().bottom()) {
+        const int height = qRound(blockBoundingRect(block).height());
+        if (block.isVisible() && top + height >= e->rect().top())
+            painter.drawText(0, top, right, lineHeight, Qt::AlignRight,
+                             QString::number(block.blockNumber() + 1));
+        top += height;
+        block = block.next();
+    }
+}
+
+void ModelEditor::resizeEvent(QResizeEvent* e)
+{
+    QPlainTextEdit::resizeEvent(e);
+    PlaceMargin();
 }
 
 void ModelEditor::keyPressEvent(QKeyEvent* e)
@@ -114,33 +218,26 @@ void ModelEditor::keyPressEvent(QKeyEvent* e)
     QPlainTextEdit::keyPressEvent(e);
 }
 
-void ModelEditor::keyReleaseEvent(QKeyEvent* e)
-{
-    QPlainTextEdit::keyReleaseEvent(e);
-    emit CaretMoved();
-}
-
-void ModelEditor::mouseReleaseEvent(QMouseEvent* e)
-{
-    QPlainTextEdit::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton)
-        emit CaretMoved();
-}
-
 void ModelEditor::focusInEvent(QFocusEvent* e)
 {
     QPlainTextEdit::focusInEvent(e);
-    // A menu closing gives the focus back without it having left; a click places the
-    // caret where it points.
-    emit FocusGained(e->reason() != Qt::PopupFocusReason && e->reason() != Qt::MouseFocusReason);
+    emit FocusGained();
 }
 
-void ModelEditor::MoveCaretToTop()
+bool ModelEditor::canInsertFromMimeData(const QMimeData* source) const
 {
-    QTextCursor c = textCursor();
-    c.setPosition(0);
-    setTextCursor(c);
-    ensureCursorVisible();
+    return !DroppedModelFile(source).isEmpty() || QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void ModelEditor::dropEvent(QDropEvent* e)
+{
+    const QString file = DroppedModelFile(e->mimeData());
+    if (file.isEmpty()) {
+        QPlainTextEdit::dropEvent(e);
+        return;
+    }
+    e->acceptProposedAction();
+    emit ModelFileDropped(file);
 }
 
 } // namespace tavu::app

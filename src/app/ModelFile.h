@@ -28,9 +28,6 @@ struct ModelFileContent
     ModelFileFormat format;
 };
 
-// Larger files are refused: the editor is not made for them.
-inline constexpr qint64 MaxModelFileBytes = qint64(256) * 1024 * 1024;
-
 ReadStatus ReadModelFile(const QString& path, ModelFileContent& content, QString& error);
 
 // Writes through a temporary file that replaces the target only when every byte was

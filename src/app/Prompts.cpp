@@ -1,6 +1,7 @@
 #include "app/Prompts.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace tavu::app {
@@ -56,6 +57,14 @@ public:
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return QString();
         return dialog.selectedFiles().constFirst();
+    }
+
+    std::optional<int> AskLineNumber(QWidget* parent, const QString& title, const QString& label,
+                                     int current, int last) override
+    {
+        bool ok = false;
+        const int line = QInputDialog::getInt(parent, title, label, current, 1, last, 1, &ok);
+        return ok ? std::optional<int>(line) : std::nullopt;
     }
 };
 

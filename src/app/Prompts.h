@@ -5,6 +5,7 @@
 #include "driver/Commands.h"
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -30,6 +31,10 @@ public:
     // cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& initialPath) = 0;
+
+    // A line number from 1 to last, starting at current; nothing when cancelled.
+    virtual std::optional<int> AskLineNumber(QWidget* parent, const QString& title,
+                                             const QString& label, int current, int last) = 0;
 };
 
 // The real message boxes and file dialogs.

@@ -7,10 +7,12 @@
 #include "driver/Commands.h"
 #include "model/Diagnostics.h"
 #include "plot/PlotApi.h"
+#include "plot/WindowSupport.h"
 #include "results/Listings.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -103,10 +105,7 @@ ResultsWindow::ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWin
 
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("resultList"));
-    QFont listFont(QStringLiteral("Courier New"), 9);
-    listFont.setStyleHint(QFont::TypeWriter);
-    listFont.setFixedPitch(true);
-    list_->setFont(listFont);
+    list_->setFont(plot::FixedPitchFont(9));
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setUniformItemSizes(true);
@@ -135,6 +134,8 @@ ResultsWindow::ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWin
     connect(print_, &QPushButton::clicked, this, [this] { Print(); });
     connect(copy_, &QPushButton::clicked, this, [this] { Copy(); });
     connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+    // Escape is Cancel.
+    plot::CloseOnEscape(this);
 
     // Created 260 x 285, then narrow (270) and placed beside the main window.
     const QSize client = du.ClientOfWindow(ResultsCreateWidthDu, ResultsCreateHeightDu);
@@ -142,13 +143,20 @@ ResultsWindow::ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWin
     resize(client);
     SetWide(false);
     if (mainWindow)
-        move(mainWindow->pos() + QPoint(du.X(ResultsOffsetDu), du.Y(ResultsOffsetDu)));
+        plot::PlaceOnScreen(
+            this, QRect(mainWindow->pos() + QPoint(du.X(ResultsOffsetDu), du.Y(ResultsOffsetDu)),
+                        size()));
     options_[0]->setChecked(true);
     SelectKind(DeflectionsKind);
 }
 
-ResultsWindow::~ResultsWindow()
+ResultsWindow::~ResultsWindow() = default;
+
+void ResultsWindow::closeEvent(QCloseEvent* e)
 {
+    // The focus goes back to the editor now, not when the window is deleted later, when
+    // another window may have taken it meanwhile.
+    QWidget::closeEvent(e);
     if (host_.focusEditor)
         host_.focusEditor();
 }
@@ -164,11 +172,14 @@ void ResultsWindow::SetWide(bool wide)
     setFixedWidth(width);
     resize(width, height());
     if (changed) {
+        // Moved left to make room, and kept on the screen.
         const int shift = du.X(ResultsWideShiftDu);
-        move(pos() + QPoint(wide ? -shift : shift, 0));
+        plot::PlaceOnScreen(this, geometry().translated(wide ? -shift : shift, 0));
     }
     headings_[5]->setVisible(wide);
     headings_[6]->setVisible(wide);
+    // Beyond the normal width the box cannot be seen; it shows with the quad stresses.
+    averageBox_->setVisible(wide);
     LayOut();
 }
 

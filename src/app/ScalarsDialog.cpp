@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QValidator>
@@ -44,18 +45,18 @@ ScalarsDialog::ScalarsDialog(Analysis& a, QWidget* owner)
     setWindowTitle(QString::fromLatin1(ScalarsTitle));
     setModal(true);
 
-    // The boxes follow the count of the split text; the dialog then counts the SUBCASE
-    // records after ENDMODEL itself, and that count decides how many boxes are read.
-    const int n = std::clamp(a.State.SubcaseCount, 0, MaxSubcases);
+    // One box for each subcase number present below ENDMODEL, labelled with the number.
+    numbers_ = RecountSubcases(a);
+    const int n = static_cast<int>(numbers_.size());
     const ScalarsDialogLayout layout = ScalarsLayout(n);
-    RecountSubcases(a);
 
     const DialogUnits du(font());
     setFixedSize(du.ClientOfWindow(layout.width, layout.height));
     for (int k = 0; k < n; ++k) {
-        auto* label = new QLabel(FromCore(SubcaseLabel(k + 1)), this);
+        const int number = numbers_[static_cast<std::size_t>(k)];
+        auto* label = new QLabel(FromCore(SubcaseLabel(number)), this);
         label->setGeometry(du.Rect(layout.labels[static_cast<std::size_t>(k)]));
-        auto* box = new QLineEdit(QString::fromLatin1(DefaultScalarText), this);
+        auto* box = new QLineEdit(FromCore(ScalarBoxText(a, number)), this);
         box->setObjectName(QStringLiteral("scalar%1").arg(600 + k));
         box->setGeometry(du.Rect(layout.boxes[static_cast<std::size_t>(k)]));
         box->setValidator(new FitsBoxValidator(box));
@@ -81,7 +82,14 @@ void ScalarsDialog::accept()
     texts.reserve(static_cast<std::size_t>(boxes_.size()));
     for (const QLineEdit* box : boxes_)
         texts.push_back(ToCore(box->text()));
-    ApplyScalarTexts(a_, texts);
+    // A box that holds no finite number is said, and the dialog stays open on it.
+    if (const auto refused = ApplyScalarTexts(a_, numbers_, texts)) {
+        QMessageBox::warning(this, QString::fromLatin1(ScalarsTitle),
+                             FromCore(ScalarRefusedText(numbers_[*refused])));
+        boxes_[static_cast<qsizetype>(*refused)]->setFocus();
+        boxes_[static_cast<qsizetype>(*refused)]->selectAll();
+        return;
+    }
     QDialog::accept();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
-// The load case scalars dialog: one box per subcase, "1.0" in each, modal over the
-// summary window. OK fills LoadScalars by box position.
+// The load case scalars dialog: one box per subcase number present, starting with what
+// was typed for it last (else "1.0"), modal over the summary window. OK fills the
+// subcases' LoadScalars when every box holds a finite number.
 
 #include "common/Analysis.h"
 
 #include <QDialog>
 #include <QVector>
+#include <vector>
 
 class QLineEdit;
 class QPushButton;
@@ -23,6 +25,7 @@ public slots:
 
 private:
     Analysis& a_;
+    std::vector<int> numbers_;
     QVector<QLineEdit*> boxes_;
 };
 

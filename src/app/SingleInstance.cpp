@@ -10,7 +10,11 @@ namespace tavu::app {
 namespace {
 
 constexpr int WaitMs = 1000;
-const char RaiseMessage[] = "raise\n";
+// A message is "raise" or "open " and the path in UTF-8, ended by a NUL byte (a path
+// holds no NUL, but may hold line ends).
+const QByteArray RaiseMessage("raise");
+const QByteArray OpenPrefix("open ");
+constexpr qsizetype MaxMessageBytes = 64 * 1024;
 
 } // namespace
 
@@ -24,13 +28,14 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::BecomeFirst()
+bool SingleInstance::BecomeFirst(const QString& modelPath)
 {
     {
         QLocalSocket socket;
         socket.connectToServer(serverName_);
         if (socket.waitForConnected(WaitMs)) {
-            socket.write(RaiseMessage);
+            socket.write((modelPath.isEmpty() ? RaiseMessage : OpenPrefix + modelPath.toUtf8()) +
+                         '\0');
             socket.flush();
             socket.waitForBytesWritten(WaitMs);
             socket.disconnectFromServer();
@@ -45,17 +50,34 @@ bool SingleInstance::BecomeFirst()
         return true;
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            // The message may already be waiting, or come later.
-            auto check = [this, socket] {
-                if (socket->bytesAvailable() > 0 && socket->readAll().contains("raise"))
-                    emit RaiseRequested();
+            // Messages may come in pieces; what has come so far waits in the buffer.
+            auto buffer = std::make_shared<QByteArray>();
+            auto take = [this, socket, buffer] {
+                *buffer += socket->readAll();
+                for (qsizetype end; (end = buffer->indexOf('\0')) >= 0;) {
+                    const QByteArray message = buffer->left(end);
+                    buffer->remove(0, end + 1);
+                    Handle(message);
+                }
+                if (buffer->size() > MaxMessageBytes)
+                    socket->abort();
             };
-            connect(socket, &QLocalSocket::readyRead, this, check);
+            connect(socket, &QLocalSocket::readyRead, this, take);
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            check();
+            take();
         }
     });
     return true;
+}
+
+void SingleInstance::Handle(const QByteArray& message)
+{
+    if (message == RaiseMessage) {
+        emit RaiseRequested();
+    } else if (message.startsWith(OpenPrefix) && message.size() > OpenPrefix.size()) {
+        emit RaiseRequested();
+        emit OpenRequested(QString::fromUtf8(message.mid(OpenPrefix.size())));
+    }
 }
 
 } // namespace tavu::app

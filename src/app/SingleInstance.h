@@ -1,6 +1,7 @@
 #pragma once
 // One program per user session: the first start listens on a local socket named after
-// the program's key; a later start finds it, asks it to come to the front, and ends.
+// the program's key; a later start finds it, hands it the model file it was given (or
+// asks it only to come to the front), and ends.
 
 #include <QObject>
 #include <QString>
@@ -21,18 +22,22 @@ public:
                             QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True for the first start (which then listens); false when another start is
-    // running and has been asked to come to the front. When listening fails the start
-    // goes on as the first.
-    bool BecomeFirst();
+    // True for the first start (which then listens); false when another start is running
+    // and has been handed modelPath (an absolute path; empty: come to the front only).
+    // When listening fails the start goes on as the first.
+    bool BecomeFirst(const QString& modelPath = QString());
 
     QString ServerName() const { return serverName_; }
 
 signals:
     // A later start asked this one to come to the front.
     void RaiseRequested();
+    // A later start was given this model file; RaiseRequested comes first.
+    void OpenRequested(const QString& modelPath);
 
 private:
+    void Handle(const QByteArray& message);
+
     QString serverName_;
     QLocalServer* server_ = nullptr;
 };

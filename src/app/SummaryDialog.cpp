@@ -4,6 +4,7 @@
 #include "app/DialogUnits.h"
 #include "app/ScalarsDialog.h"
 #include "driver/Commands.h"
+#include "plot/WindowSupport.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -96,7 +97,8 @@ void SummaryDialog::DisableContinue()
 
 void SummaryDialog::FocusContinue()
 {
-    continue_->setFocus();
+    if (!closed_ && continue_->isEnabled())
+        continue_->setFocus();
 }
 
 void SummaryDialog::FocusCancel()
@@ -116,7 +118,7 @@ bool SummaryDialog::AskLoadScalars(Analysis& a)
     ScalarsDialog dialog(a, this);
     const DialogUnits du(font());
     const QPoint origin = isVisible() ? mapToGlobal(QPoint(0, 0)) : geometry().topLeft();
-    dialog.move(origin + QPoint(du.X(10), 0));
+    plot::PlaceOnScreen(&dialog, QRect(origin + QPoint(du.X(10), 0), dialog.size()));
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,7 +1,9 @@
 #include "BatchRun.h"
 
 #include "common/Numbers.h"
+#include "driver/Commands.h"
 #include "driver/Driver.h"
+#include "model/Diagnostics.h"
 #include "results/Listings.h"
 
 #include <cmath>
@@ -27,9 +29,11 @@ public:
     void TurnContinueIntoFinish() override {}
     bool AskLoadScalars(Analysis& a) override
     {
-        for (int i = 1; i <= a.State.SubcaseCount && i <= MaxSubcases; ++i)
-            a.LoadScalars[static_cast<std::size_t>(i)] =
-                static_cast<std::size_t>(i) <= scalars_.size() ? scalars_[i - 1] : 1.0;
+        // The values go to the subcase numbers present, in increasing order.
+        const std::vector<int> numbers = SubcaseNumbers(a);
+        for (std::size_t k = 0; k < numbers.size(); ++k)
+            a.LoadScalars[static_cast<std::size_t>(numbers[k])] =
+                k < scalars_.size() ? scalars_[k] : 1.0;
         return true;
     }
     void OutOfMemory(const std::string& text) override { outOfMemory = text; }
@@ -115,6 +119,13 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
     if (failed(Decomposed, BatchStatus::DecompositionFailed))
         return;
     ContinueStep(a, window);
+    // The scalars fill the dialog's boxes, one per subcase number: more are said to be unused.
+    const std::size_t boxes = SubcaseNumbers(a).size();
+    if (a.State.Stage == Solved && scalars.size() > boxes) {
+        AddWarning(a.State.LoadWarnings, 0, Warn::ExtraScalars, static_cast<double>(scalars.size()),
+                   static_cast<double>(boxes));
+        AppendLine(a.Summary.LogText, a.State.LoadWarnings.back().text);
+    }
     run.loadLog = a.Summary.LogText;
     if (failed(Solved, BatchStatus::SolutionFailed))
         return;
@@ -252,6 +263,10 @@ std::string BatchJson(const BatchRun& run)
     j["decomposition_log"] = WithLf(run.decompositionLog);
     j["load_log"] = WithLf(run.loadLog);
     j["diagnostics"] = DiagnosticLines(a);
+    j["warnings"] = nlohmann::json::array();
+    for (const auto* list : {&a.State.ReadWarnings, &a.State.LoadWarnings})
+        for (const Warning& w : *list)
+            j["warnings"].push_back({{"line", w.line}, {"text", w.text}});
     // The equations in force: the system's once the decomposition step has built it.
     j["neq"] = a.System.built ? a.System.NEQ : a.Model.NEQ;
     const nlohmann::json none = nlohmann::json::array();
@@ -272,11 +287,10 @@ std::optional<std::vector<double>> ParseScalars(const std::string& list)
         const std::size_t comma = list.find(',', start);
         const std::string item =
             list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        char* end = nullptr;
-        const double v = std::strtod(item.c_str(), &end);
-        if (item.empty() || end != item.c_str() + item.size() || !std::isfinite(v))
+        const std::optional<double> v = ScalarValue(item);
+        if (!v)
             return std::nullopt;
-        values.push_back(v);
+        values.push_back(*v);
         if (comma == std::string::npos)
             break;
         start = comma + 1;

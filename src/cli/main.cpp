@@ -1,16 +1,23 @@
 // tavu-solve: runs a model file through the three steps of a solution and prints the
 // reports and result listings, as text or as one JSON document; on request it also
 // writes the plot of the model (PNG or SVG) and the printed listings (PDF).
+//
+// No file is ever lost to it: the model is only read, and an output that names the model,
+// another output or anything but a regular file is refused before anything is written.
 
 #include "BatchRun.h"
+#include "driver/Commands.h"
 #include "model/Diagnostics.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <fcntl.h>
 #include <getopt.h>
 #include <iostream>
-#include <iterator>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #if defined(TAVU_WITH_PLOT)
 #include "plot/PlotExport.h"
@@ -22,11 +29,16 @@ const char* const Usage =
     "usage: tavu-solve [--json] [--scalars S1,S2,...] [--plot FILE.png|FILE.svg]\n"
     "                  [--pdf FILE.pdf] MODEL.tav\n";
 
-// A file could not be written (sysexits' EX_CANTCREAT).
+// A file could not be written (sysexits' EX_CANTCREAT), or standard output could not
+// (EX_IOERR).
 constexpr int ExitCannotWrite = 73;
-
-// Standard output could not be written (sysexits' EX_IOERR).
 constexpr int ExitOutputFailed = 74;
+
+int Fail(int status, const std::string& message)
+{
+    std::cerr << "tavu-solve: " << message << "\n";
+    return status;
+}
 
 int UsageError(const std::string& message)
 {
@@ -95,30 +107,116 @@ int ParseOptions(int argc, char** argv, Options& o)
 #if defined(TAVU_WITH_PLOT)
     if (!o.plotPath.empty() && !tavu::plot::IsPlotFileName(o.plotPath))
         return UsageError("--plot writes a .png or .svg file: " + o.plotPath);
+    if (!o.pdfPath.empty() && !tavu::plot::IsPdfFileName(o.pdfPath))
+        return UsageError("--pdf writes a .pdf file: " + o.pdfPath);
 #else
     if (!o.plotPath.empty() || !o.pdfPath.empty())
         return UsageError(std::string(!o.plotPath.empty() ? "--plot" : "--pdf") +
                           " is not available in this build (built without Qt)");
 #endif
-    if (!o.plotPath.empty() && o.plotPath == o.pdfPath)
-        return UsageError("--plot and --pdf need different files");
     o.modelPath = argv[optind];
     return -1;
 }
 
-// The whole model file; false when it cannot be read, or is too large for the memory (an
-// empty file is no failure).
-bool ReadModelFile(const std::string& path, std::string& text)
+// Standard input, output and error stay open for the whole run: a descriptor the caller
+// closed is taken by /dev/null, so that no file opened later becomes standard output.
+// Returns false when standard output was closed.
+bool HoldStandardDescriptors()
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    try {
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::bad_alloc&) {
+    bool outputOpen = true;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        if (fd == 1)
+            outputOpen = false;
+        const int null = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != fd) // the lowest free descriptor is fd itself
+            close(null);
+    }
+    return outputOpen;
+}
+
+std::string SystemError()
+{
+    return std::strerror(errno);
+}
+
+// The whole model file. It must be a regular file (a FIFO or a device could block or
+// never end; it is opened without waiting for a writer) no larger than the editor takes.
+// Returns an exit status, or -1 when the text was read; st is the file's status.
+int ReadModelFile(const std::string& path, std::string& text, struct stat& st)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Fail(tavu::ExitUnreadable, "cannot read " + path + ": " + SystemError());
+    int status = -1;
+    if (fstat(fd, &st) != 0)
+        status = Fail(tavu::ExitUnreadable, "cannot read " + path + ": " + SystemError());
+    else if (S_ISDIR(st.st_mode))
+        status = Fail(tavu::ExitUnreadable, path + " is a directory, not a model file");
+    else if (!S_ISREG(st.st_mode))
+        status = Fail(tavu::ExitUnreadable, path + " is not a regular file");
+    else if (st.st_size > tavu::MaxModelFileBytes)
+        status = Fail(tavu::ExitUnreadable, path + " is larger than " +
+                                                std::to_string(tavu::MaxModelFileBytes >> 20) +
+                                                " MB, more than a model can be");
+    for (char buffer[65536]; status < 0;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || text.size() + static_cast<std::size_t>(n) >
+                         static_cast<std::size_t>(tavu::MaxModelFileBytes))
+            status = Fail(tavu::ExitUnreadable, "cannot read " + path + ": " +
+                                                    (n < 0 ? SystemError() : "it grew too large"));
+        else
+            text.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return status;
+}
+
+// The outputs may be written: each is a new file or a regular file that is neither the
+// model nor the other output (compared as files, whatever path names them). Returns an
+// exit status, or -1 when they may.
+int CheckOutputs(const Options& o, const struct stat& model)
+{
+    std::vector<std::pair<std::string, struct stat>> seen;
+    for (const std::string* path : {&o.plotPath, &o.pdfPath}) {
+        struct stat st
+        {
+        };
+        if (path->empty() || stat(path->c_str(), &st) != 0)
+            continue; // a new file, or one the writing reports about
+        const auto same = [&st](const struct stat& other) {
+            return st.st_dev == other.st_dev && st.st_ino == other.st_ino;
+        };
+        const std::string refused = "refusing to write " + *path + ": ";
+        if (!S_ISREG(st.st_mode))
+            return Fail(ExitCannotWrite, refused + "it is not a regular file");
+        if (same(model))
+            return Fail(ExitCannotWrite, refused + "it is the model file " + o.modelPath);
+        for (const auto& [otherPath, other] : seen)
+            if (same(other))
+                return Fail(ExitCannotWrite, refused + "it is the same file as " + otherPath);
+        seen.emplace_back(*path, st);
+    }
+    return -1;
+}
+
+// Writes the report to standard output; false (with a message) when that fails.
+bool WriteReport(const std::string& out, bool outputOpen)
+{
+    if (!outputOpen) {
+        Fail(ExitOutputFailed, "cannot write the report: standard output is closed");
         return false;
     }
-    return !in.bad();
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+        Fail(ExitOutputFailed, "cannot write the report to standard output: " + SystemError());
+        return false;
+    }
+    return true;
 }
 
 #if defined(TAVU_WITH_PLOT)
@@ -126,26 +224,21 @@ bool ReadModelFile(const std::string& path, std::string& text)
 // the exit status, which a file that cannot be written turns into ExitCannotWrite.
 int WriteFiles(const tavu::BatchRun& run, const Options& o, int status)
 {
-    std::fflush(stdout);
     const tavu::plot::BatchGui gui;
     std::string error;
     if (!o.plotPath.empty()) {
         if (run.analysis.State.Stage == tavu::ModelPending)
             std::cerr << "tavu-solve: the model could not be read; " << o.plotPath
                       << " not written\n";
-        else if (!tavu::plot::WritePlotFile(run.analysis, o.plotPath, error)) {
-            std::cerr << "tavu-solve: cannot write " << o.plotPath << ": " << error << "\n";
-            status = ExitCannotWrite;
-        }
+        else if (!tavu::plot::WritePlotFile(run.analysis, o.plotPath, error))
+            status = Fail(ExitCannotWrite, "cannot write " + o.plotPath + ": " + error);
     }
     if (!o.pdfPath.empty()) {
         if (!run.solved)
             std::cerr << "tavu-solve: no results to print; " << o.pdfPath << " not written\n";
         else if (!tavu::plot::WriteListingsPdf(run.analysis, ModelFileName(o.modelPath), o.pdfPath,
-                                               error)) {
-            std::cerr << "tavu-solve: cannot write " << o.pdfPath << ": " << error << "\n";
-            status = ExitCannotWrite;
-        }
+                                               error))
+            status = Fail(ExitCannotWrite, "cannot write " + o.pdfPath + ": " + error);
     }
     return status;
 }
@@ -155,36 +248,42 @@ int WriteFiles(const tavu::BatchRun& run, const Options& o, int status)
 
 int main(int argc, char** argv)
 {
+    const bool outputOpen = HoldStandardDescriptors();
     Options o;
     if (const int status = ParseOptions(argc, argv, o); status >= 0)
         return status;
 
     std::string text;
-    if (!ReadModelFile(o.modelPath, text)) {
-        std::cerr << "tavu-solve: cannot read " << o.modelPath << "\n";
-        return tavu::ExitUnreadable;
+    struct stat model
+    {
+    };
+    try {
+        if (const int status = ReadModelFile(o.modelPath, text, model); status >= 0)
+            return status;
+    } catch (const std::bad_alloc&) {
+        return Fail(tavu::ExitUnreadable, o.modelPath + " is too large for the memory");
     }
+    if (const int status = CheckOutputs(o, model); status >= 0)
+        return status;
 
     tavu::BatchRun run;
     tavu::RunBatch(run, text, o.scalars);
     if (!run.outOfMemory.empty())
         std::cerr << "tavu-solve: " << run.outOfMemory << "\n";
     int status = tavu::ExitStatusOf(run);
-    // The reports, then the files: without memory for them, what could not be written
-    // gives the status.
-    bool printed = false;
+    // The report, then the files: without memory for them, what could not be written gives
+    // the status.
+    bool reported = false;
     try {
-        const std::string out = o.json ? tavu::BatchJson(run) : tavu::BatchText(run);
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        printed = true;
+        reported = WriteReport(o.json ? tavu::BatchJson(run) : tavu::BatchText(run), outputOpen);
 #if defined(TAVU_WITH_PLOT)
         if (!o.plotPath.empty() || !o.pdfPath.empty())
             status = WriteFiles(run, o, status);
 #endif
     } catch (const std::bad_alloc&) {
-        std::cerr << "tavu-solve: " << tavu::DiagnosticMessage(tavu::Msg::NoMemoryForListings, 0, 0)
-                  << "\n";
-        return printed ? ExitCannotWrite : ExitOutputFailed;
+        status =
+            Fail(ExitCannotWrite, tavu::DiagnosticMessage(tavu::Msg::NoMemoryForListings, 0, 0));
     }
-    return status;
+    // The report is what a caller reads first: losing it outweighs every other outcome.
+    return reported ? status : ExitOutputFailed;
 }

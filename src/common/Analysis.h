@@ -23,14 +23,24 @@ enum StageValue : int
     Solved = 3,
 };
 
+// A message about input that the run reads on without: the line it is about (0 for none)
+// and its text.
+struct Warning
+{
+    int line = 0;
+    std::string text;
+};
+
 struct SolutionState
 {
     int Stage = ModelPending;
-    bool LinesStale = true; // ModelLines no longer matches the editor text
-    int SubcaseCount = 0;   // SUBCASE records counted by SplitModelText
-    int EndModelLine = 0;   // line of the ENDMODEL record; 0 until a model was read
-    int TransformFlag = 0;  // 0 none, 1 some grid is turned/eliminated, 2 penalty dofs
-    std::string FatalText;  // numbered diagnostics, each line followed by CR LF
+    bool LinesStale = true;            // ModelLines no longer matches the editor text
+    int SubcaseCount = 0;              // SUBCASE records counted by SplitModelText
+    int EndModelLine = 0;              // line of the ENDMODEL record; 0 until a model was read
+    int TransformFlag = 0;             // 0 none, 1 some grid is turned/eliminated, 2 penalty dofs
+    std::string FatalText;             // numbered diagnostics, each line followed by CR LF
+    std::vector<Warning> ReadWarnings; // of model processing, in line order
+    std::vector<Warning> LoadWarnings; // of the load step, in line order
 };
 
 // The editor text cut at every CR LF into lines 1..LineCount, trimmed of blanks (0x20
@@ -116,6 +126,14 @@ struct BeamRow
     double axialLoad = 0;                  // P of an axial-load beam
     double u = 0;                          // its stability parameter (L/2) sqrt(P / EI)
 };
+
+// A PIN member of length > 0 is fixed at end A and hinged at end B: its transverse
+// stiffness k2 acts on the one mode vB - vA - L rA, so end A's rotation is held by the
+// member and end B's is free. A PIN beam of length 0 is a set of springs like any other.
+inline bool IsPinMember(const BeamRow& b)
+{
+    return b.elementKind == PinBeam && b.length != 0;
+}
 
 // One QUAD record (a triangle repeats its third grid as the fourth) and its material.
 struct QuadRow
@@ -298,6 +316,9 @@ struct Analysis
     ModelText Text;
     ProcessingSummary Summary;
     LoadScalarArray LoadScalars{1.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    // The scalars as the user last typed them, by subcase number: kept across runs of the
+    // same model (the desktop program forgets them when another model is opened).
+    std::array<std::string, 11> TypedScalars{};
     ModelStore Model;
     StiffnessProfile Profile; // built for the model's numbering
     EquationSystem System;

@@ -6,6 +6,8 @@
 #include "model/Tokenizer.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace tavu {
 
@@ -32,6 +34,7 @@ CommandStates NextCommandStates(CommandStates s, CommandEvent event, int stage)
         s.plotDeformation = false;
         break;
     case CommandEvent::EditorFocusGained:
+    case CommandEvent::ModelSolved:
         if (stage > Decomposed) {
             s.showSolution = true;
             s.plotDeformation = true;
@@ -81,6 +84,64 @@ std::array<int, 3> StatusPartEdges(int w)
     // The file name takes the left 60 %, the reader's progress the next 20 %, the caret
     // line the rest.
     return {w * 6 / 10, w * 8 / 10, w};
+}
+
+std::string MainWindowTitle(std::string_view fileName)
+{
+    return std::string(fileName.empty() ? "Untitled" : fileName) + "[*] - " + MainTitle;
+}
+
+std::array<bool, EditCommandCount> EditCommandStates(const EditorFacts& f)
+{
+    std::array<bool, EditCommandCount> on{};
+    auto set = [&on](EditCommand c, bool state) { on[static_cast<std::size_t>(c)] = state; };
+    set(EditCommand::Undo, f.undoAvailable);
+    set(EditCommand::Redo, f.redoAvailable);
+    set(EditCommand::Cut, f.selection);
+    set(EditCommand::Copy, f.selection);
+    set(EditCommand::Paste, f.clipboardHasText);
+    set(EditCommand::SelectAll, !f.textEmpty);
+    set(EditCommand::Find, true);
+    set(EditCommand::FindNext, f.searchText && !f.textEmpty);
+    set(EditCommand::Replace, true);
+    set(EditCommand::GoToLine, !f.textEmpty);
+    return on;
+}
+
+std::string CannotFindText(std::string_view what)
+{
+    return "Cannot find \"" + std::string(what) + "\"";
+}
+
+std::string GoToLineLabel(int lineCount)
+{
+    return "Line number (1 - " + std::to_string(std::max(1, lineCount)) + "):";
+}
+
+std::vector<std::string> WithRecentFile(std::vector<std::string> files, std::string_view path)
+{
+    files = WithoutRecentFile(std::move(files), path);
+    files.insert(files.begin(), std::string(path));
+    if (files.size() > MaxRecentFiles)
+        files.resize(MaxRecentFiles);
+    return files;
+}
+
+std::vector<std::string> WithoutRecentFile(std::vector<std::string> files, std::string_view path)
+{
+    std::erase(files, path);
+    return files;
+}
+
+std::string RecentFileItemText(std::size_t index, std::string_view path)
+{
+    std::string text = "&" + std::to_string(index + 1) + " ";
+    for (const char c : path) {
+        if (c == '&')
+            text += '&';
+        text += c;
+    }
+    return text;
 }
 
 bool IsModelFileName(std::string_view name)
@@ -179,7 +240,7 @@ PromptPlan PromptFor(FileCommand command, bool untitled, bool textChanged)
     case FileCommand::New:
         return textChanged ? PromptPlan{true, SaveChangesQuestion, true} : PromptPlan{};
     case FileCommand::Open:
-        return textChanged ? PromptPlan{true, OpenChangedQuestion, false} : PromptPlan{};
+        return textChanged ? PromptPlan{true, OpenChangedQuestion, true} : PromptPlan{};
     case FileCommand::Save:
         return untitled ? PromptPlan{} : PromptPlan{true, SaveNowQuestion, false};
     }
@@ -235,6 +296,25 @@ int PixelsToDuY(int pixels, int charHeight)
     return MulDivRounded(pixels, 8, charHeight);
 }
 
+PixelRect FitWindow(PixelRect wanted, int minWidth, int minHeight, FrameMargins frame,
+                    PixelRect available)
+{
+    // One axis at a time: the client's start and length, the frame before and after it,
+    // the area's start and length.
+    auto fit = [](int& start, int& length, int minimum, int before, int after, int areaStart,
+                  int areaLength) {
+        const int room = areaLength - before - after;
+        length = std::max(std::min(length, room), std::max(minimum, 0));
+        if (start + length + after > areaStart + areaLength)
+            start = areaStart + areaLength - after - length;
+        if (start - before < areaStart)
+            start = areaStart + before;
+    };
+    fit(wanted.x, wanted.w, minWidth, frame.left, frame.right, available.x, available.w);
+    fit(wanted.y, wanted.h, minHeight, frame.top, frame.bottom, available.y, available.h);
+    return wanted;
+}
+
 MainWindowLayout MainLayout(int w, int h)
 {
     MainWindowLayout l;
@@ -262,9 +342,10 @@ std::string SubcaseLabel(int number)
     return "Subcase" + NumberText(number);
 }
 
-int RecountSubcases(Analysis& a)
+std::vector<int> SubcaseNumbers(const Analysis& a, int* records, std::vector<int>* badLines)
 {
     int count = 0;
+    std::array<bool, MaxSubcases + 1> present{};
     const int last = a.Text.LineCount;
     for (int i = a.State.EndModelLine + 1; i <= last; ++i) {
         const std::string_view text = RecordText(ModelLine(a, i));
@@ -272,22 +353,72 @@ int RecountSubcases(Analysis& a)
             continue;
         Record rec;
         SplitFields(text, 10, 2, rec);
-        if (rec.nWords < 0)
-            Diagnose(a, Msg::BadRecord, 0, i);
-        if (WordIs(rec.Word[1], "SUBCASE"))
-            ++count;
+        if (rec.nWords < 0 && badLines)
+            badLines->push_back(i);
+        if (!WordIs(rec.Word[1], "SUBCASE"))
+            continue;
+        ++count;
+        const int number = RoundToInt(rec.N(1));
+        if (number >= 1 && number <= MaxSubcases)
+            present[static_cast<std::size_t>(number)] = true;
     }
-    a.State.SubcaseCount = count;
-    return count;
+    if (records)
+        *records = count;
+    std::vector<int> numbers;
+    for (int k = 1; k <= MaxSubcases; ++k)
+        if (present[static_cast<std::size_t>(k)])
+            numbers.push_back(k);
+    return numbers;
 }
 
-void ApplyScalarTexts(Analysis& a, const std::vector<std::string>& boxTexts)
+std::vector<int> RecountSubcases(Analysis& a)
 {
-    const int n = std::min(a.State.SubcaseCount, MaxSubcases);
-    for (int k = 0; k < n; ++k) {
-        const std::size_t box = static_cast<std::size_t>(k);
-        a.LoadScalars[box + 1] = box < boxTexts.size() ? NumberValue(boxTexts[box]) : 0.0;
+    std::vector<int> badLines;
+    std::vector<int> numbers = SubcaseNumbers(a, &a.State.SubcaseCount, &badLines);
+    for (const int line : badLines)
+        Diagnose(a, Msg::BadRecord, 0, line);
+    return numbers;
+}
+
+std::optional<double> ScalarValue(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string ScalarBoxText(const Analysis& a, int number)
+{
+    const std::string& typed = a.TypedScalars[static_cast<std::size_t>(number)];
+    return typed.empty() ? DefaultScalarText : typed;
+}
+
+std::string ScalarRefusedText(int number)
+{
+    return SubcaseLabel(number) + " scalar is not a finite number";
+}
+
+std::optional<std::size_t> ApplyScalarTexts(Analysis& a, const std::vector<int>& numbers,
+                                            const std::vector<std::string>& boxTexts)
+{
+    const std::size_t n = std::min(numbers.size(), boxTexts.size());
+    for (std::size_t k = 0; k < n; ++k)
+        if (!ScalarValue(boxTexts[k]))
+            return k;
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto number = static_cast<std::size_t>(numbers[k]);
+        a.LoadScalars[number] = *ScalarValue(boxTexts[k]);
+        a.TypedScalars[number] = boxTexts[k];
     }
+    return std::nullopt;
 }
 
 int ResultsWindowWidth(bool wideLayout)

@@ -7,6 +7,7 @@
 #include "common/Analysis.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,7 @@ enum class CommandEvent
     TextEdited,
     EditorFocusGained, // acts only when the model is solved
     ResetSolution,
+    ModelSolved, // the load step of a run ended with results
 };
 
 // The states after an event; stage is the Stage at the time of the event.
@@ -60,8 +62,8 @@ std::string FileStatusText(std::string_view modelPath, std::string_view modelFol
 // Part 2 while the model is read: "Process" and the line number.
 std::string ReadProgressText(int line);
 
-// Part 3: " 2 of  3" for the caret on the second of three editor lines; empty when the
-// editor has at most one line.
+// Part 3: " 2 of  3" for the caret on the second of three lines of the text (file lines, as
+// the messages number them, however the editor wraps them); empty for a single line.
 std::string LineStatusText(int caretLine, int lineCount);
 
 // Right edges of the three status bar parts for a client width w (in any unit). The
@@ -69,10 +71,98 @@ std::string LineStatusText(int caretLine, int lineCount);
 std::array<int, 3> StatusPartEdges(int w);
 
 // ---------------------------------------------------------------------------------------
+// Main window title, menus and the editor's commands.
+
+inline constexpr const char* MainTitle = "2D Finite Element Program";
+
+// "plate.tav[*] - 2D Finite Element Program", "Untitled[*] - ..." for a text without a file;
+// the window shows its modified marker where "[*]" stands.
+std::string MainWindowTitle(std::string_view fileName);
+
+inline constexpr const char* EditMenuText = "&Edit";
+inline constexpr const char* ViewMenuText = "&View";
+inline constexpr const char* RecentFilesMenuText = "Recent &Files";
+inline constexpr const char* WrapLinesText = "&Wrap Lines";
+
+enum class EditCommand
+{
+    Undo,
+    Redo,
+    Cut,
+    Copy,
+    Paste,
+    SelectAll,
+    Find,
+    FindNext,
+    Replace,
+    GoToLine,
+};
+inline constexpr std::size_t EditCommandCount = 10;
+struct EditCommandItem
+{
+    const char* name; // object name of the action
+    const char* text;
+    bool separatorAfter;
+};
+inline constexpr std::array<EditCommandItem, EditCommandCount> EditCommandItems{{
+    {"actionUndo", "&Undo", false},
+    {"actionRedo", "&Redo", true},
+    {"actionCut", "Cu&t", false},
+    {"actionCopy", "&Copy", false},
+    {"actionPaste", "&Paste", false},
+    {"actionSelectAll", "Select &All", true},
+    {"actionFind", "&Find...", false},
+    {"actionFindNext", "Find &Next", false},
+    {"actionReplace", "R&eplace...", false},
+    {"actionGoToLine", "&Go to Line...", false},
+}};
+
+// What the editor's commands depend on.
+struct EditorFacts
+{
+    bool undoAvailable = false;
+    bool redoAvailable = false;
+    bool selection = false;
+    bool clipboardHasText = false;
+    bool textEmpty = true;
+    bool searchText = false; // something to find again
+};
+// Which edit commands can be chosen, by EditCommand.
+std::array<bool, EditCommandCount> EditCommandStates(const EditorFacts& facts);
+
+inline constexpr const char* FindTitle = "Find";
+inline constexpr const char* ReplaceTitle = "Replace";
+inline constexpr const char* FindWhatText = "Fi&nd what:";
+inline constexpr const char* ReplaceWithText = "Re&place with:";
+inline constexpr const char* MatchCaseText = "Match &case";
+inline constexpr const char* FindNextButtonText = "&Find Next";
+inline constexpr const char* ReplaceButtonText = "&Replace";
+inline constexpr const char* ReplaceAllButtonText = "Replace &All";
+inline constexpr const char* CloseButtonText = "Close";
+inline constexpr const char* GoToLineTitle = "Go to Line";
+
+// Cannot find "what"
+std::string CannotFindText(std::string_view what);
+// "Line number (1 - 40):"
+std::string GoToLineLabel(int lineCount);
+
+// ---------------------------------------------------------------------------------------
+// Recent files: the last eight model files opened or saved under a name, newest first.
+
+inline constexpr std::size_t MaxRecentFiles = 8;
+std::vector<std::string> WithRecentFile(std::vector<std::string> files, std::string_view path);
+std::vector<std::string> WithoutRecentFile(std::vector<std::string> files, std::string_view path);
+// "&1 /models/plate.tav" for the first (index 0); a "&" of the path is doubled.
+std::string RecentFileItemText(std::size_t index, std::string_view path);
+
+// ---------------------------------------------------------------------------------------
 // Model files.
 
 // True for a name ending in ".tav" in any letter case.
 bool IsModelFileName(std::string_view name);
+
+// Larger model files are refused: the editor is not made for them.
+inline constexpr long long MaxModelFileBytes = 256LL * 1024 * 1024;
 
 // The default folder of the file dialogs: the current directory when it holds model
 // files, otherwise "vrxSoftware/TAVU/" under the user's data folder (or under the
@@ -125,8 +215,8 @@ inline constexpr const char* SaveDialogTitle = "Save File";
 // The commands that may ask before they act on unsaved text.
 enum class FileCommand
 {
-    New,  // also Exit and closing the window
-    Open, // asked after a file was chosen
+    New,  // also Exit and closing the window; an untitled text is asked about too
+    Open, // asked after a file was chosen; Cancel keeps the text and opens nothing
     Save,
 };
 
@@ -160,6 +250,26 @@ struct DuRect
     bool operator==(const DuRect&) const = default;
 };
 
+// A rectangle in pixels (screen coordinates for windows).
+struct PixelRect
+{
+    int x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// The window frame around a client area, in pixels.
+struct FrameMargins
+{
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Where a window goes whose client area would be `wanted`: as large as wanted but no larger
+// than the screen's available area leaves room for with the frame, never below the minimum
+// client size; moved the least that puts the whole frame inside the area. A window larger
+// than the area keeps its top left corner (title bar and first controls) inside it.
+PixelRect FitWindow(PixelRect wanted, int minWidth, int minHeight, FrameMargins frame,
+                    PixelRect available);
+
 // The average character width of a font from the width of the 52 letters A..Z a..z.
 int AverageCharWidth(int widthOf52Letters);
 
@@ -177,6 +287,10 @@ inline constexpr int FrameHeightDu = 12;
 // Main window (client width w and height h).
 inline constexpr int MainWindowWidthDu = 270;
 inline constexpr int MainWindowHeightDu = 280;
+// The smallest client that shows every toolbar button, a few editor lines and the status
+// bar (the menu bar comes on top).
+inline constexpr int MainMinimumWidthDu = 226;
+inline constexpr int MainMinimumHeightDu = 90;
 struct MainWindowLayout
 {
     DuRect strip;
@@ -230,13 +344,32 @@ ScalarsDialogLayout ScalarsLayout(int n);
 std::string SubcaseLabel(int number);
 
 // The dialog's own count of the subcases: SUBCASE records after the ENDMODEL line.
-// Sets SubcaseCount; a line with too many fields raises diagnostic 8.
-int RecountSubcases(Analysis& a);
+// Sets SubcaseCount; a line with too many fields raises diagnostic 8. Returns the
+// subcase numbers present that have a scalar (1 to 10), each once, in increasing order:
+// the dialog has one box for each, and `tavu-solve --scalars` gives them in this order.
+std::vector<int> RecountSubcases(Analysis& a);
 
-// OK of the dialog: LoadScalars(k + 1) from the k-th box for k below SubcaseCount (at
-// most the 10 slots there are); a box that does not exist, or a text that does not
-// begin with a number, gives 0.
-void ApplyScalarTexts(Analysis& a, const std::vector<std::string>& boxTexts);
+// The same subcase numbers without touching the model; records and badLines, when given,
+// receive the count of SUBCASE records and the lines with too many fields.
+std::vector<int> SubcaseNumbers(const Analysis& a, int* records = nullptr,
+                                std::vector<int>* badLines = nullptr);
+
+// A scalar as typed: a finite number, blanks around it allowed.
+std::optional<double> ScalarValue(std::string_view text);
+
+// The text a subcase's box starts with: what was typed last for that subcase number in a
+// run of this model, else "1.0".
+std::string ScalarBoxText(const Analysis& a, int number);
+
+// "Subcase 3 scalar is not a finite number"
+std::string ScalarRefusedText(int number);
+
+// OK of the dialog, with the box texts of the subcase numbers: when every text is a
+// finite number, sets LoadScalars of each number, keeps the texts for the next run and
+// returns nothing; otherwise changes nothing and returns the index of the first box
+// refused.
+std::optional<std::size_t> ApplyScalarTexts(Analysis& a, const std::vector<int>& numbers,
+                                            const std::vector<std::string>& boxTexts);
 
 // Results window.
 inline constexpr const char* ResultsTitle = "Finite Element Results";

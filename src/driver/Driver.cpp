@@ -99,9 +99,13 @@ void SplitModelText(Analysis& a, std::string_view editorText)
     t.ModelLines.emplace_back();
     a.State.SubcaseCount = 0;
 
+    // A byte-order mark says the text is UTF-8; it is no part of the first record.
+    if (editorText.starts_with("\xEF\xBB\xBF"))
+        editorText.remove_prefix(3);
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = editorText.find("\r\n", start);
+        // CR LF, LF and CR alone all end a line.
+        const std::size_t end = editorText.find_first_of("\r\n", start);
         std::string_view segment = editorText.substr(
             start, end == std::string_view::npos ? std::string_view::npos : end - start);
         while (!segment.empty() && segment.front() == ' ')
@@ -113,7 +117,7 @@ void SplitModelText(Analysis& a, std::string_view editorText)
         t.ModelLines.emplace_back(segment);
         if (end == std::string_view::npos)
             break;
-        start = end + 2;
+        start = end + (editorText.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     t.LineCount = static_cast<int>(t.ModelLines.size()) - 1;
     a.State.LinesStale = false; // only once the lines are complete
@@ -237,6 +241,12 @@ bool LoadCaseStep(Analysis& a, SummaryWindow& w)
     return true;
 }
 
+void RunLoadStep(Analysis& a, SummaryWindow& w, DriverEvents* events)
+{
+    if (RunLoadCases(a, w) && events)
+        events->ModelSolved();
+}
+
 } // namespace
 
 bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events)
@@ -274,13 +284,13 @@ void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, Drive
         RunDecomposition(a, w);
         break;
     default:
-        RunLoadCases(a, w);
+        RunLoadStep(a, w, events);
         break;
     }
     w.FocusContinue();
 }
 
-void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents*)
+void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents* events)
 {
     switch (a.State.Stage) {
     case ModelRead:
@@ -288,13 +298,14 @@ void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents*)
         RunDecomposition(a, w);
         break;
     case Decomposed:
-        RunLoadCases(a, w);
+        RunLoadStep(a, w, events);
         break;
     default:
         w.Close();
-        break;
+        w.FocusEditor();
+        return;
     }
-    w.FocusEditor();
+    w.FocusContinue();
 }
 
 void CancelStep(Analysis&, SummaryWindow& w)

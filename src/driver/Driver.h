@@ -41,6 +41,9 @@ public:
     // The model reader ran (whether or not it found errors): "&Reset Solution",
     // "P&lot Deformation" and the Plot button become available.
     virtual void ModelReaderRan() {}
+    // The load step ended with results: "&Show Solution" and "P&lot Deformation" become
+    // available.
+    virtual void ModelSolved() {}
 };
 
 // The step titles.
@@ -55,8 +58,9 @@ inline constexpr std::size_t MaxTitleLength = 31;
 // Largest number of subcases the scalars and the dialog have room for.
 inline constexpr int MaxSubcases = 10;
 
-// Rebuilds ModelLines from the editor text (lines cut at CR LF, trimmed of blanks),
-// counts the SUBCASE records and clears LinesStale.
+// Rebuilds ModelLines from the editor text (lines cut at CR LF, LF or CR alone, trimmed of
+// blanks; a UTF-8 byte-order mark at the start skipped), counts the SUBCASE records and
+// clears LinesStale.
 void SplitModelText(Analysis& a, std::string_view editorText);
 
 // The three steps, each run to its end. They return true when the step succeeded. A step
@@ -68,10 +72,13 @@ bool RunDecomposition(Analysis& a, SummaryWindow& w);
 bool RunLoadCases(Analysis& a, SummaryWindow& w);
 
 // The summary window is being created ("R&un Solution"): runs the step chosen by Stage.
+// The keyboard focus stays in the window, on Continue.
 void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText,
                DriverEvents* events = nullptr);
 
-// Continue: runs the next step, or closes the window at Stage 0 or 3 ("Finish").
+// Continue: runs the next step, the focus staying on Continue (on Cancel after a failed
+// decomposition), so that Enter goes on with the run; or closes the window at Stage 0 or
+// 3 ("Finish") and puts the focus back in the editor.
 void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents* events = nullptr);
 
 // Cancel: closes the window; Stage keeps its value.

@@ -17,7 +17,7 @@ BeamForces BeamFixedEndForces(const BeamLoadInput& in)
     double NB = -in.pa * L / 2;
     double VB = 0, MB = 0;
     if (in.kind == PinBeam) {
-        VB = -L * ((11 * qB + 4 * qA) / 40 + phi * (2 * qB + qA) / 12) / (1 + phi / 4);
+        VB = -L * ((11 * qB + 4 * qA) / 40 + phi * (2 * qB + qA) / 24) / (1 + phi / 4);
         MB = 0;
     } else if (in.kind == CurvBeam) {
         VB = -L * ((7 * qB + 3 * qA) / 20 + phi * (2 * qB + qA) / 6) / (1 + phi);

@@ -4,11 +4,14 @@
 #include "loads/ElementLoads.h"
 #include "loads/LoadAssembly.h"
 #include "model/Diagnostics.h"
+#include "model/Keywords.h"
+#include "model/PreScan.h"
 #include "model/Tokenizer.h"
 #include "solver/Transform.h"
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace tavu {
 
@@ -52,57 +55,70 @@ std::array<double, 3> GridComponents(const ModelStore& m, int g, const LoadField
     return {(f.N(2) * c - f.N(3) * sn) * s, (f.N(2) * sn + f.N(3) * c) * s, f.N(4) * s};
 }
 
+// What a record found of the ids it names: how many items, and for QLOAD whether some
+// quad lacks the edge.
+struct Applied
+{
+    long long found = 0;
+    bool edgeMissing = false;
+};
+
 // Calls dofLoad(equation number, load) for dofs 1..3 of every grid of the range, with the
-// record's components turned as the grid's dofs need them.
+// record's components turned as the grid's dofs need them. Returns the grids found.
 template <class DofLoad>
-void ForEachGridDof(const Analysis& a, long long first, long long last, const LoadFields& f,
-                    double s, DofLoad dofLoad)
+long long ForEachGridDof(const Analysis& a, long long first, long long last, const LoadFields& f,
+                         double s, DofLoad dofLoad)
 {
     const ModelStore& m = a.Model;
+    long long found = 0;
     if (!ClampRange(first, last, m.maxGridId))
-        return;
+        return found;
     for (long long id = first; id <= last; ++id) {
         const int g = GridIndexOf(m, id);
         if (g == 0)
             continue;
+        ++found;
         const auto p = GridComponents(m, g, f, s);
         for (int k = 1; k <= 3; ++k)
             dofLoad(SystemEquation(a.System, g, k), p[static_cast<std::size_t>(k - 1)]);
     }
+    return found;
 }
 
-void ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
+Applied ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
 {
-    ForEachGridDof(a, first, last, f, s,
-                   [&](long long e, double load) { AddLoadToDof(a, e, load); });
+    return {ForEachGridDof(a, first, last, f, s,
+                           [&](long long e, double load) { AddLoadToDof(a, e, load); })};
 }
 
-void ApplyDisp(Analysis& a, long long first, long long last, const LoadFields& f, double s)
+Applied ApplyDisp(Analysis& a, long long first, long long last, const LoadFields& f, double s)
 {
-    ForEachGridDof(a, first, last, f, s, [&](long long e, double load) {
+    return {ForEachGridDof(a, first, last, f, s, [&](long long e, double load) {
         // Only penalty-held dofs move; their equation holds 1.0E+99 on its diagonal.
         if (e < 0 && -e <= a.System.NEQ)
             a.Results.SolutionVector(-e) = load * PenaltyStiffness;
-    });
+    })};
 }
 
-void ApplyBeamRecord(Analysis& a, std::string_view kw, long long first, long long last,
-                     const LoadFields& f, double s)
+Applied ApplyBeamRecord(Analysis& a, Keyword kw, long long first, long long last,
+                        const LoadFields& f, double s)
 {
     const ModelStore& m = a.Model;
+    Applied applied;
     if (!ClampRange(first, last, m.maxBeamId))
-        return;
+        return applied;
     for (long long id = first; id <= last; ++id) {
         const int b = BeamIndexOf(m, id);
         if (b == 0)
             continue;
+        ++applied.found;
         BeamLoadRow& load = a.Loads.BeamLoads(b);
-        if (kw == "BLOAD") {
+        if (kw == Keyword::Bload) {
             const double wA = f.N(2);
             const double wB = f.count == 2 ? wA : f.N(3);
             load.qA += wA * s;
             load.qB += wB * s;
-        } else if (kw == "BINIT") {
+        } else if (kw == Keyword::Binit) {
             load.elongation += f.N(2) * s;
             load.deflection += f.N(3) * s;
             load.rotation += f.N(4) * s;
@@ -117,23 +133,28 @@ void ApplyBeamRecord(Analysis& a, std::string_view kw, long long first, long lon
             load.rotation -= t * f.N(3);
         }
     }
+    return applied;
 }
 
-void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long long last,
-                     const LoadFields& f, double s)
+Applied ApplyQuadRecord(Analysis& a, Keyword kw, long long first, long long last,
+                        const LoadFields& f, double s)
 {
     const ModelStore& m = a.Model;
+    Applied applied;
     if (!ClampRange(first, last, m.maxQuadId))
-        return;
+        return applied;
     for (long long id = first; id <= last; ++id) {
         const int q = QuadIndexOf(m, id);
         if (q == 0)
             continue;
+        ++applied.found;
         QuadLoadRow& load = a.Loads.QuadLoads(q);
-        if (kw == "QLOAD") {
+        if (kw == Keyword::Qload) {
             const int edge = RoundToInt(f.N(2));
-            if (edge < 1 || edge > 4 || (edge == 4 && IsTriangle(m.Quads(q))))
+            if (edge < 1 || edge > 4 || (edge == 4 && IsTriangle(m.Quads(q)))) {
+                applied.edgeMissing = true;
                 continue;
+            }
             const double p1 = f.N(3);
             const double p2 = f.count == 3 ? p1 : f.N(4);
             load.pressureStart[static_cast<std::size_t>(edge)] += p1 * s;
@@ -147,16 +168,7 @@ void ApplyQuadRecord(Analysis& a, std::string_view kw, long long first, long lon
                     (f.count == 2 ? f.N(2) : t[static_cast<std::size_t>(k)]) * s;
         }
     }
-}
-
-// Upper-cased keyword of a record, or "" when it is none of the load keywords.
-std::string_view LoadKeyword(std::string_view word)
-{
-    for (std::string_view kw :
-         {"SUBCASE", "LOAD", "DISP", "GRAV", "BLOAD", "BINIT", "BTEMP", "QLOAD", "QTEMP"})
-        if (WordIs(word, kw))
-            return kw;
-    return {};
+    return applied;
 }
 
 // A diagnostic of the load step: into FatalText and, since the load step shows only its
@@ -166,24 +178,6 @@ void Report(Analysis& a, Msg code, int first, int second)
     const std::size_t from = a.State.FatalText.size();
     Diagnose(a, code, first, second);
     CopyDiagnosticsToLog(a, from);
-}
-
-// The first number field of a load record that holds a load value (the fields before it
-// are ids or the edge of a QLOAD).
-int FirstValueField(std::string_view kw)
-{
-    return kw == "GRAV" ? 1 : kw == "QLOAD" ? 3 : 2;
-}
-
-// Whether the load values of a record, scaled by their subcase's scalar (and a prescribed
-// displacement by the penalty diagonal that holds it), are finite.
-bool ValuesFinite(std::string_view kw, const LoadFields& f, double s)
-{
-    const double scale = kw == "DISP" ? s * PenaltyStiffness : s;
-    for (int i = FirstValueField(kw); i <= LoadMaxNumbers; ++i)
-        if (!std::isfinite(f.N(i) * scale))
-            return false;
-    return true;
 }
 
 // The load case and the results, all re-created zero, so that a repeated run starts from
@@ -206,42 +200,171 @@ void StartLoadCase(Analysis& a)
     loads.InitialStress.Create(m.nQuads);
 }
 
-// The number fields of a load record and the ids it names: first..last, with THRU taken
-// out of the fields.
-LoadFields FieldsOf(const Record& rec, long long& first, long long& last)
+// The ids a load record names: first..last, one id without THRU.
+struct IdRange
+{
+    long long first = 0, last = 0;
+    bool thru = false;
+};
+
+// The number fields of a load record and the ids it names, with THRU taken out of the
+// fields. The ends of a range are clipped to the largest id a model may give, with a
+// warning, so that no range runs without bound.
+LoadFields FieldsOf(const Record& rec, IdRange& ids, std::vector<Warning>& warnings, int line)
 {
     LoadFields f;
     f.count = std::min(rec.nNumbers, LoadMaxNumbers);
     for (int i = 1; i <= LoadMaxNumbers; ++i)
         f.n[static_cast<std::size_t>(i)] = rec.N(i);
-    first = RoundToInt(f.N(1));
-    last = first;
-    if (WordIs(rec.Word[2], "THRU")) {
-        last = RoundToInt(f.N(2));
-        for (int i = 2; i <= 6; ++i)
-            f.n[static_cast<std::size_t>(i)] = f.n[static_cast<std::size_t>(i + 1)];
-        f.count = std::max(f.count - 1, 0);
+    ids.thru = OptionOf(rec.Word[2]) == Option::Thru;
+    // An id beyond any table names nothing; it is kept as given (as far as a long long
+    // holds it) for the message that says so.
+    const auto id = [](double v) {
+        return std::isnan(v) ? 0LL
+                             : static_cast<long long>(std::nearbyint(std::clamp(v, -1e18, 1e18)));
+    };
+    if (!ids.thru) {
+        ids.first = ids.last = id(f.N(1));
+        return f;
     }
+    const double cap = MaxModelId;
+    const double first = std::clamp(f.N(1), -cap, cap), last = std::clamp(f.N(2), -cap, cap);
+    if (first != f.N(1) || last != f.N(2))
+        AddWarning(warnings, line, Warn::RangeClipped, first, last);
+    ids.first = id(first);
+    ids.last = id(last);
+    for (int i = 2; i <= 6; ++i)
+        f.n[static_cast<std::size_t>(i)] = f.n[static_cast<std::size_t>(i + 1)];
+    f.count = std::max(f.count - 1, 0);
     return f;
 }
 
-void ApplyLoadRecord(Analysis& a, std::string_view kw, long long first, long long last,
-                     const LoadFields& f, double s)
+// The first number field of a load record that holds a load value (the fields before it
+// are ids or the edge of a QLOAD).
+int FirstValueField(Keyword kw)
 {
-    if (kw == "LOAD") {
-        ApplyLoad(a, first, last, f, s);
-    } else if (kw == "DISP") {
-        ApplyDisp(a, first, last, f, s);
-    } else if (kw == "GRAV") {
-        // Applied once for each id of the range, as every other record is.
-        const double times = static_cast<double>(last - first + 1);
-        a.Loads.Gravity[0] += f.N(1) * s * times;
-        a.Loads.Gravity[1] += f.N(2) * s * times;
-    } else if (kw == "BLOAD" || kw == "BINIT" || kw == "BTEMP") {
-        ApplyBeamRecord(a, kw, first, last, f, s);
-    } else {
-        ApplyQuadRecord(a, kw, first, last, f, s);
+    return kw == Keyword::Grav ? 1 : kw == Keyword::Qload ? 3 : 2;
+}
+
+// Whether the load values of a record, scaled by their subcase's scalar (and a prescribed
+// displacement by the penalty diagonal that holds it), are finite.
+bool ValuesFinite(Keyword kw, const LoadFields& f, double s)
+{
+    const double scale = kw == Keyword::Disp ? s * PenaltyStiffness : s;
+    for (int i = FirstValueField(kw); i <= LoadMaxNumbers; ++i)
+        if (!std::isfinite(f.N(i) * scale))
+            return false;
+    return true;
+}
+
+// Applies a load record to the ids it names and says what it did not find.
+void ApplyLoadRecord(Analysis& a, Keyword kw, const IdRange& ids, const LoadFields& f, double s,
+                     int line)
+{
+    std::vector<Warning>& warnings = a.State.LoadWarnings;
+    const long long first = ids.first, last = ids.last;
+    if (kw == Keyword::Grav) {
+        // Added once for each id of the range, as every other record is applied.
+        const long long times = ids.thru ? std::max(last - first + 1, 0LL) : 1;
+        if (times > 0) {
+            a.Loads.Gravity[0] += f.N(1) * s * static_cast<double>(times);
+            a.Loads.Gravity[1] += f.N(2) * s * static_cast<double>(times);
+        }
+        if (ids.thru)
+            AddWarning(warnings, line, Warn::GravityThru, static_cast<double>(times));
+        return;
     }
+    if (kw == Keyword::Qload) {
+        const int edge = RoundToInt(f.N(2));
+        if (edge < 1 || edge > 4) {
+            AddWarning(warnings, line, Warn::NotFound, std::nearbyint(f.N(2)), 0, "Edge");
+            return;
+        }
+    }
+    Applied applied;
+    const char* noun = "grid";
+    if (kw == Keyword::Load) {
+        applied = ApplyLoad(a, first, last, f, s);
+    } else if (kw == Keyword::Disp) {
+        applied = ApplyDisp(a, first, last, f, s);
+    } else if (kw == Keyword::Bload || kw == Keyword::Binit || kw == Keyword::Btemp) {
+        applied = ApplyBeamRecord(a, kw, first, last, f, s);
+        noun = "beam";
+    } else {
+        applied = ApplyQuadRecord(a, kw, first, last, f, s);
+        noun = "quad";
+    }
+    WarnAboutIds(warnings, line, noun, ids.thru, first, last, applied.found);
+    if (applied.edgeMissing) // edge 4 of a triangle
+        AddWarning(warnings, line, Warn::NotFound, std::nearbyint(f.N(2)), 0, "Edge");
+}
+
+// Whether the scalars dialog asked for the scalar of subcase k: it has a box for every
+// subcase number from 1 to 10 present, and runs when the text has SUBCASE records.
+bool ScalarAsked(const Analysis& a, int k)
+{
+    return k >= 1 && k < static_cast<int>(a.LoadScalars.size()) && a.State.SubcaseCount > 0;
+}
+
+// The scalar of subcase k; 0 for a number outside the subcases there can be.
+double ScalarOf(const Analysis& a, int k)
+{
+    return k >= 0 && k < static_cast<int>(a.LoadScalars.size())
+               ? a.LoadScalars[static_cast<std::size_t>(k)]
+               : 0.0;
+}
+
+// Shows the warnings from `from` on in the log, each under its echoed line.
+void LogWarnings(Analysis& a, std::size_t from)
+{
+    const std::vector<Warning>& warnings = a.State.LoadWarnings;
+    if (from >= warnings.size())
+        return;
+    std::string lines = WarningLines(a, std::span(warnings).subspan(from));
+    lines.resize(lines.size() - 2); // AppendLine puts the line end before each line
+    AppendLine(a.Summary.LogText, lines);
+}
+
+// One line of the load section: read, applied with the scalar of its subcase, and said
+// what it could not use. False when its load values are not finite (reported, the record
+// left out).
+bool ReadLoadLine(Analysis& a, Record& rec, int line)
+{
+    LoadSet& loads = a.Loads;
+    std::vector<Warning>& warnings = a.State.LoadWarnings;
+    const std::string_view recordText = RecordText(ModelLine(a, line));
+    if (recordText.empty())
+        return true;
+    SplitFields(recordText, LoadMaxNumbers, LoadMaxWords, rec);
+    if (rec.nWords < 0)
+        Report(a, Msg::BadRecord, 0, line);
+    WarnAboutFields(warnings, line, rec);
+
+    const Keyword kw = KeywordOf(rec.Word[1]);
+    if (!IsLoadKeyword(kw)) {
+        AddWarning(warnings, line, Warn::NotLoadRecord);
+        return true;
+    }
+    if (!TakesOption(kw, OptionOf(rec.Word[2])))
+        AddWarning(warnings, line, Warn::UnknownOption, 0, 0, rec.Word[2]);
+    if (kw == Keyword::Subcase) {
+        loads.CurrentSubcase = RoundToInt(rec.N(1));
+        // Its loads are left out by a 0 the user gave, or else said to be.
+        if (ScalarOf(a, loads.CurrentSubcase) == 0 && !ScalarAsked(a, loads.CurrentSubcase))
+            AddWarning(warnings, line, Warn::SubcaseWithoutScalar, std::nearbyint(rec.N(1)));
+        return true;
+    }
+    const double s = ScalarOf(a, loads.CurrentSubcase);
+    if (s == 0)
+        return true;
+    IdRange ids;
+    const LoadFields f = FieldsOf(rec, ids, warnings, line);
+    if (!ValuesFinite(kw, f, s)) {
+        Report(a, Msg::NumberTooLarge, 0, line);
+        return false;
+    }
+    ApplyLoadRecord(a, kw, ids, f, s, line);
+    return true;
 }
 
 } // namespace
@@ -249,44 +372,20 @@ void ApplyLoadRecord(Analysis& a, std::string_view kw, long long first, long lon
 bool ReadLoadRecords(Analysis& a)
 {
     StartLoadCase(a);
-    LoadSet& loads = a.Loads;
 
     // The model was read and decomposed without diagnostics, so FatalText holds only what
     // an earlier load run (or the scalars dialog reading the same records) put there:
     // this run reports the load section afresh.
     a.State.FatalText.clear();
+    a.State.LoadWarnings.clear();
     a.Summary.LogText = "Reading and processing load data";
 
     Record rec;
     bool finite = true;
     for (int line = a.State.EndModelLine + 1; line <= a.Text.LineCount; ++line) {
-        const std::string_view recordText = RecordText(ModelLine(a, line));
-        if (recordText.empty())
-            continue;
-        SplitFields(recordText, LoadMaxNumbers, LoadMaxWords, rec);
-        if (rec.nWords < 0)
-            Report(a, Msg::BadRecord, 0, line);
-
-        const std::string_view kw = LoadKeyword(rec.Word[1]);
-        if (kw.empty())
-            continue;
-        if (kw == "SUBCASE") {
-            loads.CurrentSubcase = RoundToInt(rec.N(1));
-            continue;
-        }
-        if (loads.CurrentSubcase < 0 || loads.CurrentSubcase > 10)
-            continue;
-        const double s = a.LoadScalars[static_cast<std::size_t>(loads.CurrentSubcase)];
-        if (s == 0)
-            continue;
-        long long first = 0, last = 0;
-        const LoadFields f = FieldsOf(rec, first, last);
-        if (!ValuesFinite(kw, f, s)) {
-            Report(a, Msg::NumberTooLarge, 0, line);
-            finite = false;
-        } else if (last >= first) {
-            ApplyLoadRecord(a, kw, first, last, f, s);
-        }
+        const std::size_t warned = a.State.LoadWarnings.size();
+        finite = ReadLoadLine(a, rec, line) && finite;
+        LogWarnings(a, warned);
     }
     return finite;
 }

@@ -60,8 +60,10 @@ void RecoverBeam(Analysis& a, int b)
     const double rA = d[3], rB = d[6];
 
     const double N = kA * (uB - uA + eA * rA - eB * rB);
-    const double V = k2 * (vB - vA) + k3 * (rA + rB);
+    double V = k2 * (vB - vA) + k3 * (rA + rB);
     double M = k3 * (vB - vA) - (L * k3 + k4) * rA + k4 * rB;
+    if (IsPinMember(beam))
+        V = k2 * (vB - vA - L * rA);
     if (beam.elementKind == PinBeam)
         M = 0;
     const double Mp = P * (vB - vA);

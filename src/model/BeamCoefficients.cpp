@@ -51,7 +51,8 @@ BeamCoefficientValues BeamCoefficientsOf(int kind, double L, const PropRow& p, d
     v.phi = p.shearTerm != 0 ? 12.0 * I / (L * L * p.shearTerm) : 0.0;
     switch (kind) {
     case PinBeam:
-        // Pinned ends carry no moment: only the transverse stiffness of the pinned member.
+        // Fixed at A, hinged at B: the transverse stiffness of the member's one mode
+        // vB - vA - L rA, whose coupling to A's rotation the beam step adds.
         v.k2 = 3.0 * EI / (L * L * L * (1.0 + v.phi / 4.0));
         v.k3 = 0;
         v.k4 = 0;
@@ -133,6 +134,12 @@ void ComputeBeamCoefficients(Analysis& a, int b, const ReaderTables& t)
         Diagnose(a, Msg::BeamMatlMissing, b, 0);
     if (!propFound || !matlFound)
         return;
+
+    // The beam-column's stability functions are those of a member fixed at both ends.
+    if (beam.kind == PinBeam && p.axialLoad > 0 && p.inertia > 0) {
+        Diagnose(a, Msg::PinBeamAxialLoad, beam.id, 0);
+        return;
+    }
 
     beam.expansion = m.expansion;
     beam.density = m.density;

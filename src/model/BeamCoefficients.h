@@ -19,7 +19,7 @@ struct BeamCoefficientValues
 };
 
 // The coefficients of a beam of length L > 0 and the given kind with section p and
-// modulus E. A PIN beam carries no end moments: its k3 and k4 are 0.
+// modulus E. A PIN beam's k3 and k4 are 0: k2 is the stiffness of its one transverse mode.
 BeamCoefficientValues BeamCoefficientsOf(int kind, double L, const PropRow& p, double E);
 
 // The factors of k2, k3 and k4 for a beam under axial compression with stability

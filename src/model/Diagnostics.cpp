@@ -1,6 +1,7 @@
 #include "model/Diagnostics.h"
 
 #include "common/Numbers.h"
+#include "model/Tokenizer.h"
 
 #include <array>
 
@@ -17,21 +18,22 @@ struct MessageText
     const char* before;
     const char* between;
     const char* after;
+    bool echo = false; // a message about a record: its line is shown above it
 };
 
 // The likely cause of results that are not finite.
 constexpr const char* LimitsHint =
     ": check loads, temperatures and properties of magnitude near the limits of the numbers";
 
-constexpr std::array<MessageText, 42> Messages{{
-    {Msg::GridEquateMissing, 1, "... Grid equate", "", " not found"},
-    {Msg::PolarCenterMissing, 1, "... Polar center grid", "", " not found"},
-    {Msg::PolarCenterNotCartesian, 1, "... Polar center grid", "", " not cartesian"},
-    {Msg::GridNumberMissing, 1, "... Grid number", "", " not found"},
-    {Msg::PropIdOutOfRange, 1, "... Prop", "", " not found"},
-    {Msg::MatlIdOutOfRange, 1, "... Matl", "", " not found"},
-    {Msg::DuplicateGrid, 1, "... Grid", "", " a duplicate"},
-    {Msg::BadRecord, 0, "... Bad record... check syntax", "", ""},
+constexpr std::array<MessageText, 46> Messages{{
+    {Msg::GridEquateMissing, 1, "... Grid equate", "", " not found", true},
+    {Msg::PolarCenterMissing, 1, "... Polar center grid", "", " not found", true},
+    {Msg::PolarCenterNotCartesian, 1, "... Polar center grid", "", " not cartesian", true},
+    {Msg::GridNumberMissing, 1, "... Grid number", "", " not found", true},
+    {Msg::PropIdOutOfRange, 1, "... Prop", "", " not found", true},
+    {Msg::MatlIdOutOfRange, 1, "... Matl", "", " not found", true},
+    {Msg::DuplicateGrid, 1, "... Grid", "", " a duplicate", true},
+    {Msg::BadRecord, 0, "... Bad record... check syntax", "", "", true},
     {Msg::BeamGridMissing, 2, "Grid", " of beam", " not found"},
     {Msg::QuadGridMissing, 2, "Grid", " of quad", " not found"},
     {Msg::BeamPropMissing, 1, "PROP missing from beam", "", ""},
@@ -52,7 +54,11 @@ constexpr std::array<MessageText, 42> Messages{{
     {Msg::NoRestraints, 0, "No restraints found (RACT, SPRG)", "", ""},
     {Msg::NoEndModel, 0, "ENDMODEL not found", "", ""},
     {Msg::StiffnessTooLarge, 1, "Stiffness matrix too large: more than", "", " terms"},
-    {Msg::NumberTooLarge, 0, "... Number too large", "", ""},
+    {Msg::DuplicateBeam, 1, "... Beam", "", " a duplicate", true},
+    {Msg::DuplicateQuad, 1, "... Quad", "", " a duplicate", true},
+    {Msg::GridCircular, 1, "... Grid", "", " refers back to itself", true},
+    {Msg::PinBeamAxialLoad, 1, "Axial load not allowed on PIN beam", "", "", false},
+    {Msg::NumberTooLarge, 0, "... Number too large", "", "", true},
     {Msg::BeamNotFinite, 1, "Beam", "",
      " stiffness not finite: check its grids, offsets, PROP and MATL"},
     {Msg::QuadNotFinite, 1, "Quad", "", " stiffness not finite: check its grids, PROP and MATL"},
@@ -73,9 +79,31 @@ constexpr std::array<MessageText, 42> Messages{{
 // The messages about one record echo its line first.
 bool EchoesLine(Msg code)
 {
-    return static_cast<int>(code) <= static_cast<int>(Msg::BadRecord) ||
-           code == Msg::NumberTooLarge;
+    for (const MessageText& m : Messages)
+        if (m.code == code)
+            return m.echo;
+    return false;
 }
+
+struct WarningText
+{
+    Warn code;
+    const char* text;
+};
+
+constexpr std::array<WarningText, 11> Warnings{{
+    {Warn::Tab, "... TAB read as a blank"},
+    {Warn::NumberWithText, "... Number {w} read as{1}"},
+    {Warn::UnknownOption, "... Option {w} ignored"},
+    {Warn::NotLoadRecord, "... Not a load record... ignored"},
+    {Warn::NotFound, "... {w}{1} not found... ignored"},
+    {Warn::NoneInRange, "... No {w} in{1} THRU{2}... ignored"},
+    {Warn::PartlyInRange, "...{1} of{2} {w}s in the range not found"},
+    {Warn::RangeClipped, "... Range clipped to{1} THRU{2}"},
+    {Warn::GravityThru, "... GRAV with THRU added{1} times"},
+    {Warn::SubcaseWithoutScalar, "... Subcase{1} has no scalar... its loads left out"},
+    {Warn::ExtraScalars, "Scalars given:{1}, subcases:{2}... extra scalars ignored"},
+}};
 
 } // namespace
 
@@ -95,6 +123,84 @@ std::string DiagnosticMessage(Msg code, int first, int second)
         return text + m.after;
     }
     return std::string();
+}
+
+std::string WarningMessage(Warn code, double first, double second, std::string_view word)
+{
+    for (const WarningText& w : Warnings) {
+        if (w.code != code)
+            continue;
+        std::string text;
+        for (const char* p = w.text; *p != '\0'; ++p) {
+            const std::string_view rest(p);
+            if (rest.starts_with("{w}"))
+                text += word;
+            else if (rest.starts_with("{1}"))
+                text += NumberText(first);
+            else if (rest.starts_with("{2}"))
+                text += NumberText(second);
+            else {
+                text += *p;
+                continue;
+            }
+            p += 2;
+        }
+        return text;
+    }
+    return std::string();
+}
+
+void AddWarning(std::vector<Warning>& list, int line, Warn code, double first, double second,
+                std::string_view word)
+{
+    list.push_back({line, WarningMessage(code, first, second, word)});
+}
+
+std::string WarningLines(const Analysis& a, std::span<const Warning> list)
+{
+    std::string text;
+    int echoed = 0;
+    for (const Warning& w : list) {
+        if (w.line != 0 && w.line != echoed) {
+            echoed = w.line;
+            text += ModelLine(a, w.line);
+            text += CRLF;
+        }
+        text += w.text;
+        text += CRLF;
+    }
+    return text;
+}
+
+void WarnAboutIds(std::vector<Warning>& list, int line, std::string_view noun, bool range,
+                  long long first, long long last, long long found)
+{
+    const double f = static_cast<double>(first), l = static_cast<double>(last);
+    if (!range) {
+        if (found == 0) {
+            std::string name(noun);
+            if (!name.empty() && name[0] >= 'a' && name[0] <= 'z')
+                name[0] = static_cast<char>(name[0] - 'a' + 'A');
+            AddWarning(list, line, Warn::NotFound, f, 0, name);
+        }
+        return;
+    }
+    const long long span = last >= first ? last - first + 1 : 0;
+    if (found == 0)
+        AddWarning(list, line, Warn::NoneInRange, f, l, noun);
+    else if (found < span)
+        AddWarning(list, line, Warn::PartlyInRange, static_cast<double>(span - found),
+                   static_cast<double>(span), noun);
+}
+
+void WarnAboutFields(std::vector<Warning>& list, int line, const Record& rec)
+{
+    if (rec.hasTab)
+        AddWarning(list, line, Warn::Tab);
+    for (int i = 0; i < rec.nOddNumbers; ++i) {
+        const std::string_view token = rec.OddNumber[static_cast<std::size_t>(i)];
+        AddWarning(list, line, Warn::NumberWithText, NumberValue(token), 0, token);
+    }
 }
 
 void Diagnose(Analysis& a, Msg code, int first, int second)

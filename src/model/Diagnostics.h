@@ -1,10 +1,16 @@
 #pragma once
 // Numbered diagnostics: each appends its message (and for the record messages the echoed
 // model line) to FatalText. Any text in FatalText makes the run fail.
+//
+// Warnings: input that the run reads on without, said with its line so that nothing is
+// dropped without a word. They never stop a run.
 
 #include "common/Analysis.h"
 
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tavu {
 
@@ -39,20 +45,24 @@ enum class Msg : int
     NoRestraints = 27,
     NoEndModel = 28,
     StiffnessTooLarge = 29,       // first: the largest number of terms
-    NumberTooLarge = 30,          // second: line
-    BeamNotFinite = 31,           // first: beam index
-    QuadNotFinite = 32,           // first: quad index
-    BeamLoadNotFinite = 33,       // first: beam index
-    QuadLoadNotFinite = 34,       // first: quad index
-    QuadEdgeZeroLength = 35,      // first: quad index; second: edge
-    SolutionNotFiniteAtGrid = 36, // first: grid index
-    SolutionNotFiniteAtBeam = 37, // first: beam index
-    SolutionNotFiniteAtQuad = 38, // first: quad index
-    ErrorMeasureNotFinite = 39,
-    NoMemoryForModel = 40,
-    NoMemoryForStiffness = 41,
-    NoMemoryForLoadCase = 42,
-    NoMemoryForListings = 43,
+    DuplicateBeam = 30,           // first: beam id; second: line
+    DuplicateQuad = 31,           // first: quad id; second: line
+    GridCircular = 32,            // first: grid id; second: line of its POLAR or EQ record
+    PinBeamAxialLoad = 33,        // first: beam id
+    NumberTooLarge = 34,          // second: line
+    BeamNotFinite = 35,           // first: beam index
+    QuadNotFinite = 36,           // first: quad index
+    BeamLoadNotFinite = 37,       // first: beam index
+    QuadLoadNotFinite = 38,       // first: quad index
+    QuadEdgeZeroLength = 39,      // first: quad index; second: edge
+    SolutionNotFiniteAtGrid = 40, // first: grid index
+    SolutionNotFiniteAtBeam = 41, // first: beam index
+    SolutionNotFiniteAtQuad = 42, // first: quad index
+    ErrorMeasureNotFinite = 43,
+    NoMemoryForModel = 44,
+    NoMemoryForStiffness = 45,
+    NoMemoryForLoadCase = 46,
+    NoMemoryForListings = 47,
 };
 
 // The message of a diagnostic, without the echoed line and without the line end.
@@ -65,5 +75,44 @@ void Diagnose(Analysis& a, Msg code, int first, int second);
 // The decomposition and load steps show only their log: the lines FatalText gained from
 // position `from` on are appended to LogText as well.
 void CopyDiagnosticsToLog(Analysis& a, std::size_t from);
+
+// The warnings. In the texts, {w} stands for the word, {1} and {2} for the two numbers
+// (written by NumberText, so with a leading blank).
+enum class Warn
+{
+    Tab,                  // a tab between fields
+    NumberWithText,       // word: the token; first: the value read
+    UnknownOption,        // word: the option
+    NotLoadRecord,        // a keyword that is not a load keyword, after ENDMODEL
+    NotFound,             // word: Grid, Beam, Quad or Edge; first: its number
+    NoneInRange,          // word: grid, beam or quad; first..second: the range
+    PartlyInRange,        // word: as above; first of second ids name none
+    RangeClipped,         // first..second: the range as used
+    GravityThru,          // first: how many times the record was added
+    SubcaseWithoutScalar, // first: the subcase number
+    ExtraScalars,         // first: scalars given; second: subcases
+};
+
+std::string WarningMessage(Warn code, double first = 0, double second = 0,
+                           std::string_view word = {});
+
+// Adds a warning about model line `line` (0: about no line) to the list.
+void AddWarning(std::vector<Warning>& list, int line, Warn code, double first = 0,
+                double second = 0, std::string_view word = {});
+
+// The warnings as a report lists them: the echoed model line (once for the warnings of one
+// line; none for a warning about no line) and the messages, each followed by CR LF.
+std::string WarningLines(const Analysis& a, std::span<const Warning> list);
+
+// A record on the ids first..last of grids, beams or quads (noun: "grid", "beam", "quad"),
+// or on the one id `first` when it has no range, that found `found` of them: warns when
+// it found none, or not all of a range.
+void WarnAboutIds(std::vector<Warning>& list, int line, std::string_view noun, bool range,
+                  long long first, long long last, long long found);
+
+// The warnings a record's fields carry: a tab between them, number tokens with text after
+// the number. Added to the list in the order of the line.
+struct Record;
+void WarnAboutFields(std::vector<Warning>& list, int line, const Record& rec);
 
 } // namespace tavu

@@ -154,15 +154,20 @@ void ReadConstraintRecords(Analysis& a, int firstLine, ConstraintState& c)
         const int g2 = thru ? RoundToInt(rec.N(2)) : g1;
         const bool constraint = kw == Keyword::Dofs || kw == Keyword::Ract || kw == Keyword::Sprg;
 
-        // Each end of a range that names no grid is reported once; a constraint record
-        // also reports grid numbers below 1, which would otherwise be passed over.
-        const auto missing = [&](int g) { return g > n || (constraint && g < 1); };
-        if (missing(g1))
+        // Each end of a range above the last grid is reported once. Grid numbers below 1
+        // name no grid either: the record acts on the grids there are, and says so.
+        const bool above = g1 > n || (thru && g2 > n);
+        if (g1 > n)
             Diagnose(a, Msg::GridNumberMissing, g1, ln);
-        if (thru && missing(g2))
+        if (thru && g2 > n)
             Diagnose(a, Msg::GridNumberMissing, g2, ln);
-        if (constraint)
-            ApplyConstraint(m, c, kw, rec, g1, g2, thru ? 2 : 1);
+        if (!constraint)
+            continue;
+        if (!above) {
+            const long long found = std::max(0, std::min(g2, n) - std::max(g1, 1) + 1);
+            WarnAboutIds(a.State.ReadWarnings, ln, "grid", thru, g1, g2, found);
+        }
+        ApplyConstraint(m, c, kw, rec, g1, g2, thru ? 2 : 1);
     }
 }
 

@@ -45,11 +45,12 @@ bool AnyBad(const Record& rec, int first, int last, FieldUse use)
 }
 
 // Records with an id (or a THRU range of ids) in number 1, and optional further integer
-// fields after the range.
-bool RangeIsBad(const Record& rec, bool thru, int countFields)
+// fields after the range. The range of a load record sizes nothing: the load step clips it
+// and says so.
+bool RangeIsBad(const Record& rec, bool thru, int countFields, bool clipped = false)
 {
     const int last = thru ? 2 : 1;
-    return AnyBad(rec, 1, last, FieldUse::Reference) ||
+    return (!(thru && clipped) && AnyBad(rec, 1, last, FieldUse::Reference)) ||
            AnyBad(rec, last + 1, last + countFields, FieldUse::Count);
 }
 
@@ -82,15 +83,16 @@ bool HasBadIntegerField(const Record& rec, Keyword kw)
         return RangeIsBad(rec, thru, 3);
     case Keyword::Ract:
     case Keyword::Sprg:
+        return RangeIsBad(rec, thru, 0);
     case Keyword::Load:
     case Keyword::Disp:
     case Keyword::Bload:
     case Keyword::Binit:
     case Keyword::Btemp:
     case Keyword::Qtemp:
-        return RangeIsBad(rec, thru, 0);
+        return RangeIsBad(rec, thru, 0, true);
     case Keyword::Qload:
-        return RangeIsBad(rec, thru, 1);
+        return RangeIsBad(rec, thru, 1, true);
     case Keyword::Nseq:
         return AnyBad(rec, 1, rec.nNumbers, FieldUse::Reference);
     case Keyword::Subcase:
@@ -192,6 +194,8 @@ void PreScanModel(Analysis& a)
 {
     ScanCounts counts;
     a.State.FatalText.clear();
+    a.State.ReadWarnings.clear();
+    a.State.LoadWarnings.clear();
     a.Summary.ReadText.clear();
     a.Summary.LogText.clear();
     a.State.TransformFlag = 0;

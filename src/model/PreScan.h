@@ -19,7 +19,8 @@ inline constexpr int MaxModelId = 10000000;
 // True when an integer field of the record (an id, a grid number, a flag, an edge or
 // subcase number) cannot be used: it does not fit 32 bits, it is an id or grid number
 // above MaxModelId or below -MaxModelId, or it is a negative record id of a table that is
-// indexed by it (GRID, BEAM, QUAD, PROP, MATL). Applies to model and load records.
+// indexed by it (GRID, BEAM, QUAD, PROP, MATL). Applies to model and load records; the
+// THRU range of a load record is clipped to +-MaxModelId by the load step instead.
 bool HasBadIntegerField(const Record& rec);
 bool HasBadIntegerField(const Record& rec, Keyword kw); // kw: the record's keyword
 

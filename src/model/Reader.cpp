@@ -120,8 +120,10 @@ void ReadGridRecord(ModelStore& m, RecordContext& r, Option opt)
 }
 
 // The next row of an element table for this record, entered in the id map; 0 (a bad
-// record) when the pre-scan saw fewer such records.
-int NextElementRow(int& count, long long lastRow, Vec<int>& index, int maxId, RecordContext& r)
+// record) when the pre-scan saw fewer such records. Element ids are positive and name one
+// element each: an id below 1 is a bad record, a repeated id the diagnostic `duplicate`.
+int NextElementRow(int& count, long long lastRow, Vec<int>& index, int maxId, RecordContext& r,
+                   Msg duplicate)
 {
     if (count >= lastRow) {
         r.Bad();
@@ -129,14 +131,20 @@ int NextElementRow(int& count, long long lastRow, Vec<int>& index, int maxId, Re
     }
     const int row = ++count;
     const int id = r.Id();
-    if (id >= 1 && id <= maxId)
+    if (id < 1 || id > maxId) {
+        r.Bad();
+    } else {
+        if (index(id) != 0)
+            r.Raise(duplicate, id, r.line);
         index(id) = row;
+    }
     return row;
 }
 
 void ReadBeamRecord(ModelStore& m, RecordContext& r, Option opt)
 {
-    const int b = NextElementRow(m.nBeams, m.Beams.Last(), m.BeamIndex, m.maxBeamId, r);
+    const int b =
+        NextElementRow(m.nBeams, m.Beams.Last(), m.BeamIndex, m.maxBeamId, r, Msg::DuplicateBeam);
     if (b == 0)
         return;
     const Record& rec = r.rec;
@@ -164,7 +172,8 @@ void ReadBeamRecord(ModelStore& m, RecordContext& r, Option opt)
 
 void ReadQuadRecord(ModelStore& m, RecordContext& r)
 {
-    const int q = NextElementRow(m.nQuads, m.Quads.Last(), m.QuadIndex, m.maxQuadId, r);
+    const int q =
+        NextElementRow(m.nQuads, m.Quads.Last(), m.QuadIndex, m.maxQuadId, r, Msg::DuplicateQuad);
     if (q == 0)
         return;
     const Record& rec = r.rec;
@@ -243,6 +252,17 @@ void CheckConstraintRecord(Analysis& a, RecordContext& r, Keyword kw, Option opt
     }
 }
 
+// Issues diagnostics in the order of their lines.
+void IssueInLineOrder(Analysis& a, std::vector<PendingDiagnostic>& pending)
+{
+    std::stable_sort(
+        pending.begin(), pending.end(),
+        [](const PendingDiagnostic& x, const PendingDiagnostic& y) { return x.line < y.line; });
+    for (const PendingDiagnostic& d : pending)
+        Diagnose(a, d.code, d.first, d.second);
+    pending.clear();
+}
+
 // Issues the record pass's diagnostics in line order. Grid ids must be exactly 1..nGrids:
 // now that the count is known, an id above it is a bad record on its own line.
 void IssuePendingDiagnostics(Analysis& a, ReaderWork& w)
@@ -253,11 +273,7 @@ void IssuePendingDiagnostics(Analysis& a, ReaderWork& w)
         if (!src.badLine && src.id > m.nGrids)
             w.pending.push_back({src.line, Msg::BadRecord, 0, src.line});
     }
-    std::stable_sort(
-        w.pending.begin(), w.pending.end(),
-        [](const PendingDiagnostic& x, const PendingDiagnostic& y) { return x.line < y.line; });
-    for (const PendingDiagnostic& d : w.pending)
-        Diagnose(a, d.code, d.first, d.second);
+    IssueInLineOrder(a, w.pending);
 }
 
 // The record pass: counts and stores GRID, BEAM, QUAD, PROP and MATL records up to
@@ -286,6 +302,9 @@ bool RecordPass(Analysis& a, ReaderWork& w)
 
         const Keyword kw = KeywordOf(rec.Word[1]);
         const Option opt = OptionOf(rec.Word[2]);
+        WarnAboutFields(a.State.ReadWarnings, ln, rec);
+        if (!IsLoadKeyword(kw) && !TakesOption(kw, opt)) // a load keyword is a bad record here
+            AddWarning(a.State.ReadWarnings, ln, Warn::UnknownOption, 0, 0, rec.Word[2]);
         switch (kw) {
         case Keyword::Grid:
             ReadGridRecord(m, r, opt);
@@ -322,38 +341,97 @@ bool RecordPass(Analysis& a, ReaderWork& w)
     return a.State.FatalText.empty();
 }
 
-// Resolves POLAR and EQ grids in the order of their GRID lines and stores the positions.
+// How far a grid's position is resolved.
+enum class Resolution : unsigned char
+{
+    Pending,
+    Working, // on the chain of grids being resolved
+    Done,
+    Failed, // reported; the grid keeps the numbers of its record
+};
+
+// The grid index a POLAR or EQ grid takes its position from: 0 for none (a cartesian grid,
+// a polar grid about the origin) and -1 when the grid named does not exist, reported here.
+int SourceOf(const ModelStore& m, const GridSource& src, std::vector<PendingDiagnostic>& pending)
+{
+    if (src.form == GridForm::Polar) {
+        const int c = src.ref;
+        if (c == 0)
+            return 0;
+        const int ci = GridIndexOf(m, c);
+        if (ci == 0)
+            pending.push_back({src.line, Msg::PolarCenterMissing, c, src.line});
+        return ci == 0 ? -1 : ci;
+    }
+    if (src.form == GridForm::Equate) {
+        const int ei = GridIndexOf(m, src.ref);
+        if (ei == 0)
+            pending.push_back({src.line, Msg::GridEquateMissing, src.ref, src.line});
+        return ei == 0 ? -1 : ei;
+    }
+    return 0;
+}
+
+// Resolves grid i from its source s (resolved already, or 0 for none).
+void PlaceGrid(Analysis& a, ReaderWork& w, int i, int s, std::vector<PendingDiagnostic>& pending)
+{
+    GridSource& src = w.grids[static_cast<std::size_t>(i)];
+    const GridSource& from = w.grids[static_cast<std::size_t>(s)]; // row 0: the origin
+    if (src.form == GridForm::Polar) {
+        if (s != 0 && from.form == GridForm::Polar && from.ref > 0)
+            pending.push_back({src.line, Msg::PolarCenterNotCartesian, src.ref, src.line});
+        const double r = src.x;
+        const double angle = DEG * src.y;
+        src.x = from.x + r * std::cos(angle);
+        src.y = from.y + r * std::sin(angle);
+    } else if (src.form == GridForm::Equate) {
+        src.x = from.x;
+        src.y = from.y;
+        a.Model.Grids(i).axisAngle = a.Model.Grids(s).axisAngle;
+    }
+}
+
+// Resolves POLAR and EQ grids and stores the positions. A grid is placed after the grid it
+// takes its position from, wherever that stands: the chain of sources is followed without
+// recursion, and a chain that comes back to one of its grids is reported.
 void GridPass(Analysis& a, ReaderWork& w)
 {
     ModelStore& m = a.Model;
+    std::vector<Resolution> state(static_cast<std::size_t>(m.nGrids) + 1, Resolution::Pending);
+    std::vector<int> source(static_cast<std::size_t>(m.nGrids) + 1, 0);
+    std::vector<int> chain;
+    std::vector<PendingDiagnostic> pending;
+    const auto at = [](auto& v, int i) -> auto&
+    {
+        return v[static_cast<std::size_t>(i)];
+    };
     for (int i = 1; i <= m.nGrids; ++i) {
-        GridSource& src = w.grids[static_cast<std::size_t>(i)];
-        if (src.form == GridForm::Polar) {
-            const int c = src.ref;
-            const int ci = GridIndexOf(m, c); // 0 for the origin
-            if (c < 0 || c > m.maxGridId || (c > 0 && ci == 0)) {
-                Diagnose(a, Msg::PolarCenterMissing, c, src.line);
-                continue;
-            }
-            const GridSource& center = w.grids[static_cast<std::size_t>(ci)];
-            if (c > 0 && center.form == GridForm::Polar && center.ref > 0)
-                Diagnose(a, Msg::PolarCenterNotCartesian, c, src.line);
-            const double r = src.x;
-            const double angle = DEG * src.y;
-            src.x = center.x + r * std::cos(angle);
-            src.y = center.y + r * std::sin(angle);
-        } else if (src.form == GridForm::Equate) {
-            const int ei = GridIndexOf(m, src.ref);
-            if (ei == 0) {
-                Diagnose(a, Msg::GridEquateMissing, src.ref, src.line);
-                continue;
-            }
-            const GridSource& original = w.grids[static_cast<std::size_t>(ei)];
-            src.x = original.x;
-            src.y = original.y;
-            m.Grids(i).axisAngle = m.Grids(ei).axisAngle;
+        // Walk to a grid that is placed, failed, needs no source, or is on the chain.
+        for (int j = i; j > 0 && at(state, j) == Resolution::Pending;) {
+            at(state, j) = Resolution::Working;
+            chain.push_back(j);
+            at(source, j) = SourceOf(m, w.grids[static_cast<std::size_t>(j)], pending);
+            j = at(source, j);
         }
+        // Place the chain from its far end.
+        for (auto k = chain.rbegin(); k != chain.rend(); ++k) {
+            const int j = *k;
+            const int s = at(source, j);
+            const GridSource& src = w.grids[static_cast<std::size_t>(j)];
+            Resolution result = Resolution::Done;
+            if (s < 0 || (s > 0 && at(state, s) == Resolution::Failed)) {
+                result = Resolution::Failed;
+            } else if (s > 0 && at(state, s) == Resolution::Working) {
+                pending.push_back({src.line, Msg::GridCircular, src.id, src.line});
+                result = Resolution::Failed;
+            } else {
+                PlaceGrid(a, w, j, s, pending);
+            }
+            at(state, j) = result;
+        }
+        chain.clear();
     }
+    IssueInLineOrder(a, pending);
     for (int i = 1; i <= m.nGrids; ++i) {
         m.Grids(i).x = w.grids[static_cast<std::size_t>(i)].x;
         m.Grids(i).y = w.grids[static_cast<std::size_t>(i)].y;
@@ -451,13 +529,18 @@ bool ReadModel(Analysis& a)
     a.Model.NEQ = 0;
     a.Model.DOFTOTAL = 0;
     ReaderWork w;
-    if (!RecordPass(a, w))
-        return false;
-    GridPass(a, w);
-    BeamPass(a, w);
-    QuadPass(a, w);
-    ReadConstraintsAndNumber(a, w.firstConstraintLine);
-    return true;
+    const bool read = RecordPass(a, w);
+    if (read) {
+        GridPass(a, w);
+        BeamPass(a, w);
+        QuadPass(a, w);
+        ReadConstraintsAndNumber(a, w.firstConstraintLine);
+    }
+    // The constraint records were read twice: their warnings join those of the first pass.
+    std::vector<Warning>& warnings = a.State.ReadWarnings;
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const Warning& x, const Warning& y) { return x.line < y.line; });
+    return read;
 }
 
 void ComposeReadText(Analysis& a, long long stiffnessCount)
@@ -480,6 +563,10 @@ void ComposeReadText(Analysis& a, long long stiffnessCount)
         t += CRLF;
         t += a.State.FatalText;
         t += CRLF;
+    }
+    if (!a.State.ReadWarnings.empty()) {
+        t += CRLF;
+        t += WarningLines(a, a.State.ReadWarnings);
     }
     t += CRLF;
     t += "Done processing model";

@@ -11,11 +11,13 @@ namespace tavu {
 //
 // Besides the diagnostics of the format, the record pass reports a GRID record whose id
 // is outside 1..nGrids (8) or repeats an earlier one (7): the numbering visits ids
-// 1..nGrids and needs each exactly once.
+// 1..nGrids and needs each exactly once. A BEAM or QUAD id below 1 is a bad record, a
+// repeated one a duplicate (30, 31). Warnings go to ReadWarnings, in line order.
 bool ReadModel(Analysis& a);
 
 // The model report: the six count lines, FatalText framed by empty lines when it is not
-// empty, and "Done processing model". Sets Stage to 1 when FatalText is empty.
+// empty, the warnings after an empty line, and "Done processing model". Sets Stage to 1
+// when FatalText is empty.
 void ComposeReadText(Analysis& a, long long stiffnessCount);
 
 } // namespace tavu

@@ -12,11 +12,17 @@ namespace tavu {
 
 namespace {
 
+// A tab separates fields as a blank does.
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
 std::string_view TrimBlanks(std::string_view s)
 {
-    while (!s.empty() && s.front() == ' ')
+    while (!s.empty() && IsBlank(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
+    while (!s.empty() && IsBlank(s.back()))
         s.remove_suffix(1);
     return s;
 }
@@ -68,13 +74,23 @@ bool BeyondTheLargest(std::string_view number)
 std::string_view RecordText(std::string_view line)
 {
     const std::size_t dollar = line.find('$');
-    return dollar == std::string_view::npos ? line : line.substr(0, dollar);
+    const std::string_view text = dollar == std::string_view::npos ? line : line.substr(0, dollar);
+    return TrimBlanks(text).empty() ? std::string_view() : text;
 }
 
 double NumberValue(std::string_view token)
 {
-    const char* p = token.data();
+    return ReadNumber(token).value;
+}
+
+NumberRead ReadNumber(std::string_view token)
+{
+    const char* const begin = token.data();
+    const char* p = begin;
     const char* const last = p + token.size();
+    const auto read = [begin](double value, const char* end) {
+        return NumberRead{value, static_cast<std::size_t>(end - begin)};
+    };
     while (p != last && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n'))
         ++p;
     bool negative = false;
@@ -82,7 +98,7 @@ double NumberValue(std::string_view token)
         negative = *p++ == '-';
     // A number starts with a digit or a point ("-+1", "-inf" and "nan" have no value).
     if (p == last || !(IsDigit(*p) || *p == '.'))
-        return 0.0;
+        return {};
 
     // A whole number (ids, counts and most coordinates) up to 2^53 converts exactly from
     // its integer value; zero reads as +0 whatever its sign.
@@ -91,7 +107,7 @@ double NumberValue(std::string_view token)
     if (w.ec == std::errc() && whole <= std::uint64_t{1} << 53 &&
         (w.ptr == last || !(*w.ptr == '.' || IsExponentLetter(*w.ptr)))) {
         const double value = static_cast<double>(whole);
-        return negative && whole != 0 ? -value : value;
+        return read(negative && whole != 0 ? -value : value, w.ptr);
     }
 
     // Any other number is converted by the library, correctly rounded, and so is the
@@ -100,7 +116,7 @@ double NumberValue(std::string_view token)
     double value = 0.0;
     std::from_chars_result r = std::from_chars(p, last, value);
     if (r.ec == std::errc::invalid_argument)
-        return 0.0;
+        return {};
     // An exponent with D or d: the number is read again from a copy with an e.
     const char* letter = r.ptr;
     if (letter != last && (*letter == 'D' || *letter == 'd')) {
@@ -129,8 +145,18 @@ double NumberValue(std::string_view token)
     if (r.ec == std::errc::result_out_of_range)
         value = BeyondTheLargest(number) ? HUGE_VAL : 0.0;
     else if (value == 0.0 && !HasNonzeroDigit(number))
-        return 0.0; // zero reads as +0 whatever its sign
-    return negative ? -value : value;
+        return read(0.0, r.ptr); // zero reads as +0 whatever its sign
+    return read(negative ? -value : value, r.ptr);
+}
+
+FieldKind KindOfField(std::string_view field)
+{
+    const unsigned char first = field.empty() ? 0 : static_cast<unsigned char>(field.front());
+    if (first >= 0x41)
+        return FieldKind::Word;
+    if (first >= 0x2D)
+        return FieldKind::Number;
+    return FieldKind::Ignored;
 }
 
 void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& rec)
@@ -143,43 +169,34 @@ void SplitFields(std::string_view text, int maxNumbers, int maxWords, Record& re
     rec.Word.fill(std::string_view());
     rec.nNumbers = 0;
     rec.nWords = 0;
+    rec.hasTab = text.find('\t') != std::string_view::npos;
+    rec.nOddNumbers = 0;
 
-    std::string_view rest = text;
-    for (;;) {
-        std::string_view token;
-        bool last = false;
-        std::size_t p = 0;
-        while (p < rest.size() && rest[p] != ' ' && rest[p] != ',')
-            ++p;
-        if (p < rest.size()) {
-            token = TrimBlanks(rest.substr(0, p));
-            rest.remove_prefix(p + 1);
-            while (!rest.empty() && rest.front() == ' ')
-                rest.remove_prefix(1);
-        } else {
-            token = rest;
-            last = true;
-        }
-
-        if (!token.empty()) {
-            const unsigned char first = static_cast<unsigned char>(token.front());
-            if (first >= 0x41) {
-                if (++rec.nWords > maxWords) {
-                    rec.nWords = -1;
-                    return;
-                }
-                rec.Word[static_cast<std::size_t>(rec.nWords)] = token;
-            } else if (first >= 0x2D) {
-                if (++rec.nNumbers > maxNumbers) {
-                    rec.nWords = -1;
-                    return;
-                }
-                rec.Number[static_cast<std::size_t>(rec.nNumbers)] = NumberValue(token);
+    ForEachField(text, [&](std::string_view field, std::size_t) {
+        switch (KindOfField(field)) {
+        case FieldKind::Word:
+            if (++rec.nWords > maxWords) {
+                rec.nWords = -1;
+                return false;
             }
+            rec.Word[static_cast<std::size_t>(rec.nWords)] = field;
+            break;
+        case FieldKind::Number: {
+            if (++rec.nNumbers > maxNumbers) {
+                rec.nWords = -1;
+                return false;
+            }
+            const NumberRead n = ReadNumber(field);
+            rec.Number[static_cast<std::size_t>(rec.nNumbers)] = n.value;
+            if (n.length < field.size() && rec.nOddNumbers < Record::MaxNumbersCapacity)
+                rec.OddNumber[static_cast<std::size_t>(rec.nOddNumbers++)] = field;
+            break;
         }
-        if (last)
-            return;
-    }
+        case FieldKind::Ignored:
+            break;
+        }
+        return true;
+    });
 }
 
 bool WordIs(std::string_view word, std::string_view upperKeyword)

@@ -1,9 +1,8 @@
 #include "plot/PagePrinter.h"
 
 #include "plot/QtText.h"
+#include "plot/WindowSupport.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -13,15 +12,8 @@ namespace tavu::plot {
 
 QFont PrintFont()
 {
-    QFont font(QString::fromLatin1(PrintFontFace), PrintFontPoints);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        // The columns of the listings need a fixed pitch whatever the face.
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSize(PrintFontPoints);
-    }
-    return font;
+    // The columns of the listings need a fixed pitch, whichever face the system offers.
+    return FixedPitchFont(PrintFontPoints);
 }
 
 int LinesPerPage(const QPaintDevice& device, const QFont& font)

@@ -12,8 +12,7 @@ class QPainter;
 
 namespace tavu::plot {
 
-// "Courier New" at 10 points, or the system's fixed-pitch font at that size when that
-// face is missing.
+// The system's fixed-pitch font at 10 points.
 QFont PrintFont();
 
 // Whole text lines of the font that fit the device's printable height (at least 1).

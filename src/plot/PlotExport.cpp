@@ -98,6 +98,11 @@ bool IsPlotFileName(const std::string& path)
     return ext == "png" || ext == "svg";
 }
 
+bool IsPdfFileName(const std::string& path)
+{
+    return Extension(path) == "pdf";
+}
+
 bool WritePlotFile(const Analysis& a, const std::string& path, std::string& error)
 {
     const PlotModel model = BuildPlotModel(a);

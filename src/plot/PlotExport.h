@@ -33,6 +33,9 @@ inline constexpr int PlotImageSize = 800;
 // True for a path ending in ".png" or ".svg" (any letter case).
 bool IsPlotFileName(const std::string& path);
 
+// True for a path ending in ".pdf" (any letter case).
+bool IsPdfFileName(const std::string& path);
+
 // Writes the model and, when the analysis is solved, its deformed shape at full
 // magnification: PNG or SVG by the path's extension. False with a reason on failure.
 bool WritePlotFile(const Analysis& a, const std::string& path, std::string& error);

@@ -6,18 +6,17 @@
 #include "plot/PlotRenderer.h"
 #include "plot/PrintCommands.h"
 #include "plot/QtText.h"
+#include "plot/WindowSupport.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetricsF>
 #include <QFrame>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <algorithm>
 #include <cmath>
 
@@ -68,6 +67,15 @@ ScrollAction ActionOf(int action)
 constexpr double WindowWidth = 460, WindowHeight = 540;
 constexpr double ControlStrip = 80; // below the drawing surface
 constexpr double Offset = 20;       // from the main window's corner
+// The smallest window that shows the controls below the surface and some of the plot.
+constexpr double MinimumWidth = 360, MinimumHeight = 160;
+
+// The magnification last chosen, for the next solved model.
+int RememberedMagnification()
+{
+    const int m = ProgramSettings()->value(QLatin1String(MagnificationKey), 0).toInt();
+    return std::clamp(m, 0, MaxMagnification);
+}
 
 } // namespace
 
@@ -131,13 +139,12 @@ PlotWindow::PlotWindow(Analysis& a, QWidget* mainWindow)
     numbersLabel_->setObjectName(QStringLiteral("plotGridNumbersLabel"));
     connect(numbers_, &QCheckBox::clicked, this, [this] { ToggleGridNumbers(); });
 
-    QSize size(Dx(WindowWidth), Dy(WindowHeight));
-    if (const QScreen* screen =
-            mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
-    resize(size);
-    if (mainWindow)
-        move(mainWindow->frameGeometry().topLeft() + QPoint(Dx(Offset), Dy(Offset)));
+    // Below and right of the main window, as large as the screen leaves room for.
+    CloseOnEscape(this);
+    setMinimumSize(Dx(MinimumWidth), Dy(MinimumHeight));
+    const QPoint origin = mainWindow ? mainWindow->frameGeometry().topLeft() : QPoint();
+    PlaceOnScreen(this, QRect(origin + QPoint(Dx(Offset), Dy(Offset)),
+                              QSize(Dx(WindowWidth), Dy(WindowHeight))));
 }
 
 PlotWindow::~PlotWindow() = default;
@@ -183,12 +190,13 @@ void PlotWindow::Open(std::string_view editorText)
     }
 
     model_ = BuildPlotModel(a_);
-    magnification_ = 0;
+    const bool solved = a_.State.Stage == Solved;
+    magnification_ = solved ? RememberedMagnification() : 0;
     showGridNumbers_ = false;
     numbers_->setChecked(false);
     if (scroll_) {
-        scroll_->setSliderPosition(0);
-        scroll_->setEnabled(a_.State.Stage == Solved);
+        scroll_->setSliderPosition(magnification_);
+        scroll_->setEnabled(solved);
     }
     surface_->SetNote(note);
     PlaceControls();
@@ -200,6 +208,7 @@ void PlotWindow::Scrolled(int action)
     magnification_ =
         MagnificationAfterScroll(magnification_, ActionOf(action), scroll_->sliderPosition());
     scroll_->setSliderPosition(magnification_);
+    ProgramSettings()->setValue(QLatin1String(MagnificationKey), magnification_);
     Redraw();
 }
 
@@ -235,15 +244,6 @@ void PlotWindow::PlaceControls()
 void PlotWindow::resizeEvent(QResizeEvent*)
 {
     PlaceControls();
-}
-
-void PlotWindow::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void PlotWindow::closeEvent(QCloseEvent* event)

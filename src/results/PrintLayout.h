@@ -17,8 +17,7 @@ inline constexpr const char* PrintIndent = "        ";
 // Tabs in printed text are expanded to blanks at stops of this many columns.
 inline constexpr int PrintTabWidth = 8;
 
-// The printer font: a fixed-pitch face at 10 points.
-inline constexpr const char* PrintFontFace = "Courier New";
+// The printer font: the system's fixed-pitch face at 10 points.
 inline constexpr int PrintFontPoints = 10;
 
 // The slashed o that stands for the rotation in the column headings (UTF-8).

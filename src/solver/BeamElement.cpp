@@ -55,21 +55,29 @@ BeamTerms ComputeBeamTerms(const BeamStiffnessInput& in)
     if (k2 == 0 && k3 == 0 && k4 == 0)
         return out;
 
-    const double t4 = EA * c - k3 * s;
+    // The couplings of the transverse translation with each end's rotation and the
+    // rotational terms: a PIN member ties only end A's rotation, through its one mode.
+    const double cA = in.pinned ? -k2 * L : k3;
+    const double cB = in.pinned ? 0.0 : k3;
+    const double kAA = in.pinned ? k2 * L * L : k4;
+    const double kBB = in.pinned ? 0.0 : k4;
+    const double kAB = in.pinned ? 0.0 : -(k4 + L * k3);
+
+    const double t4 = EA * c - cA * s;
     add(UA, RA, -t4);
     add(UB, RA, t4);
-    const double t5 = EA * s + k3 * c;
+    const double t5 = EA * s + cA * c;
     add(VA, RA, -t5);
     add(VB, RA, t5);
-    const double t6 = EB * c + k3 * s;
+    const double t6 = EB * c + cB * s;
     add(UA, RB, t6);
     add(UB, RB, -t6);
-    const double t7 = EB * s - k3 * c;
+    const double t7 = EB * s - cB * c;
     add(VA, RB, t7);
     add(VB, RB, -t7);
-    add(RA, RB, -(k4 + L * k3 + eA * EB));
-    add(RB, RB, k4 + eB * EB);
-    add(RA, RA, k4 + eA * EA);
+    add(RA, RB, kAB - eA * EB);
+    add(RB, RB, kBB + eB * EB);
+    add(RA, RA, kAA + eA * EA);
     return out;
 }
 
@@ -85,6 +93,7 @@ BeamStiffnessInput BeamInputOf(const Analysis& a, int b)
     in.angle = beam.angle;
     in.offsetA = beam.offsetA;
     in.offsetB = beam.offsetB;
+    in.pinned = IsPinMember(beam);
     return in;
 }
 

@@ -15,6 +15,9 @@ struct BeamStiffnessInput
     double length = 0;
     double angle = 0; // radians, counter-clockwise from x
     double offsetA = 0, offsetB = 0;
+    // A PIN member of length > 0: fixed at end A, hinged at end B. Its one transverse mode
+    // vB - vA - L rA (local axes) has the stiffness k2; k3 and k4 are 0.
+    bool pinned = false;
 };
 
 // One term K(row, col) += value; rows and columns are the beam's dofs 0..5 in the order

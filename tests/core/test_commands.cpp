@@ -27,7 +27,8 @@ TEST(CommandStates, FollowTheEventsOfASession)
         {E::EditorFocusGained, 3, "RUSP"}, {E::ResetSolution, 0, "-U--"},
         {E::EditorFocusGained, 0, "-U--"}, {E::ModelProcessed, 0, "RU-P"},
         {E::NewModel, 0, "----"},          {E::TextEdited, 0, "----"}, // typing enables no Run
-        {E::SaveAsCompleted, 0, "-U--"},
+        {E::SaveAsCompleted, 0, "-U--"},   {E::ModelProcessed, 0, "RU-P"},
+        {E::ModelSolved, 2, "RU-P"},       {E::ModelSolved, 3, "RUSP"},
     };
     CommandStates s;
     for (const auto& step : steps) {
@@ -85,7 +86,7 @@ TEST(Prompts, WhoAsksAndWhatTheAnswersDo)
         {F::New, false, true, SaveChangesQuestion, true, S::Save, S::None},
         {F::New, true, true, SaveChangesQuestion, true, S::SaveAs, S::None},
         {F::New, false, false, nullptr, false, S::Save, S::None},
-        {F::Open, true, true, OpenChangedQuestion, false, S::SaveAs, S::None},
+        {F::Open, true, true, OpenChangedQuestion, true, S::SaveAs, S::None},
         {F::Open, false, false, nullptr, false, S::Save, S::None},
         {F::Save, false, false, SaveNowQuestion, false, S::Save, S::None},
         {F::Save, true, true, nullptr, false, S::SaveAs, S::SaveAs},
@@ -120,32 +121,87 @@ TEST(WindowTexts, StatusBarAndDialogUnits)
                           PixelsToDuY(722, 15)}),
               (std::array{7, 6, 473, 2, 1, -1, 385}));
     EXPECT_EQ(NextTabStop(120, {10, 60, 120}, 8), 128);
+
+    EXPECT_EQ(MainWindowTitle("plate.tav"), "plate.tav[*] - 2D Finite Element Program");
+    EXPECT_EQ(MainWindowTitle(""), "Untitled[*] - 2D Finite Element Program");
+    EXPECT_EQ(CannotFindText("GRID 7"), "Cannot find \"GRID 7\"");
+    EXPECT_EQ(GoToLineLabel(40), "Line number (1 - 40):");
 }
 
-TEST(ScalarsDialog, CountsTheSubcasesBelowEndModelAndFillsTheirScalars)
+TEST(RecentFiles, NewestFirstEachOnceAtMostEight)
+{
+    std::vector<std::string> files;
+    for (int i = 1; i <= 9; ++i)
+        files = WithRecentFile(files, "/m/" + std::to_string(i) + ".tav");
+    EXPECT_EQ(files.size(), MaxRecentFiles);
+    EXPECT_EQ(files.front(), "/m/9.tav");
+    EXPECT_EQ(files.back(), "/m/2.tav");
+    files = WithRecentFile(files, "/m/5.tav");
+    EXPECT_EQ((std::vector<std::string>(files.begin(), files.begin() + 3)),
+              (std::vector<std::string>{"/m/5.tav", "/m/9.tav", "/m/8.tav"}));
+    EXPECT_EQ(files.size(), MaxRecentFiles);
+    files = WithoutRecentFile(files, "/m/9.tav");
+    EXPECT_EQ(files.size(), MaxRecentFiles - 1);
+    EXPECT_EQ(files[1], "/m/8.tav");
+    EXPECT_EQ(RecentFileItemText(0, "/m/R&D.tav"), "&1 /m/R&&D.tav");
+}
+
+TEST(WindowPlacement, EveryWindowInsideTheScreen)
+{
+    const PixelRect screen{0, 0, 1024, 700};
+    const FrameMargins frame{4, 30, 4, 4};
+    const struct
+    {
+        PixelRect wanted;
+        int minW, minH;
+        PixelRect screen, placed;
+    } cases[] = {
+        {{100, 100, 400, 300}, 200, 100, screen, {100, 100, 400, 300}},
+        {{900, 600, 400, 300}, 200, 100, screen, {620, 396, 400, 300}},         // moved back in
+        {{0, 0, 2000, 1000}, 300, 200, screen, {4, 30, 1016, 666}},             // shrunk to fit
+        {{50, 50, 300, 300}, 1200, 800, screen, {4, 30, 1200, 800}},            // title bar stays
+        {{10, 10, 400, 300}, 0, 0, {1600, 0, 1024, 700}, {1604, 30, 400, 300}}, // next screen
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitWindow(c.wanted, c.minW, c.minH, frame, c.screen), c.placed) << &c - cases;
+}
+
+TEST(ScalarsDialog, OneBoxPerSubcaseNumberFiniteNumbersOnlyRemembered)
 {
     // The split counts lines that begin with SUBCASE anywhere; the dialog counts records
-    // with the word SUBCASE below ENDMODEL, a bad record among them too.
+    // with the word SUBCASE below ENDMODEL, a bad record among them too, and gives a box
+    // to each number from 1 to 10 present, once, in increasing order.
     Analysis a;
-    SplitModelText(a,
-                   "SUBCASE 1\r\nENDMODEL\r\n$ SUBCASE 3\r\n\r\nsubcase 1\r\n  Subcase 2 $ two\r\n"
-                   "SUBCASE1\r\n1 SUBCASE\r\nSUBCASE 1 2 3 4 5 6 7 8 9 10 11");
+    SplitModelText(
+        a, "SUBCASE 1\r\nENDMODEL\r\n$ SUBCASE 3\r\n\r\nsubcase 7\r\n  Subcase 2 $ two\r\n"
+           "SUBCASE1\r\nSUBCASE 7\r\nSUBCASE 11\r\n1 SUBCASE\r\nSUBCASE 1 2 3 4 5 6 7 8 9 10 11");
     a.State.EndModelLine = 2;
-    EXPECT_EQ(a.State.SubcaseCount, 5);
-    EXPECT_EQ(RecountSubcases(a), 4);
-    EXPECT_EQ(a.State.SubcaseCount, 4);
+    EXPECT_EQ(a.State.SubcaseCount, 7);
+    EXPECT_EQ(SubcaseNumbers(a), (std::vector<int>{1, 2, 7}));
+    EXPECT_EQ(a.State.FatalText, "");
+    EXPECT_EQ(RecountSubcases(a), (std::vector<int>{1, 2, 7}));
+    EXPECT_EQ(a.State.SubcaseCount, 6);
     EXPECT_EQ(a.State.FatalText,
               "SUBCASE 1 2 3 4 5 6 7 8 9 10 11\r\n... Bad record... check syntax\r\n");
 
-    // Box k fills scalar k + 1; a missing box or a text that is no number gives 0; the
-    // scalars beyond the count and the ten slots are not touched.
+    // Only finite numbers are scalars.
+    for (const char* bad : {"", " ", "abc", "-1e400", "1e3x", "2,5", "nan", "inf", "+-1", "0x10"})
+        EXPECT_FALSE(ScalarValue(bad)) << bad;
+    EXPECT_EQ(ScalarValue(" 2.5 "), 2.5);
+    EXPECT_EQ(ScalarValue("+3"), 3.0);
+    EXPECT_EQ(ScalarValue("-1E-2"), -0.01);
+
+    // A refused box changes nothing and is named; accepted texts set the numbers' scalars
+    // and start their boxes in the next run.
     a.LoadScalars.fill(9);
-    a.State.SubcaseCount = 3;
-    ApplyScalarTexts(a, {" 2.5", "-3e1x"});
-    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 2.5, -30, 0, 9, 9, 9, 9, 9, 9, 9}));
-    a.State.SubcaseCount = 25;
-    ApplyScalarTexts(a, std::vector<std::string>(25, "abc"));
-    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(ScalarBoxText(a, 7), "1.0");
+    EXPECT_EQ(ApplyScalarTexts(a, {1, 2, 7}, {"2", "1", "x"}), std::optional<std::size_t>(2));
+    EXPECT_EQ(ScalarRefusedText(7), "Subcase 7 scalar is not a finite number");
+    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
+    EXPECT_EQ(ApplyScalarTexts(a, {1, 2, 7}, {" 2.5", "0", "-3e1"}), std::nullopt);
+    EXPECT_EQ(a.LoadScalars, (LoadScalarArray{9, 2.5, 0, 9, 9, 9, 9, -30, 9, 9, 9}));
+    EXPECT_EQ(ScalarBoxText(a, 7), "-3e1");
+    EXPECT_EQ(ScalarBoxText(a, 3), "1.0");
 }
 
 TEST(Results, TablesMustMatchTheModel)

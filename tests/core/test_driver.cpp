@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavu {
@@ -22,9 +23,13 @@ public:
         return !cancelScalars;
     }
     void Close() override { closed = true; }
+    void FocusContinue() override { focus = "Continue"; }
+    void FocusEditor() override { focus = "editor"; }
     void ModelReaderRan() override { ++readerRuns; }
+    void ModelSolved() override { ++solvedRuns; }
     bool finish = false, closed = false, cancelScalars = false;
-    int scalarDialogs = 0, readerRuns = 0;
+    int scalarDialogs = 0, readerRuns = 0, solvedRuns = 0;
+    std::string focus;
 };
 
 const std::vector<std::string> Cantilever = {"GRID 1 0 0",   "GRID 2 10 0", "BEAM 1 1 2 1 1",
@@ -34,10 +39,11 @@ const std::vector<std::string> Cantilever = {"GRID 1 0 0",   "GRID 2 10 0", "BEA
 TEST(Driver, SplitsTheTextAndAnEditLowersTheStageByWhereItBegins)
 {
     Analysis a;
-    SplitModelText(a, "  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\r\n");
-    EXPECT_EQ(a.Text.ModelLines,
-              (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line\nwith lf", ""}));
-    EXPECT_EQ(a.Text.LineCount, 4);
+    // CR LF, LF and CR alone end a line; a byte-order mark at the start is no part of it.
+    SplitModelText(a, "\xEF\xBB\xBF  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\rand cr\n\r\n");
+    EXPECT_EQ(a.Text.ModelLines, (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line",
+                                                           "with lf", "and cr", "", ""}));
+    EXPECT_EQ(a.Text.LineCount, 7);
     EXPECT_FALSE(a.State.LinesStale);
     EXPECT_EQ(NormalizeLineEnds("\na\nb\r\nc\rd\r\n"), "\r\na\r\nb\r\nc\rd\r\n");
 
@@ -69,8 +75,10 @@ TEST(Driver, StepsFollowTheStageAndResumeWhereTheyStopped)
     ContinueStep(a, w, &w);
     EXPECT_EQ(w.title, "Perform Decomposition");
     ASSERT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
+    EXPECT_EQ(w.focus, "Continue"); // Enter goes on with the run, not into the editor
     CancelStep(a, w);
     EXPECT_TRUE(w.closed);
+    EXPECT_EQ(w.focus, "editor");
 
     // Started again, the run goes on with the load cases; then Continue is Finish.
     Window w2;
@@ -80,8 +88,10 @@ TEST(Driver, StepsFollowTheStageAndResumeWhereTheyStopped)
     EXPECT_TRUE(w2.finish);
     EXPECT_EQ(w2.scalarDialogs, 0); // no subcases
     EXPECT_FALSE(w2.closed);
+    EXPECT_EQ(std::pair(w2.focus, w.solvedRuns), std::pair(std::string("Continue"), 1));
     ContinueStep(a, w2);
     EXPECT_TRUE(w2.closed);
+    EXPECT_EQ(w2.focus, "editor");
 
     // An edit below ENDMODEL solves again without reading or decomposing: the markers
     // that a new reading or assembly would overwrite survive.
@@ -130,9 +140,10 @@ TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
     ASSERT_EQ(a.State.Stage, Decomposed) << a.Summary.LogText;
     w.cancelScalars = true;
     const std::string logBefore = a.Summary.LogText;
-    ContinueStep(a, w);
+    ContinueStep(a, w, &w);
     EXPECT_EQ(w.scalarDialogs, 1);
     EXPECT_TRUE(w.closed);
+    EXPECT_EQ(w.solvedRuns, 0);
     EXPECT_EQ(a.State.Stage, Decomposed);
     EXPECT_EQ(a.Summary.LogText, logBefore);
     for (int run = 1; run <= 2; ++run) {

@@ -29,17 +29,21 @@ public:
         const int n = Pick(4, 8);
         Lines s, order;
         for (int id = 1; id <= n; ++id) {
+            // A copy names a lower id, on any line: copies form chains but never a loop.
             s.push_back("GRID " + I(id) +
                         OneOf({" " + Num() + " " + Num(), " 1 2 -30", " 5 " + Num() + " POLAR",
-                               " EQ " + Grid(n)}));
+                               id > 1 ? " EQ " + I(Pick(1, id - 1)) : " 0 0"}));
             order.push_back(I(id));
         }
         std::shuffle(s.begin(), s.end(), rng_);
         std::shuffle(order.begin(), order.end(), rng_);
         elementLine = s.size();
-        for (int b = Pick(1, 6), g = Pick(1, n); b > 0; --b, g = Pick(1, n))
-            s.push_back("BEAM " + I(b) + " " + I(g) + " " + I(g % n + 1) + Ids() +
-                        OneOf({"", " PIN", " BEND", " CURV", " 0.25 -0.5"}));
+        for (int b = Pick(1, 6), g = Pick(1, n); b > 0; --b, g = Pick(1, n)) {
+            // PROP 2 has an axial load, which a PIN beam refuses.
+            const std::string option = OneOf({"", " PIN", " BEND", " CURV", " 0.25 -0.5"});
+            s.push_back("BEAM " + I(b) + " " + I(g) + " " + I(g % n + 1) +
+                        (option == " PIN" ? " 1 " + I(Pick(1, 2)) : Ids()) + option);
+        }
         for (int q = Pick(0, 3), g = Pick(1, n); q > 0; --q, g = Pick(1, n))
             s.push_back("QUAD " + I(q) + " " + I(g) + " " + I(g % n + 1) + " " +
                         I((g + 1) % n + 1) + OneOf({" 0", " " + I((g + 2) % n + 1)}) + Ids());

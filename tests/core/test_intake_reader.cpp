@@ -62,8 +62,8 @@ TEST(GridPass, PlacesPolarAndCopiedGrids)
         {5, -3, 3, 45, PolarAxes},
         {6, -3, 3, 180, PolarAxes}, // six numbers: number 5 is not used
         {7, 10, 0, 30, NoAxisTurn},
-        {8, 2, 30, 30, NoAxisTurn}, // copies grid 9 before it is placed
-        {9, 2 * std::cos(30 * DEG), 10 + 2 * std::sin(30 * DEG), 30, PolarAxes}, // about 3
+        {8, 2 * std::cos(30 * DEG), 10 + 2 * std::sin(30 * DEG), 30, NoAxisTurn}, // of grid 9
+        {9, 2 * std::cos(30 * DEG), 10 + 2 * std::sin(30 * DEG), 30, PolarAxes},  // about 3
     };
     for (const auto& e : expect) {
         const GridRow& g = a.Model.Grids(GridIndexOf(a.Model, static_cast<int>(e[0])));

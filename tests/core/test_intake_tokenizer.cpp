@@ -22,6 +22,8 @@ struct SplitCase
     std::vector<double> numbers;
     int nWords; // as reported (-1 on overflow)
     int nNumbers;
+    std::vector<std::string> odd = {}; // number tokens with text after the number
+    bool tab = false;
 };
 
 TEST(SplitFields, CutsLinesIntoWordsAndNumbers)
@@ -33,7 +35,9 @@ TEST(SplitFields, CutsLinesIntoWordsAndNumbers)
         {"RACT 5 1 $ fixed $ 2 3", 10, {"RACT"}, {5, 1}, 1, 2}, // the first $ starts the comment
         {"RACT 5 1 0 0   ", 10, {"RACT"}, {5, 1, 0, 0}, 1, 4},
         {"\t", 10, {}, {}, 0, 0},
-        {"GRID\t1", 10, {"GRID\t1"}, {}, 1, 0},
+        {" \t $ 1 2", 10, {}, {}, 0, 0},
+        {"GRID\t1", 10, {"GRID"}, {1}, 1, 1, {}, true},
+        {"\tLOAD\t 2,\t0 -1O\t", 10, {"LOAD"}, {2, 0, -1}, 1, 3, {"-1O"}, true},
         // Overflow stops the split; what was stored stays.
         {"1 2 3 4 5 6 7 8 9 10 11 12", 10, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, -1, 11},
         {"1 2 3 4 5 6 7 8 9 10 11", 20, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 0, 11},
@@ -46,8 +50,14 @@ TEST(SplitFields, CutsLinesIntoWordsAndNumbers)
         {"GRID ,, 1", 10, {"GRID"}, {1}, 1, 1},
         {"\xC4rger 1", 10, {"\xC4rger"}, {1}, 1, 1},
         {"#x &y (z *w 5", 10, {}, {5}, 0, 1},
-        {":5 =3 @ / - ?", 10, {}, {0, 0, 0, 0, 0, 0}, 0, 6},
-        {"12abc .5 -2.5E-3 1D3", 10, {}, {12, 0.5, -0.0025, 1000}, 0, 4},
+        {":5 =3 @ / - ?", 10, {}, {0, 0, 0, 0, 0, 0}, 0, 6, {":5", "=3", "@", "/", "-", "?"}},
+        {"12abc .5 -2.5E-3 1D3 2O 5.",
+         10,
+         {},
+         {12, 0.5, -0.0025, 1000, 2, 5},
+         0,
+         6,
+         {"12abc", "2O"}},
         {"", 10, {}, {}, 0, 0},
     };
     Record rec;
@@ -65,6 +75,10 @@ TEST(SplitFields, CutsLinesIntoWordsAndNumbers)
             EXPECT_EQ(rec.Number[i], 0.0);
         for (std::size_t i = c.words.size() + 1; i < rec.Word.size(); ++i)
             EXPECT_TRUE(rec.Word[i].empty());
+        EXPECT_EQ(std::vector<std::string>(rec.OddNumber.begin(),
+                                           rec.OddNumber.begin() + rec.nOddNumbers),
+                  c.odd);
+        EXPECT_EQ(rec.hasTab, c.tab);
     }
 }
 
@@ -108,6 +122,12 @@ TEST(NumberValue, ReadsTheLongestLeadingNumber)
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberValue(c.token), c.value) << c.token;
+    // How much of a token the number is: the rest is text the reader warns about.
+    const std::pair<const char*, std::size_t> lengths[] = {
+        {"12abc", 2}, {"1O", 1},   {"1e+", 1}, {"1E-x", 1}, {"5.", 2}, {"1.e2", 4}, {"1D3", 3},
+        {"1d", 1},    {"0x10", 1}, {"-", 0},   {"?", 0},    {".", 0},  {"-.5", 3},  {"1e999", 5}};
+    for (const auto& [token, length] : lengths)
+        EXPECT_EQ(ReadNumber(token).length, length) << token;
     // A zero reads as +0 whatever its sign; a negative value too small for a double, as -0.
     for (const char* zero : {"-0", "-0.0", "-0.0e5", "-000D-7"})
         EXPECT_FALSE(std::signbit(NumberValue(zero))) << zero;
@@ -195,6 +215,36 @@ TEST(Keywords, AreMatchedWithoutRegardToCase)
             << options[k];
     EXPECT_EQ(OptionOf("THROUGH"), Option::Other);
     EXPECT_EQ(OptionOf(""), Option::None);
+}
+
+TEST(Keywords, ClassifyLinesForTheEditorAsTheReaderCutsThem)
+{
+    // Each character marked with its part: K keyword, O option, N number, C comment,
+    // U a record without a known keyword, "." nothing.
+    const char* const cases[][2] = {
+        {"GRID POLAR 3 1.5,2 $ c", "KKKK.OOOOO.N.NNN.N.CCC"},
+        {"beam 1 1 2 1 1 pinned", "KKKK.N.N.N.N.N......."}, // an unknown option is a word
+        {"GRIDS 1 0 0 $ typo", "UUUUUUUUUUU.CCCCCC"},
+        {"1 GRID 2 3", "N.KKKK.N.N"}, // the first word is the keyword wherever it stands
+        {"  $ only a comment", "..CCCCCCCCCCCCCCCC"},
+        {"LOAD\t2 0 -1", "KKKK.N.N.NN"},            // a tab separates fields
+        {"DOFS DEF 1 1 1 +2", "KKKK.OOO.N.N.N..."}, // "+2" is ignored by the reader
+        {"7 8", "UUU"},
+        {"ENDMODEL", "KKKKKKKK"},
+        {"x\xE9 1", "UUUU"},
+        {"", ""},
+    };
+    for (const auto& [line, expected] : cases) {
+        std::string marks(std::string_view(line).size(), '.');
+        std::size_t end = 0;
+        for (const LineSpan& span : ClassifyLine(line)) {
+            EXPECT_GE(span.start, end) << line; // left to right, no overlap
+            end = span.start + span.length;
+            ASSERT_LE(end, marks.size()) << line;
+            marks.replace(span.start, span.length, span.length, "KONCU"[int(span.part)]);
+        }
+        EXPECT_EQ(marks, expected) << line;
+    }
 }
 
 } // namespace

@@ -23,10 +23,17 @@ Dense FrameReference(const BeamStiffnessInput& in)
     const double c = std::cos(in.angle), s = std::sin(in.angle);
     const double g[7] = {0, -c, -s, in.offsetA, c, s, -in.offsetB};
     const double carry = -in.k4 - in.length * in.k3;
-    const double local[4][4] = {{in.k2, -in.k3, -in.k2, -in.k3},
+    const double L = in.length, k2 = in.k2;
+    // A PIN member: k2 on the one mode wB - wA - L rA.
+    const double pin[4][4] = {{k2, k2 * L, -k2, 0},
+                              {k2 * L, k2 * L * L, -k2 * L, 0},
+                              {-k2, -k2 * L, k2, 0},
+                              {0, 0, 0, 0}};
+    const double plain[4][4] = {{in.k2, -in.k3, -in.k2, -in.k3},
                                 {-in.k3, in.k4, in.k3, carry},
                                 {-in.k2, in.k3, in.k2, in.k3},
                                 {-in.k3, carry, in.k3, in.k4}};
+    const auto& local = in.pinned ? pin : plain;
     // Rows: wA, rA, wB, rB in terms of uA, vA, rA, uB, vB, rB.
     const double bm[4][7] = {{0, -s, c, 0, 0, 0, 0},
                              {0, 0, 0, 1, 0, 0, 0},
@@ -63,8 +70,10 @@ TEST(BeamStiffness, MatchesTheFrameElementAndItsClosedForms)
                                      2, 6, 75, 3, 5, -75, 5, 5, 75, 6, 6, 100, 1, 2, 0}, 1e-14},
         {"0 0", "0 2", "", "3 0.5", {1, 1, 75, 2, 2, 150, 1, 3, -75, 3, 3, 100, 3, 6, 50}, 1e-13},
         {"0 0", "2 0", " BEND", "3 0.5", {1, 1, 150, 2, 2, 0, 2, 3, 0, 3, 3, 25, 6, 6, 25, 3, 6, -25}, 1e-14},
-        // PIN: transverse 3EI/L^3, no coupling
-        {"0 0", "2 0", " PIN", "3 0.5", {1, 1, 150, 2, 2, 18.75, 2, 5, -18.75, 2, 3, 0, 3, 5, 0, 2, 6, 0}, 1e-14},
+        // PIN: 3EI/L^3 on vB - vA - L rA, nothing on rB; with a shear term 3EI/(L^3 (1 + phi/4))
+        {"0 0", "2 0", " PIN", "3 0.5", {1, 1, 150, 2, 2, 18.75, 2, 5, -18.75, 2, 3, 37.5, 3, 5, -37.5,
+                                         3, 3, 75, 2, 6, 0, 3, 6, 0, 6, 6, 0}, 1e-14},
+        {"0 0", "0 2", " PIN", "3 0.5 1.5", {1, 1, 15, 1, 3, -30, 3, 3, 60, 3, 4, 30, 2, 2, 150}, 1e-14},
         // shear parameter 1; axial loads that give u = 1 and u = 0.01
         {"0 0", "2 0", "", "3 0.5 1.5", {2, 2, 37.5, 2, 3, 37.5, 3, 3, 62.5, 3, 6, 12.5}, 1e-14},
         {"0 0", "2 0", "", "3 0.5 0 50", {1, 1, 150, 2, 2, 75 * 0.598006, 2, 3, 75 * 0.931340,

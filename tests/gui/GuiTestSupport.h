@@ -27,6 +27,7 @@ class ScriptedPrompts : public UserPrompts
 public:
     QList<Answer> answers;
     QStringList names; // for the Open and Save As dialogs, in the order asked
+    QList<int> lines;  // for Go to Line
     QStringList log;
     QString lastFolder, lastInitialPath;
     int unexpected = 0;
@@ -49,6 +50,13 @@ public:
                          const QString& initialPath) override
     {
         return Name(QStringLiteral("Save"), folder, initialPath);
+    }
+    std::optional<int> AskLineNumber(QWidget*, const QString& title, const QString& label, int,
+                                     int) override
+    {
+        log << QStringLiteral("Ask %1: %2").arg(title, label);
+        unexpected += lines.isEmpty();
+        return lines.isEmpty() ? std::nullopt : std::optional<int>(lines.takeFirst());
     }
 
 private:

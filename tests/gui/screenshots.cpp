@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -57,8 +58,11 @@ void Save(QWidget* window, const char* name)
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::white);
+    // The title as a window manager shows it: "*" where the modified marker goes.
+    QString title = w->windowTitle();
+    title.replace(QStringLiteral("[*]"), w->isWindowModified() ? QStringLiteral("*") : QString());
     p.drawText(QRect(28, 1, content.width() - 30, bar - 1), Qt::AlignVCenter | Qt::AlignLeft,
-               w->windowTitle());
+               title);
     p.drawPixmap(1, bar, content);
     p.end();
     Check(image.save(QDir(output).filePath(QLatin1String(name))), name);
@@ -96,15 +100,19 @@ int main(int argc, char** argv)
     QDir().mkpath(output);
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.filePath(u"data"_s).toUtf8());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       scratch.filePath(u"config"_s));
     QDir::setCurrent(scratch.path());
     const QString examples = QStringLiteral(TAVU_EXAMPLES_DIR "/");
 
     Session s;
     s.w.move(40, 40);
+    s.w.resize(s.w.width() * 3 / 2, s.w.height()); // room for the model's comments
     s.w.show();
     Check(QTest::qWaitForWindowExposed(&s.w), "main window shown");
 
-    // The main window with the portal frame, caret on the GRID lines.
+    // The main window with the portal frame: line numbers, the records coloured, the
+    // caret on the GRID lines.
     s.Open(examples + u"portal-frame.tav"_s);
     s.w.FocusEditor();
     ModelEditor* editor = s.w.Editor();

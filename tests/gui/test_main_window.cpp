@@ -1,15 +1,20 @@
-// The main window and the windows it opens, driven through buttons and actions: what
+// The main window and the windows it opens, driven through buttons, actions and keys: what
 // each command reaches, model files byte for byte, the questions about unsaved text, the
 // summary window pacing the steps, the load case scalars, the results window with Copy
-// and Print, the plot window, help and About; and one program per session.
+// and Print, the plot window, help and About; the editor's finding, colours and lines;
+// recent and dropped files; every window on the screen; and one program per session.
 
 #include "GuiTestSupport.h"
 #include "app/AboutBox.h"
+#include "app/AppText.h"
+#include "app/FindDialog.h"
 #include "app/ModelEditor.h"
+#include "app/Prompts.h"
 #include "app/ScalarsDialog.h"
 #include "app/SingleInstance.h"
 #include "plot/PlotWindow.h"
 #include "plot/PrintCommands.h"
+#include "plot/WindowSupport.h"
 
 #include <QPrinter>
 #include <QtTest>
@@ -35,6 +40,52 @@ int DarkPixels(const QImage& image)
         for (int x = 0; x < image.width(); ++x)
             n += qGray(image.pixel(x, y)) < 160;
     return n;
+}
+
+// A drag of these files entering the widget and dropped on it.
+void Drop(QWidget* target, const QList<QUrl>& files)
+{
+    QMimeData mime;
+    mime.setUrls(files);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+// The format the editor gives the character at (line, column), both from 0.
+QTextCharFormat FormatAt(const QTextDocument* d, int line, int column)
+{
+    for (const QTextLayout::FormatRange& r : d->findBlockByNumber(line).layout()->formats())
+        if (r.start <= column && column < r.start + r.length)
+            return r.format;
+    return QTextCharFormat();
+}
+
+// What of a window lies outside it or outside the screen's free area: its frame, and
+// every button, label, box, scroll bar and field shown.
+QStringList OffLimits(const QWidget* window)
+{
+    QStringList off;
+    const QRect area = window->screen()->availableGeometry();
+    if (!area.contains(window->frameGeometry()))
+        off << window->objectName() + u" beyond the screen"_s;
+    for (const QWidget* c : window->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<const QAbstractButton*>(c) ||
+                             qobject_cast<const QLabel*>(c) || qobject_cast<const QScrollBar*>(c) ||
+                             qobject_cast<const QLineEdit*>(c);
+        if (!control || !c->isVisibleTo(window) || c->size().isEmpty())
+            continue;
+        if (!window->rect().contains(QRect(c->mapTo(window, QPoint(0, 0)), c->size())))
+            off << window->objectName() + u" cuts "_s +
+                       (c->objectName().isEmpty()
+                            ? QString::fromLatin1(c->metaObject()->className())
+                            : c->objectName());
+    }
+    return off;
 }
 
 QString Resource(const QString& name)
@@ -83,6 +134,16 @@ private:
         return s_->w.Results();
     }
     int Stage() const { return s_->a.State.Stage; }
+    // Which edit commands can be chosen: "URXCPAFNEG" when all of them.
+    QString Edits() const
+    {
+        QString on;
+        for (std::size_t i = 0; i < EditCommandCount; ++i)
+            on += s_->w.findChild<QAction*>(QLatin1String(EditCommandItems[i].name))->isEnabled()
+                      ? QLatin1Char("URXCPAFNEG"[i])
+                      : QLatin1Char('-');
+        return on;
+    }
     QString Status(const QString& name) const { return s_->w.findChild<QLabel*>(name)->text(); }
     plot::PlotWindow* Plot() const { return s_->w.findChild<plot::PlotWindow*>(); }
     QImage PlotImage() const
@@ -122,12 +183,14 @@ private slots:
                                                      QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", Scratch(u"run"_s).toUtf8());
         qputenv("XDG_DATA_HOME", Scratch(u"data"_s).toUtf8());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Scratch(u"config"_s));
         QDir::setCurrent(Scratch(u"cwd"_s));
         HelpWindow warmUp; // makes the help pages known to the resource system
     }
 
     void init()
     {
+        plot::ProgramSettings()->clear(); // each test starts as on a new machine
         s_ = std::make_unique<Session>();
         s_->w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&s_->w));
@@ -234,9 +297,11 @@ private slots:
             {"New, Cancel", "actionNew titled C - before edited open"},
             {"New, No", "actionNew titled N - before emptied open"},
             {"New, Yes", "actionNew titled Y - saved emptied open"},
-            {"New untitled", "actionNew untitled - - none emptied open"},
+            {"New untitled, Cancel", "actionNew untitled C - none edited open"},
+            {"New untitled, No", "actionNew untitled N - none emptied open"},
             {"Open, Yes", "actionOpen titled Y - saved other open"},
             {"Open, No", "actionOpen titled N - before other open"},
+            {"Open, Cancel", "actionOpen titled C - before edited open"},
             {"Open untitled, Yes", "actionOpen untitled Y as.tav saved other open"},
             {"Open untitled, no name", "actionOpen untitled Y none none edited open"},
             {"Save, No", "actionSave titled N - before edited open"},
@@ -251,6 +316,20 @@ private slots:
             {"close, No", "close titled N - before edited closed"}};
         for (const auto& r : rows)
             QTest::newRow(r[0]) << QString::fromLatin1(r[1]);
+    }
+
+    void escapeCancelsEveryQuestionAboutUnsavedText()
+    {
+        // The program's own message box: Escape is Cancel wherever an edit could be lost.
+        for (const FileCommand command : {FileCommand::New, FileCommand::Open}) {
+            const PromptPlan plan = PromptFor(command, false, true);
+            QVERIFY(plan.ask && plan.withCancel);
+            WhenModalShows<QMessageBox>(
+                [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+            QCOMPARE(SystemPrompts().Ask(&s_->w, u"Save File"_s, QString::fromLatin1(plan.question),
+                                         plan.withCancel),
+                     Answer::Cancel);
+        }
     }
 
     void questionsAndTheirOutcomes()
@@ -349,26 +428,31 @@ private slots:
 
     void statusBarFollowsTheEditor()
     {
-        // The caret's line and the count of screen lines: a long line wraps, more when the
-        // window is narrower.
+        // The caret's line and the count of file lines, however the lines wrap: a long
+        // line is one line, wide or narrow, wrapped or not.
         ModelEditor* e = s_->w.Editor();
         QString longLine;
         for (int i = 0; i < 40; ++i)
             longLine += u"GRID %1 0 0 "_s.arg(i);
-        e->setPlainText(u"ENDMODEL\n"_s + longLine);
+        e->setPlainText(u"ENDMODEL\n"_s + longLine + u"\nLOAD 1"_s);
         QTest::keyClick(e, Qt::Key_Down);
-        const int wide = e->VisualLineCount();
-        QVERIFY2(wide > 2, qPrintable(QString::number(wide)));
-        QCOMPARE(Status(u"statusLines"_s), u" 2 of  %1"_s.arg(wide));
-        s_->w.resize(s_->w.width() / 2, s_->w.height());
-        QTRY_VERIFY(e->VisualLineCount() > wide);
-        QCOMPARE(Status(u"statusLines"_s), u" 2 of  %1"_s.arg(e->VisualLineCount()));
+        QTest::keyClick(e, Qt::Key_End);
+        QVERIFY(e->document()->findBlockByNumber(1).layout()->lineCount() > 2);
+        QCOMPARE(Status(u"statusLines"_s), u" 2 of  3"_s);
+        for (int width : {s_->w.width() / 2, s_->w.minimumWidth(), s_->w.width() * 2}) {
+            s_->w.resize(width, s_->w.height());
+            QTest::qWait(20);
+            QCOMPARE(Status(u"statusLines"_s), u" 2 of  3"_s);
+        }
+        s_->Trigger(u"actionWrapLines"_s); // off: the same count
+        QTest::keyClick(e, Qt::Key_Down);
+        QCOMPARE(Status(u"statusLines"_s), u" 3 of  3"_s);
 
-        // A command puts the caret back on top.
+        // A command keeps the caret where it was.
+        const int caret = e->textCursor().position();
         s_->prompts.answers << Answer::No;
         s_->Trigger(u"toolPrint"_s);
-        QCOMPARE(e->textCursor().position(), 0);
-        QVERIFY(Status(u"statusLines"_s).startsWith(u" 1 of"_s));
+        QCOMPARE(e->textCursor().position(), caret);
 
         // Reading progress shows until the program waits for the user again.
         auto* sink = static_cast<ProgressSink*>(&s_->w);
@@ -440,13 +524,15 @@ private slots:
         QCOMPARE(Stage(), int(ModelRead));
         QTRY_VERIFY(!results);
 
-        // A click into the summary text sends the focus back to the editor, caret on top.
+        // A click into the summary text sends the focus back to the editor, its caret
+        // where it was.
         summary = s_->w.Summary();
-        summary->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), summary.data());
         s_->w.Editor()->moveCursor(QTextCursor::End);
+        const int end = s_->w.Editor()->textCursor().position();
         QTest::mouseClick(summary->findChild<QPlainTextEdit*>()->viewport(), Qt::LeftButton);
-        QTRY_COMPARE(s_->w.Editor()->textCursor().position(), 0);
+        QTRY_COMPARE(QApplication::focusWidget(), s_->w.Editor());
+        QCOMPARE(s_->w.Editor()->textCursor().position(), end);
 
         // Cancel after step 1: the next run decomposes at once.
         Click(summary, u"cancelButton"_s);
@@ -474,6 +560,16 @@ private slots:
         WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) {
             const auto boxes = d->findChildren<QLineEdit*>();
             QCOMPARE(boxes.size(), 2);
+            // No finite number: said, and the dialog stays open.
+            boxes[0]->setText(u"-1e400"_s);
+            QString said;
+            WhenModalShows<QMessageBox>([&said](QMessageBox* m) {
+                said = m->text();
+                m->accept();
+            });
+            Click(d, u"okButton"_s);
+            QCOMPARE(said, u"Subcase 1 scalar is not a finite number"_s);
+            QVERIFY(d->isVisible());
             boxes[0]->setText(u"2.5"_s);
             // Only what fits the box can be typed.
             boxes[1]->clear();
@@ -488,12 +584,19 @@ private slots:
         QCOMPARE(Stage(), int(Solved));
         s_->Continue();
 
-        // Cancel ends the step unsolved and closes the summary window.
+        // The next run starts from the values typed; Cancel ends the step unsolved and
+        // closes the summary window.
         s_->TypeAtLine(18, u" "_s);
-        WhenModalShows<ScalarsDialog>([](ScalarsDialog* d) { Click(d, u"cancelButton"_s); });
+        QStringList shown;
+        WhenModalShows<ScalarsDialog>([&shown](ScalarsDialog* d) {
+            for (const QLineEdit* box : d->findChildren<QLineEdit*>())
+                shown << box->text();
+            Click(d, u"cancelButton"_s);
+        });
         s_->Trigger(u"toolRun"_s);
         QTRY_VERIFY(!s_->w.Summary());
         QCOMPARE(Stage(), int(Decomposed));
+        QCOMPARE(shown, QStringList({u"2.5"_s, u"-3"_s}));
     }
 
     void resultsWindowListsAndCopies_data()
@@ -615,9 +718,10 @@ private slots:
         numbers->click();
         QCOMPARE(PlotImage(), deformed);
 
-        // Opened again: back at magnification 0.
+        // Opened again: at the magnification last chosen, grid numbers off.
         s_->Trigger(u"toolPlot"_s);
-        QCOMPARE(PlotImage(), still);
+        QCOMPARE(Plot()->findChild<QScrollBar*>()->value(), 20);
+        QCOMPARE(PlotImage(), deformed);
 
         // A model that cannot be read says so instead of showing an empty window.
         s_->Trigger(u"actionNew"_s);
@@ -647,10 +751,30 @@ private slots:
         QTRY_COMPARE(raised.count(), 1);
         QTRY_VERIFY(!w.isMinimized());
 
+        // Given a file, the later start hands it over: the first opens it, asking about
+        // its unsaved text first, but only once no dialog of its own is open.
+        connect(&first, &SingleInstance::OpenRequested, &w, &MainWindow::OpenHandedOver,
+                Qt::QueuedConnection);
+        const QString plate = Plate();
+        w.Editor()->setPlainText(u"unsaved"_s);
+        s_->Trigger(u"actionAbout"_s);
+        QPointer<QWidget> about = s_->w.findChild<AboutBox*>();
+        QTRY_COMPARE(QApplication::activeModalWidget(), about.data());
+        SingleInstance third(u"TAVU in-process test"_s);
+        QVERIFY(!third.BecomeFirst(plate));
+        QTRY_COMPARE(raised.count(), 2);
+        QTest::qWait(300);
+        QVERIFY(w.ModelPath().isEmpty());
+        s_->prompts.answers << Answer::No;
+        about->close();
+        QTRY_COMPARE(w.ModelPath(), plate);
+        QCOMPARE(s_->prompts.log, QStringList{u"Ask Save File"_s});
+
         // The real program started twice: the second ends at once, the first runs on.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         env.insert(u"XDG_RUNTIME_DIR"_s, Scratch(u"run"_s));
+        env.insert(u"XDG_CONFIG_HOME"_s, Scratch(u"config"_s)); // not the user's settings
         QProcess running, again;
         for (QProcess* p : {&running, &again})
             p->setProcessEnvironment(env);
@@ -665,6 +789,254 @@ private slots:
         QCOMPARE(running.state(), QProcess::Running);
         running.kill();
         running.waitForFinished(5000);
+    }
+
+    void editorFindsReplacesAndGoesToLines()
+    {
+        ModelEditor* e = s_->w.Editor();
+        QGuiApplication::clipboard()->clear();
+        QCOMPARE(Edits(), u"------F-E-"_s);
+        e->setPlainText(u"GRID 1 0 0\ngrid 2 10 0\nBEAM 1 1 2 1 1\nENDMODEL\nLOAD 2 0 -1"_s);
+        s_->Trigger(u"actionFind"_s);
+        FindDialog* find = s_->w.Find();
+        QVERIFY(find && find->isVisible());
+        find->findChild<QLineEdit*>(u"findWhat"_s)->setText(u"grid"_s);
+        QCOMPARE(Edits(), u"-----AFNEG"_s);
+
+        // Without regard to case, round from the end to the top; with it, only the exact
+        // word.
+        auto selection = [e] {
+            return u"%1:%2"_s.arg(e->CaretLine()).arg(e->textCursor().selectedText());
+        };
+        QStringList found;
+        s_->Trigger(u"actionFindNext"_s);
+        found << selection();
+        s_->Trigger(u"actionFindNext"_s);
+        found << selection();
+        Click(find, u"findNextButton"_s);
+        found << selection();
+        find->findChild<QCheckBox*>(u"matchCase"_s)->setChecked(true);
+        for (int i = 0; i < 2; ++i) {
+            s_->Trigger(u"actionFindNext"_s);
+            found << selection();
+        }
+        QCOMPARE(found.join(u' '), u"1:GRID 2:grid 1:GRID 2:grid 2:grid"_s);
+        find->findChild<QLineEdit*>(u"findWhat"_s)->setText(u"QUAD"_s);
+        Click(find, u"findNextButton"_s);
+        QCOMPARE(s_->prompts.log.last(), u"Report Find: Cannot find \"QUAD\""_s);
+
+        // Replace: the selection when it matches, then on to the next; Replace All as one
+        // step of the undo history, also when the replacement holds what it replaces.
+        s_->Trigger(u"actionReplace"_s);
+        find->findChild<QLineEdit*>(u"findWhat"_s)->setText(u"grid 2"_s);
+        find->findChild<QLineEdit*>(u"replaceWith"_s)->setText(u"GRID 3"_s);
+        e->moveCursor(QTextCursor::Start);
+        Click(find, u"replaceButton"_s);
+        QCOMPARE(e->toPlainText().count(u"grid 2"_s), 1);
+        s_->prompts.log.clear();
+        Click(find, u"replaceButton"_s);
+        QCOMPARE(s_->prompts.log, QStringList{u"Report Find: Cannot find \"grid 2\""_s});
+        const QString once = e->toPlainText();
+        QVERIFY(once.startsWith(u"GRID 1 0 0\nGRID 3 10 0\n"_s));
+        find->findChild<QLineEdit*>(u"findWhat"_s)->setText(u"1"_s);
+        find->findChild<QLineEdit*>(u"replaceWith"_s)->setText(u"11"_s);
+        Click(find, u"replaceAllButton"_s);
+        QCOMPARE(e->toPlainText(),
+                 u"GRID 11 0 0\nGRID 3 110 0\nBEAM 11 11 2 11 11\nENDMODEL\nLOAD 2 0 -11"_s);
+        QCOMPARE(Stage(), int(ModelPending));
+        s_->Trigger(u"actionUndo"_s);
+        QCOMPARE(e->toPlainText(), once);
+        QCOMPARE(Edits().left(2), u"UR"_s);
+
+        // Go to Line: asked with the count of file lines; the caret on that line.
+        s_->prompts.lines << 4;
+        s_->Trigger(u"actionGoToLine"_s);
+        QCOMPARE(s_->prompts.log.last(), u"Ask Go to Line: Line number (1 - 5):"_s);
+        QCOMPARE(e->CaretLine(), 4);
+        QCOMPARE(Status(u"statusLines"_s), u" 4 of  5"_s);
+    }
+
+    void editorColoursRecordsAndNumbersLines()
+    {
+        ModelEditor* e = s_->w.Editor();
+        QVERIFY(QFontInfo(e->font()).fixedPitch());
+        e->setPlainText(u"GRID 1 0 0 $ corner\nGRIDS 2 1 0\nBEAM PIN 1 1 2 1 1"_s);
+        const QTextDocument* d = e->document();
+        QCOMPARE(FormatAt(d, 0, 0).fontWeight(), int(QFont::Bold)); // keyword
+        QVERIFY(FormatAt(d, 0, 13).fontItalic());                   // comment
+        QCOMPARE(FormatAt(d, 1, 0).underlineStyle(), QTextCharFormat::WaveUnderline);
+        QVERIFY(FormatAt(d, 2, 5).foreground() != FormatAt(d, 2, 9).foreground()); // PIN, 1
+        QVERIFY(FormatAt(d, 2, 9).foreground() != QTextCharFormat().foreground());
+        // The line is coloured again as it is edited: the keyword corrected.
+        QTextCursor c(d->findBlockByNumber(1));
+        c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
+        c.deleteChar();
+        QCOMPARE(FormatAt(d, 1, 0).fontWeight(), int(QFont::Bold));
+        QCOMPARE(FormatAt(d, 1, 0).underlineStyle(), QTextCharFormat::NoUnderline);
+
+        // The margin numbers the file lines left of the text, wider for more digits.
+        QWidget* margin = e->Margin();
+        QVERIFY(margin->isVisible() && e->viewport()->x() >= margin->width());
+        const int narrow = margin->width();
+        e->setPlainText(u"$\n"_s.repeated(12000));
+        QVERIFY(margin->width() > narrow);
+        QVERIFY(DarkPixels(margin->grab().toImage()) > 0);
+    }
+
+    void runKeepsTheEditorAsItWas()
+    {
+        // The plate model with a long tail of notes, the caret far down in it.
+        QByteArray bytes = ReadBytes(DataModel(u"plate.tav"_s));
+        for (int i = 0; i < 300; ++i)
+            bytes += "$ note " + QByteArray::number(i) + "\r\n";
+        s_->Open(MakeModel(u"long.tav"_s, bytes));
+        ModelEditor* e = s_->w.Editor();
+        e->GoToLine(200);
+        e->moveCursor(QTextCursor::Right);
+        e->moveCursor(QTextCursor::Right);
+        const int caret = e->textCursor().position();
+        const int scroll = e->verticalScrollBar()->value();
+        QVERIFY(scroll > 0);
+        const QString text = e->ModelText();
+
+        // F5 runs; every Enter then goes to the summary window: Continue, Continue, Finish.
+        QTRY_COMPARE(QApplication::focusWidget(), e);
+        QTest::keyClick(e, Qt::Key_F5);
+        QTRY_VERIFY(s_->w.Summary() && QApplication::activeWindow() == s_->w.Summary());
+        for (int step = 0; step < 3; ++step) {
+            QTest::qWait(20); // as between two key presses
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        QCOMPARE(Stage(), int(Solved));
+        QTRY_VERIFY(!s_->w.Summary());
+        QCOMPARE(e->ModelText(), text);
+        QTRY_COMPARE(QApplication::focusWidget(), e);
+
+        // F6 shows the results, Escape closes them, Reset: the caret and the view stay.
+        QTest::keyClick(e, Qt::Key_F6);
+        QPointer<QWidget> results = s_->w.Results();
+        QVERIFY(results);
+        results->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), results.data());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!results);
+        s_->Trigger(u"actionResetSolution"_s);
+        QCOMPARE(e->textCursor().position(), caret);
+        QCOMPARE(e->verticalScrollBar()->value(), scroll);
+        QCOMPARE(Status(u"statusLines"_s), u" 200 of  321"_s);
+    }
+
+    void keysCloseTheWindows()
+    {
+        // Escape closes help, results (whose button still reads Cancel) and plot; Enter
+        // closes About.
+        QVERIFY(s_->Solve(Plate()));
+        s_->Trigger(u"actionHelp"_s);
+        QPointer<QWidget> help = s_->w.Help();
+        s_->Trigger(u"toolSoln"_s);
+        QPointer<QWidget> results = s_->w.Results();
+        QCOMPARE(results->findChild<QPushButton*>(u"cancelButton"_s)->text(), u"&Cancel"_s);
+        s_->Trigger(u"toolPlot"_s);
+        QPointer<QWidget> plot = Plot();
+        for (QWidget* window : {help.data(), results.data(), plot.data()}) {
+            QVERIFY(window && window->isVisible());
+            window->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), window);
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window,
+                            Qt::Key_Escape);
+        }
+        QTRY_VERIFY(!results && !plot && !help->isVisible());
+        s_->Trigger(u"actionAbout"_s);
+        QPointer<AboutBox> about = s_->w.findChild<AboutBox*>();
+        QTest::keyClick(about, Qt::Key_Return);
+        QTRY_VERIFY(!about || !about->isVisible());
+    }
+
+    void windowsFitTheScreenWithEveryControlVisible()
+    {
+        // Every window inside the screen and every control inside its window, as opened
+        // and at the window's smallest size.
+        QStringList off;
+        auto check = [&off](QWidget* window) {
+            QVERIFY(window && window->isVisible());
+            QTest::qWait(20);
+            off << OffLimits(window);
+            const QSize size = window->size();
+            window->resize(1, 1);
+            off << OffLimits(window);
+            window->resize(size);
+        };
+        check(&s_->w);
+        QVERIFY(s_->Solve(Plate()));
+        s_->Trigger(u"toolRun"_s);
+        check(s_->w.Summary());
+        s_->Trigger(u"toolSoln"_s);
+        check(s_->w.Results());
+        Click(s_->w.Results(), u"option714"_s); // wider, moved left
+        check(s_->w.Results());
+        s_->Trigger(u"toolPlot"_s);
+        check(Plot());
+        s_->Trigger(u"actionHelp"_s);
+        check(s_->w.Help());
+        s_->Trigger(u"actionReplace"_s);
+        check(s_->w.Find());
+        s_->Trigger(u"actionAbout"_s);
+        check(s_->w.findChild<AboutBox*>());
+        s_->w.findChild<AboutBox*>()->close();
+        QVERIFY2(off.isEmpty(), qPrintable(off.join(u"; "_s)));
+
+        // A main window last left larger than this screen comes back inside it.
+        s_->w.setGeometry(s_->w.screen()->geometry().adjusted(-50, -50, 900, 900));
+        s_->prompts.answers << Answer::No;
+        s_->w.close();
+        Session next;
+        next.w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next.w));
+        QTest::qWait(20);
+        QCOMPARE(OffLimits(&next.w), QStringList());
+    }
+
+    void filesFromMenusDropsAndSettings()
+    {
+        // The title names the file and marks unsaved changes; undone, they are gone.
+        QCOMPARE(s_->w.windowTitle(), u"Untitled[*] - 2D Finite Element Program"_s);
+        const QString plate = Plate();
+        s_->Open(plate);
+        QCOMPARE(s_->w.windowTitle(), u"plate.tav[*] - 2D Finite Element Program"_s);
+        QVERIFY(!s_->w.isWindowModified());
+        s_->TypeAtLine(1, u"X"_s);
+        QVERIFY(s_->w.isWindowModified() && s_->w.TextChanged());
+        s_->Trigger(u"actionUndo"_s);
+        QVERIFY(!s_->w.isWindowModified() && !s_->w.TextChanged());
+
+        // A model file dropped on the editor is opened (asking about unsaved text); other
+        // files in the drop are passed over.
+        const QString frame = MakeModel(u"frame.tav"_s, ReadBytes(DataModel(u"frame.tav"_s)));
+        s_->TypeAtLine(1, u"X"_s);
+        s_->prompts.answers << Answer::No;
+        s_->prompts.log.clear();
+        Drop(s_->w.Editor()->viewport(),
+             {QUrl::fromLocalFile(Scratch(u"notes.txt"_s)), QUrl::fromLocalFile(frame)});
+        QTRY_COMPARE(s_->w.ModelPath(), frame);
+        QCOMPARE(s_->prompts.log, QStringList{u"Ask Save File"_s});
+
+        // Recent files, newest first, open from the File menu and come back at the next
+        // start with the wrapping chosen; a file gone is said and leaves the list.
+        auto* recent = s_->w.findChild<QMenu*>(u"menuRecentFiles"_s);
+        QCOMPARE(recent->actions().size(), 2);
+        QCOMPARE(recent->actions()[1]->text(), u"&2 "_s + plate);
+        recent->actions()[1]->trigger();
+        QCOMPARE(s_->w.ModelPath(), plate);
+        s_->Trigger(u"actionWrapLines"_s);
+        QVERIFY(!s_->w.Editor()->Wraps());
+        QFile::remove(frame);
+        QCOMPARE(s_->prompts.unexpected, 0);
+        s_ = std::make_unique<Session>();
+        QVERIFY(!s_->w.Editor()->Wraps());
+        QCOMPARE(s_->w.RecentFiles(), (std::vector<std::string>{ToCore(plate), ToCore(frame)}));
+        s_->w.findChild<QAction*>(u"recentFile2"_s)->trigger();
+        QVERIFY(s_->prompts.log.last().startsWith(u"Report Open File: "_s));
+        QCOMPARE(s_->w.RecentFiles(), std::vector<std::string>{ToCore(plate)});
     }
 
     void helpPagesHoldTogether()

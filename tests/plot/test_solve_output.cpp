@@ -102,7 +102,7 @@ TEST_F(SolveOutput, FailuresAreReportedWithoutAFile)
          "no/such/dir/x.pdf"},
         {{"--plot", Path("a.svg"), "--pdf", Path("a.svg"), Data("cantilever.tav")},
          64,
-         "different files",
+         "--pdf writes a .pdf file",
          "a.svg"},
     };
     for (const auto& c : cases) {
