@@ -9,7 +9,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libopenblas-dev liblapacke-dev
+    libopenblas-dev liblapacke-dev libsuitesparse-dev
     poppler-utils xvfb xauth fonts-dejavu-core
     "$@"
 )

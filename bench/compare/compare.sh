@@ -10,6 +10,8 @@
 # Prints a summary line, how the models ended with OLD_SOLVE, and the first differences.
 # Exit status: 0 when nothing differs, 1 when something does, 64 on bad usage.
 # KEEP=DIR keeps the models and the differing outputs in DIR.
+# DROP_KEYS=KEY[,KEY...] removes those members from NEW_SOLVE's JSON before the comparison
+# (drop_keys.py), for a change that only adds keys to the JSON report.
 
 set -u
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -63,6 +65,10 @@ run_pair() { # label model args...
     ra=$?
     "$new" "$@" "$model" > "$work/b.out" 2> /dev/null
     rb=$?
+    if [ -n "${DROP_KEYS:-}" ] && [ "$label" != text ]; then
+        python3 "$here/drop_keys.py" "$DROP_KEYS" < "$work/b.out" > "$work/b.kept" &&
+            mv "$work/b.kept" "$work/b.out"
+    fi
     outputs=$((outputs + 1))
     if [ "$label" = json ]; then
         local status

@@ -1,10 +1,14 @@
 // Times the decomposition stage on large generated models: assembly, decomposition and
 // back substitution separately, and the decomposition side by side with LAPACK's banded
 // Cholesky (dpbtrf) on the same matrix in band storage, median of three runs each
-// (--runs=N for more). Times are the processor time of the thread; wall-clock times are
-// shown in brackets. --all-kernels also times the reference and the portable kernels.
+// (--runs=N for more). Then the sparse path of the step (assembly with its analysis, the
+// decomposition) beside CHOLMOD alone on the same compressed matrix (cholmod_l_analyze and
+// cholmod_l_factorize with their defaults, one thread), and the path the automatic choice
+// takes. Times are the processor time of the thread; wall-clock times are shown in
+// brackets. --all-kernels also times the reference and the portable kernels;
+// --sparse-only leaves out the skyline and dpbtrf (for plates whose profile is too big).
 //
-//   solver_bench [--all-kernels] [--frame] [--runs=N] [SHORTxLONG ...]
+//   solver_bench [--all-kernels] [--sparse-only] [--frame] [--runs=N] [SHORTxLONG ...]
 //   (default plates: 60x600 100x1000 300x300; --frame adds a 200-storey, 30-bay frame)
 
 #include "ModelGenerators.h"
@@ -14,8 +18,10 @@
 #include "loads/Loads.h"
 #include "solver/Factor.h"
 #include "solver/Solver.h"
+#include "solver/SparseSolver.h"
 
 #include <algorithm>
+#include <cholmod.h>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -115,10 +121,40 @@ double FactorDifference(const StiffnessProfile& p, int neq, const std::vector<do
 struct Options
 {
     bool allKernels = false;
+    bool sparseOnly = false;
     bool frame = false;
     int runs = 3;
     std::vector<std::pair<int, int>> plates;
 };
+
+// The load step's back substitution with a unit load on every equation, timed runs times;
+// returns the solution.
+const Vec<double>& TimeBackSubstitution(Analysis& a, int runs, std::vector<double>& cpu,
+                                        std::vector<double>& wall)
+{
+    const int neq = a.System.NEQ;
+    Vec<double>& x = a.Results.SolutionVector;
+    for (int run = 0; run < runs; ++run) {
+        x.Create(neq);
+        for (int n = 1; n <= neq; ++n)
+            x(n) = 1.0;
+        Timed(cpu, wall, [&] {
+            BackSubstitute(a);
+            return 0;
+        });
+    }
+    return x;
+}
+
+// The skyline decomposition's processor seconds, one per run (none when not run).
+struct SkylineTimes
+{
+    bool failed = false;
+    std::vector<double> cpu;
+};
+
+SkylineTimes RunSkyline(Analysis& a, const Options& opt, double madds);
+int RunSparse(Analysis& a, const Options& opt, const SkylineTimes& skyline);
 
 int RunModel(const std::string& name, const std::string& text, const Options& opt)
 {
@@ -138,13 +174,25 @@ int RunModel(const std::string& name, const std::string& text, const Options& op
                 "(model read in %.2f s)\n",
                 name.c_str(), neq, kd, a.Profile.ProfileSize - 2, madds, readTime);
 
+    const SkylineTimes skyline = opt.sparseOnly ? SkylineTimes{} : RunSkyline(a, opt, madds);
+    if (skyline.failed)
+        return 1;
+    return RunSparse(a, opt, skyline);
+}
+
+// The skyline path and dpbtrf.
+SkylineTimes RunSkyline(Analysis& a, const Options& opt, double madds)
+{
+    const int neq = a.Model.NEQ;
+    const int kd = a.Profile.MaxActiveColumn - 1;
+    a.SolverChoice = SolverPath::Skyline;
     std::vector<double> cAssemble, wAssemble, cOurs, wOurs, cLapack, wLapack, cSolve, wSolve;
     std::vector<double> ab;
     double difference = 0;
     for (int run = 0; run < opt.runs; ++run) {
         if (!Timed(cAssemble, wAssemble, [&] { return AssembleStiffness(a); })) {
             std::printf("assembly failed\n%s\n", a.Summary.LogText.c_str());
-            return 1;
+            return {true, {}};
         }
         ab = BandOf(a.System.Store, neq, kd);
         const lapack_int info = Timed(cLapack, wLapack, [&] {
@@ -152,28 +200,19 @@ int RunModel(const std::string& name, const std::string& text, const Options& op
         });
         if (info != 0) {
             std::printf("dpbtrf failed: info %d\n", static_cast<int>(info));
-            return 1;
+            return {true, {}};
         }
         const DecompositionOutcome out = Timed(cOurs, wOurs, [&] { return Decompose(a); });
         if (!out.ok) {
             std::printf("decomposition failed\n%s\n", a.Summary.LogText.c_str());
-            return 1;
+            return {true, {}};
         }
         difference = std::max(difference, FactorDifference(a.System.Store, neq, ab, kd));
     }
 
     // Back substitution (the load step's) with a unit load on every equation, checked
     // against dpbtrs.
-    Vec<double>& x = a.Results.SolutionVector;
-    for (int run = 0; run < opt.runs; ++run) {
-        x.Create(neq);
-        for (int n = 1; n <= neq; ++n)
-            x(n) = 1.0;
-        Timed(cSolve, wSolve, [&] {
-            BackSubstitute(a);
-            return 0;
-        });
-    }
+    const Vec<double>& x = TimeBackSubstitution(a, opt.runs, cSolve, wSolve);
     std::vector<double> b(static_cast<std::size_t>(neq), 1.0);
     LAPACKE_dpbtrs(LAPACK_COL_MAJOR, 'U', neq, kd, 1, ab.data(), kd + 1, b.data(), neq);
     double solveDiff = 0, scale = 0;
@@ -219,6 +258,107 @@ int RunModel(const std::string& name, const std::string& text, const Options& op
                         FactorKernelName(k), tk, Median(wall), madds / tk / 1e9, tk / lapack);
         }
     }
+    a.System.Store.KValues.Clear();
+    return {false, cOurs};
+}
+
+// CHOLMOD alone on a compressed matrix: analysis and factorization with the defaults.
+struct CholmodAlone
+{
+    double analyse = 0, factor = 0, wallFactor = 0, nonzeros = 0, flops = 0;
+};
+
+CholmodAlone RunCholmodAlone(CompressedColumns& m)
+{
+    CholmodAlone out;
+    cholmod_common c;
+    cholmod_l_start(&c);
+    c.print = 0;
+    cholmod_sparse A{};
+    A.nrow = A.ncol = static_cast<std::size_t>(m.Columns());
+    A.nzmax = m.RowIndex.size();
+    A.p = m.ColStart.data();
+    A.i = m.RowIndex.data();
+    A.x = m.Values.data();
+    A.stype = 1;
+    A.itype = CHOLMOD_LONG;
+    A.xtype = CHOLMOD_REAL;
+    A.dtype = CHOLMOD_DOUBLE;
+    A.sorted = A.packed = 1;
+    std::vector<double> cpu, wall;
+    cholmod_factor* L = Timed(cpu, wall, [&] { return cholmod_l_analyze(&A, &c); });
+    out.analyse = cpu.back();
+    out.flops = c.fl;
+    out.nonzeros = c.lnz;
+    Timed(cpu, wall, [&] { return cholmod_l_factorize(&A, L, &c); });
+    out.factor = cpu.back();
+    out.wallFactor = wall.back();
+    if (c.status != CHOLMOD_OK)
+        std::printf("  CHOLMOD alone: status %d\n", c.status);
+    cholmod_l_free_factor(&L, &c);
+    cholmod_l_finish(&c);
+    return out;
+}
+
+// The sparse path of the step, CHOLMOD alone, and the automatic choice.
+int RunSparse(Analysis& a, const Options& opt, const SkylineTimes& skyline)
+{
+    a.SolverChoice = SolverPath::Sparse;
+    std::vector<double> cAssemble, wAssemble, cOurs, wOurs, cAlone, wAlone, cAnalyse, cSolve,
+        wSolve;
+    CholmodAlone alone;
+    for (int run = 0; run < opt.runs; ++run) {
+        if (!Timed(cAssemble, wAssemble, [&] { return AssembleStiffness(a); })) {
+            std::printf("sparse assembly failed\n%s\n", a.Summary.LogText.c_str());
+            return 1;
+        }
+        if (a.State.TransformFlag != 0)
+            RotateAndEliminate(a);
+        const DecompositionOutcome out = Timed(cOurs, wOurs, [&] { return Decompose(a); });
+        if (!out.ok) {
+            std::printf("sparse decomposition failed\n%s\n", a.Summary.LogText.c_str());
+            return 1;
+        }
+        alone = RunCholmodAlone(a.System.Sparse->reduced);
+        cAlone.push_back(alone.factor);
+        wAlone.push_back(alone.wallFactor);
+        cAnalyse.push_back(alone.analyse);
+    }
+    TimeBackSubstitution(a, opt.runs, cSolve, wSolve);
+    const double ours = Median(cOurs), cholmod = Median(cAlone);
+    std::printf("  sparse path: %.4g nonzeros in L, %.4g multiply-adds (CHOLMOD's count / 2)\n",
+                alone.nonzeros, alone.flops / 2);
+    std::printf(
+        "  sparse assembly + analysis %8.4f s  [%8.4f]  (CHOLMOD's analysis alone %.4f s)\n",
+        Median(cAssemble), Median(wAssemble), Median(cAnalyse));
+    std::printf("  sparse decomposition  %8.4f s  [%8.4f]  %6.2f G multiply-adds/s\n", ours,
+                Median(wOurs), alone.flops / 2 / ours / 1e9);
+    std::printf("  CHOLMOD alone         %8.4f s  [%8.4f]\n", cholmod, Median(wAlone));
+    std::printf("  sparse back substitution %8.4f s  [%8.4f]\n", Median(cSolve), Median(wSolve));
+
+    // The automatic choice (its assembly includes the choice: the pattern and the analysis
+    // when the profile is large), and the chosen path's decomposition against the faster of
+    // the skyline and CHOLMOD alone, by medians and by the fastest runs.
+    a.SolverChoice = SolverPath::Auto;
+    std::vector<double> cAutoAssemble, wAutoAssemble;
+    for (int run = 0; run < opt.runs; ++run)
+        Timed(cAutoAssemble, wAutoAssemble, [&] { return AssembleStiffness(a); });
+    const bool sparse = a.System.Path == SolverPath::Sparse;
+    const std::vector<double>& chosen = sparse ? cOurs : skyline.cpu;
+    if (chosen.empty()) {
+        std::printf("  auto takes the %s path (skyline not timed)\n",
+                    sparse ? "sparse" : "skyline");
+        return 0;
+    }
+    auto fastest = [](const std::vector<double>& v) {
+        return v.empty() ? 1e300 : *std::min_element(v.begin(), v.end());
+    };
+    const double best = skyline.cpu.empty() ? cholmod : std::min(Median(skyline.cpu), cholmod);
+    const double bestFastest = std::min(fastest(skyline.cpu), fastest(cAlone));
+    std::printf("  auto takes the %s path: decomposition %.2f x the faster of skyline and CHOLMOD "
+                "alone (fastest runs %.2f x); assembly with the choice %.4f s\n",
+                sparse ? "sparse" : "skyline", Median(chosen) / best, fastest(chosen) / bestFastest,
+                Median(cAutoAssemble));
     return 0;
 }
 
@@ -234,6 +374,8 @@ int main(int argc, char** argv)
         int s = 0, l = 0;
         if (std::strcmp(argv[i], "--all-kernels") == 0)
             opt.allKernels = true;
+        else if (std::strcmp(argv[i], "--sparse-only") == 0)
+            opt.sparseOnly = true;
         else if (std::sscanf(argv[i], "--runs=%d", &s) == 1 && s > 0)
             opt.runs = s;
         else if (std::strcmp(argv[i], "--frame") == 0)
@@ -241,9 +383,10 @@ int main(int argc, char** argv)
         else if (std::sscanf(argv[i], "%dx%d", &s, &l) == 2 && s > 0 && l > 0)
             opt.plates.emplace_back(s, l);
         else {
-            std::fprintf(stderr,
-                         "usage: %s [--all-kernels] [--frame] [--runs=N] [SHORTxLONG ...]\n",
-                         argv[0]);
+            std::fprintf(
+                stderr,
+                "usage: %s [--all-kernels] [--sparse-only] [--frame] [--runs=N] [SHORTxLONG ...]\n",
+                argv[0]);
             return 64;
         }
     }

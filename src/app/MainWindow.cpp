@@ -145,6 +145,23 @@ void MainWindow::CreateActions()
     resetAction_ =
         make("&Reset Solution", "actionResetSolution", &MainWindow::ResetSolutionCommand);
     runAction_ = make("R&un Solution", "actionRunSolution", &MainWindow::RunSolution);
+
+    // The factorization setting, as saved by the last choice (automatic by default).
+    solverGroup_ = new QActionGroup(this);
+    const QString saved = plot::ProgramSettings()->value(QLatin1String(plot::SolverKey)).toString();
+    a_.SolverChoice = ParseSolver(saved.toStdString()).value_or(SolverPath::Auto);
+    const std::array<std::pair<const char*, SolverPath>, 3> solvers{
+        {{"&Automatic", SolverPath::Auto},
+         {"&Skyline", SolverPath::Skyline},
+         {"S&parse", SolverPath::Sparse}}};
+    for (const auto& [text, path] : solvers) {
+        auto* item = new QAction(Latin(text), solverGroup_);
+        item->setObjectName(QStringLiteral("actionSolver") + Latin(SolverName(path)));
+        item->setCheckable(true);
+        item->setChecked(path == a_.SolverChoice);
+        item->setData(static_cast<int>(path));
+    }
+    connect(solverGroup_, &QActionGroup::triggered, this, &MainWindow::ChooseSolver);
     showAction_ = make("&Show Solution", "actionShowSolution", &MainWindow::ShowSolution);
     plotAction_ = make("P&lot Deformation", "actionPlotDeformation", &MainWindow::PlotDeformation);
     helpAction_ = make("&Help", "actionHelp", &MainWindow::ShowHelp);
@@ -262,6 +279,9 @@ void MainWindow::CreateMenus()
     solve->setObjectName(QStringLiteral("menuSolve"));
     solve->addAction(resetAction_);
     solve->addAction(runAction_);
+    QMenu* factorization = solve->addMenu(Latin("&Factorization"));
+    factorization->setObjectName(QStringLiteral("menuFactorization"));
+    factorization->addActions(solverGroup_->actions());
     solve->addAction(showAction_);
     solve->addAction(plotAction_);
 
@@ -647,6 +667,13 @@ void MainWindow::ResetSolutionCommand()
 {
     ResetSolution(a_);
     Apply(CommandEvent::ResetSolution);
+}
+
+void MainWindow::ChooseSolver(QAction* item)
+{
+    a_.SolverChoice = static_cast<SolverPath>(item->data().toInt());
+    plot::ProgramSettings()->setValue(QLatin1String(plot::SolverKey),
+                                      Latin(SolverName(a_.SolverChoice)));
 }
 
 void MainWindow::RunSolution()

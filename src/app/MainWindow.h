@@ -10,6 +10,7 @@
 #include "driver/Commands.h"
 #include "driver/Driver.h"
 
+#include <QActionGroup>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
@@ -60,6 +61,8 @@ public slots:
     void PlotModel();
     void ExitProgram();
     void ResetSolutionCommand();
+    // Solve, Factorization: the way the next decomposition takes, kept in the settings.
+    void ChooseSolver(QAction* item);
     void RunSolution();
     void ShowSolution();
     void PlotDeformation();
@@ -151,6 +154,7 @@ private:
     QAction* plotModelAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* resetAction_ = nullptr;
+    QActionGroup* solverGroup_ = nullptr;
     QAction* runAction_ = nullptr;
     QAction* showAction_ = nullptr;
     QAction* plotAction_ = nullptr;

@@ -4,6 +4,7 @@
 #include "app/Clipboard.h"
 #include "app/DialogUnits.h"
 #include "app/Prompts.h"
+#include "common/Numbers.h"
 #include "driver/Commands.h"
 #include "model/Diagnostics.h"
 #include "plot/PlotApi.h"
@@ -218,20 +219,21 @@ void ResultsWindow::Fill()
         listingText_.clear();
         return;
     }
-    // A listing too large for the memory says so in its place.
+    // One pass of the listing's lines gives the list box (all but the headings line) and
+    // the clipboard text. A listing too large for the memory says so in its place.
     try {
-        const ListingOptions options{average_, false};
-        std::array<std::string, 5> lines;
-        const int count = ResultItemCount(a_, kind_);
         QStringList shown;
-        for (int item = 1; item <= count; ++item) {
-            const int n = std::clamp(BuildResultLines(a_, item, kind_, options, lines), 0, 4);
-            for (int i = 1; i <= n; ++i)
-                if (!lines[static_cast<std::size_t>(i)].empty())
-                    shown << FromCore(lines[static_cast<std::size_t>(i)]);
-        }
+        std::string text;
+        bool headingsLine = true;
+        WriteResultLines(a_, kind_, average_, [&](const std::string& line) {
+            if (!headingsLine)
+                shown << FromCore(line);
+            headingsLine = false;
+            text += line;
+            text += CRLF;
+        });
         list_->addItems(shown);
-        listingText_ = FromCore(ResultText(a_, kind_, average_));
+        listingText_ = FromCore(text);
     } catch (const std::bad_alloc&) {
         list_->clear();
         listingText_.clear();

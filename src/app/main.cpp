@@ -6,6 +6,7 @@
 #include "app/Prompts.h"
 #include "app/SingleInstance.h"
 #include "common/Analysis.h"
+#include "common/BlasThreads.h"
 #include "driver/Commands.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 
 int main(int argc, char** argv)
 {
+    tavu::StartBlasWithOneThread(argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAVU"));
     QApplication::setWindowIcon(tavu::app::AppIcon());

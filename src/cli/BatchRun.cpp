@@ -6,9 +6,12 @@
 #include "model/Diagnostics.h"
 #include "results/Listings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 namespace tavu {
 
@@ -47,34 +50,43 @@ private:
     const std::vector<double>& scalars_;
 };
 
+// Writes text with every CR LF turned into LF.
+void WriteWithLf(std::ostream& out, const std::string& text)
+{
+    std::size_t start = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", start)) {
+        out.write(text.data() + start, static_cast<std::streamsize>(at - start));
+        start = at + 1; // the LF stays
+    }
+    out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+}
+
 std::string WithLf(const std::string& text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-    }
-    return out;
+    std::ostringstream out;
+    WriteWithLf(out, text);
+    return out.str();
 }
 
 // The listings are 8-bit text (the rotation columns are headed by character 248, a
-// slashed o); standard output gets them as UTF-8.
-std::string Latin1ToUtf8(const std::string& text)
+// slashed o); the report gets them as UTF-8. Writes one line and its LF.
+void WriteUtf8Line(std::ostream& out, const std::string& line)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
+    if (std::all_of(line.begin(), line.end(), [](char c) { return (c & 0x80) == 0; })) {
+        out.write(line.data(), static_cast<std::streamsize>(line.size())).put('\n');
+        return;
+    }
+    for (const char ch : line) {
         const auto c = static_cast<unsigned char>(ch);
         if (c < 0x80) {
-            out += ch;
+            out.put(ch);
         } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            out.put(static_cast<char>(0xC0 | (c >> 6)));
+            out.put(static_cast<char>(0x80 | (c & 0x3F)));
         }
     }
-    return out;
+    out.put('\n');
 }
 
 const char* const ListingTitles[] = {"", "Deflections", "Reactions", "Beam Forces",
@@ -147,22 +159,30 @@ int ExitStatusOf(const BatchRun& run)
     }
 }
 
+void WriteBatchText(std::ostream& out, const BatchRun& run)
+{
+    WriteWithLf(out, run.readText);
+    out << "\n";
+    for (const std::string* log : {&run.decompositionLog, &run.loadLog}) {
+        if (log->empty())
+            continue;
+        WriteWithLf(out, *log);
+        out << "\n";
+    }
+    if (!run.solved)
+        return;
+    for (int kind = DeflectionsKind; kind <= QuadStressesKind; ++kind) {
+        out << "\n" << ListingTitles[kind] << "\n";
+        WriteResultLines(run.analysis, kind, false,
+                         [&out](const std::string& line) { WriteUtf8Line(out, line); });
+    }
+}
+
 std::string BatchText(const BatchRun& run)
 {
-    std::string out = WithLf(run.readText) + "\n";
-    if (!run.decompositionLog.empty())
-        out += WithLf(run.decompositionLog) + "\n";
-    if (!run.loadLog.empty())
-        out += WithLf(run.loadLog) + "\n";
-    if (run.solved) {
-        for (int kind = DeflectionsKind; kind <= QuadStressesKind; ++kind) {
-            out += "\n";
-            out += ListingTitles[kind];
-            out += "\n";
-            out += Latin1ToUtf8(WithLf(ResultText(run.analysis, kind, false)));
-        }
-    }
-    return out;
+    std::ostringstream out;
+    WriteBatchText(out, run);
+    return out.str();
 }
 
 namespace {
@@ -197,28 +217,84 @@ nlohmann::json DiagnosticLines(const Analysis& a)
     return diagnostics;
 }
 
-nlohmann::json GridResults(const Analysis& a)
+// A JSON object written member by member, laid out exactly as nlohmann::json::dump(2)
+// lays out the whole object, so that the long arrays of results go out one element at a
+// time and no tree of the whole report is built. Members come in the order dump() gives
+// them: keys sorted.
+class JsonObjectWriter
 {
-    const ModelStore& m = a.Model;
-    nlohmann::json grids = nlohmann::json::array();
-    for (int id = 1; id <= m.maxGridId; ++id) {
-        if (GridIndexOf(m, id) == 0)
-            continue;
+public:
+    explicit JsonObjectWriter(std::ostream& out) : out_(out) { out_ << "{"; }
+
+    void Member(const std::string& key, const nlohmann::json& value)
+    {
+        Key(key);
+        Value(value, 1);
+    }
+
+    // An array member: each(add) calls add(element) for every element in order.
+    template <class Each> void ArrayMember(const std::string& key, Each each)
+    {
+        Key(key);
+        bool empty = true;
+        each([&](const nlohmann::json& element) {
+            out_ << (empty ? "[\n" : ",\n") << "    ";
+            Value(element, 2);
+            empty = false;
+        });
+        out_ << (empty ? "[]" : "\n  ]");
+    }
+
+    void End() { out_ << (lastKey_.empty() ? "}" : "\n}"); }
+
+private:
+    void Key(const std::string& key)
+    {
+        TAVU_ASSERT(lastKey_ < key);
+        out_ << (lastKey_.empty() ? "\n" : ",\n") << "  " << nlohmann::json(key).dump() << ": ";
+        lastKey_ = key;
+    }
+
+    // A value at nesting depth `depth`: the line breaks of its own layout are indented by
+    // two blanks a level. Echoed model lines may hold bytes that are not UTF-8: they are
+    // replaced rather than stopping the report.
+    void Value(const nlohmann::json& value, int depth)
+    {
+        const std::string text =
+            value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+        const std::string indent(static_cast<std::size_t>(2 * depth), ' ');
+        std::size_t start = 0;
+        for (std::size_t at = text.find('\n'); at != std::string::npos;
+             at = text.find('\n', start)) {
+            out_.write(text.data() + start, static_cast<std::streamsize>(at + 1 - start));
+            out_ << indent;
+            start = at + 1;
+        }
+        out_.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+    }
+
+    std::ostream& out_;
+    std::string lastKey_;
+};
+
+using JsonAdd = std::function<void(const nlohmann::json&)>;
+
+void GridResults(const Analysis& a, const JsonAdd& add)
+{
+    ForEachResultItem(a, DeflectionsKind, [&](int id) {
         std::array<double, 3> disp{}, reaction{};
         DeflectionValues(a, id, disp);
         nlohmann::json g;
         g["id"] = id;
         g["disp"] = Triple(disp);
         g["reaction"] = ReactionValues(a, id, reaction) ? Triple(reaction) : nullptr;
-        grids.push_back(g);
-    }
-    return grids;
+        add(g);
+    });
 }
 
-nlohmann::json BeamResults(const Analysis& a)
+void BeamResults(const Analysis& a, const JsonAdd& add)
 {
     const ModelStore& m = a.Model;
-    nlohmann::json beams = nlohmann::json::array();
     for (int b = 1; b <= m.nBeams; ++b) {
         const BeamForces& f = a.Results.BeamEndForces(b);
         const BeamRow& beam = m.Beams(b);
@@ -227,56 +303,81 @@ nlohmann::json BeamResults(const Analysis& a)
         e["grids"] = {beam.gridA, beam.gridB};
         e["end_a"] = Triple({f[AxialA], f[ShearA], f[MomentA]});
         e["end_b"] = Triple({f[AxialB], f[ShearB], f[MomentB]});
-        beams.push_back(e);
+        add(e);
     }
-    return beams;
 }
 
-nlohmann::json QuadResults(const Analysis& a)
+// Per quad: the corner stresses of the listing, then the stresses at the integration
+// points (-a,-a), (-a,+a), (+a,-a), (+a,+a).
+void QuadResults(const Analysis& a, const JsonAdd& add)
 {
     const ModelStore& m = a.Model;
-    nlohmann::json quads = nlohmann::json::array();
     for (int q = 1; q <= m.nQuads; ++q) {
         const QuadRow& quad = m.Quads(q);
         nlohmann::json e;
         e["id"] = quad.id;
         e["grids"] = {quad.grid[1], quad.grid[2], quad.grid[3], quad.grid[4]};
+        std::array<StressState, 5> corner{};
+        const int n = QuadCornerStresses(a, q, corner);
+        nlohmann::json corners = nlohmann::json::array();
+        for (std::size_t k = 1; k <= static_cast<std::size_t>(n); ++k) {
+            const StressState& c = corner[k];
+            corners.push_back(nlohmann::json::array({Number(c.sx), Number(c.sy), Number(c.sxy),
+                                                     Number(c.principal), Number(c.vonMises)}));
+        }
+        e["corners"] = corners;
         nlohmann::json stress = nlohmann::json::array();
         for (int p = 1; p <= 4; ++p)
             stress.push_back(Triple({a.Results.QuadStresses(q, StressX, p),
                                      a.Results.QuadStresses(q, StressY, p),
                                      a.Results.QuadStresses(q, StressXY, p)}));
         e["stress"] = stress;
-        quads.push_back(e);
+        add(e);
     }
-    return quads;
 }
 
 } // namespace
 
-std::string BatchJson(const BatchRun& run)
+void WriteBatchJson(std::ostream& out, const BatchRun& run)
 {
     const Analysis& a = run.analysis;
-    nlohmann::json j;
-    j["status"] = StatusName(run.status);
-    j["read_text"] = WithLf(run.readText);
-    j["decomposition_log"] = WithLf(run.decompositionLog);
-    j["load_log"] = WithLf(run.loadLog);
-    j["diagnostics"] = DiagnosticLines(a);
-    j["warnings"] = nlohmann::json::array();
-    for (const auto* list : {&a.State.ReadWarnings, &a.State.LoadWarnings})
-        for (const Warning& w : *list)
-            j["warnings"].push_back({{"line", w.line}, {"text", w.text}});
+    // The results of a run that did not solve are empty arrays.
+    const auto results = [&run, &a](void (*list)(const Analysis&, const JsonAdd&)) {
+        return [&run, &a, list](const JsonAdd& add) {
+            if (run.solved)
+                list(a, add);
+        };
+    };
+    JsonObjectWriter j(out);
+    j.ArrayMember("beams", results(BeamResults));
+    j.Member("decomposition_log", WithLf(run.decompositionLog));
+    j.Member("diagnostics", DiagnosticLines(a));
+    j.Member("error_measure",
+             run.solved ? Number(a.Results.ErrorMeasure) : nlohmann::json(nullptr));
+    j.ArrayMember("grids", results(GridResults));
+    j.Member("load_log", WithLf(run.loadLog));
     // The equations in force: the system's once the decomposition step has built it.
-    j["neq"] = a.System.built ? a.System.NEQ : a.Model.NEQ;
-    const nlohmann::json none = nlohmann::json::array();
-    j["grids"] = run.solved ? GridResults(a) : none;
-    j["beams"] = run.solved ? BeamResults(a) : none;
-    j["quads"] = run.solved ? QuadResults(a) : none;
-    j["error_measure"] = run.solved ? Number(a.Results.ErrorMeasure) : nlohmann::json(nullptr);
-    // Echoed model lines may hold bytes that are not UTF-8: they are replaced rather than
-    // stopping the report.
-    return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    j.Member("neq", a.System.built ? a.System.NEQ : a.Model.NEQ);
+    j.ArrayMember("quads", results(QuadResults));
+    j.Member("read_text", WithLf(run.readText));
+    // The factorization the decomposition step took; null when it did not run.
+    j.Member("solver",
+             a.System.built ? nlohmann::json(SolverName(a.System.Path)) : nlohmann::json(nullptr));
+    j.Member("status", StatusName(run.status));
+    j.ArrayMember("warnings", [&a](const JsonAdd& add) {
+        for (const auto* list : {&a.State.ReadWarnings, &a.State.LoadWarnings})
+            for (const Warning& w : *list)
+                add(nlohmann::json{{"line", w.line}, {"text", w.text}});
+    });
+    j.End();
+    out << "\n";
+}
+
+std::string BatchJson(const BatchRun& run)
+{
+    std::ostringstream out;
+    WriteBatchJson(out, run);
+    return out.str();
 }
 
 std::optional<std::vector<double>> ParseScalars(const std::string& list)

@@ -5,6 +5,7 @@
 #include "common/Analysis.h"
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,17 +38,21 @@ inline constexpr int ExitSolutionFailed = 3;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitUnreadable = 66;
 
-// Runs the model text (any line ends). scalars fill the scalars dialog's boxes in order;
-// boxes without a value keep "1.0".
+// Runs the model text (any line ends) with the factorization analysis.SolverChoice names. scalars
+// fill the scalars dialog's boxes in order; boxes without a value keep "1.0".
 void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars);
 
 int ExitStatusOf(const BatchRun& run);
 
 // The text report: the summary texts after each step, then the four listings, each a
-// title line and the listing as Copy gives it. Lines end in "\n".
+// title line and the listing as Copy gives it. Lines end in "\n". Written as it is made:
+// no listing is held whole.
+void WriteBatchText(std::ostream& out, const BatchRun& run);
 std::string BatchText(const BatchRun& run);
 
-// The JSON report.
+// The JSON report (its keys are described in the README), written grid by grid and
+// element by element.
+void WriteBatchJson(std::ostream& out, const BatchRun& run);
 std::string BatchJson(const BatchRun& run);
 
 // "1.5,2,0" -> {1.5, 2, 0}; nullopt when a value is not a finite number.

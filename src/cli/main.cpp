@@ -6,7 +6,9 @@
 // another output or anything but a regular file is refused before anything is written.
 
 #include "BatchRun.h"
+#include "common/BlasThreads.h"
 #include "driver/Commands.h"
+#include "driver/Driver.h"
 #include "model/Diagnostics.h"
 
 #include <cerrno>
@@ -26,8 +28,8 @@
 namespace {
 
 const char* const Usage =
-    "usage: tavu-solve [--json] [--scalars S1,S2,...] [--plot FILE.png|FILE.svg]\n"
-    "                  [--pdf FILE.pdf] MODEL.tav\n";
+    "usage: tavu-solve [--json] [--scalars S1,S2,...] [--solver auto|skyline|sparse]\n"
+    "                  [--plot FILE.png|FILE.svg] [--pdf FILE.pdf] MODEL.tav\n";
 
 // A file could not be written (sysexits' EX_CANTCREAT), or standard output could not
 // (EX_IOERR).
@@ -59,6 +61,7 @@ struct Options
 {
     bool json = false;
     std::vector<double> scalars;
+    tavu::SolverPath solver = tavu::SolverPath::Auto;
     std::string plotPath, pdfPath, modelPath;
 };
 
@@ -66,10 +69,13 @@ struct Options
 // (usage error or --help), or -1 to go on.
 int ParseOptions(int argc, char** argv, Options& o)
 {
-    static const option options[] = {
-        {"json", no_argument, nullptr, 'j'},       {"scalars", required_argument, nullptr, 's'},
-        {"plot", required_argument, nullptr, 'p'}, {"pdf", required_argument, nullptr, 'f'},
-        {"help", no_argument, nullptr, 'h'},       {nullptr, 0, nullptr, 0}};
+    static const option options[] = {{"json", no_argument, nullptr, 'j'},
+                                     {"scalars", required_argument, nullptr, 's'},
+                                     {"plot", required_argument, nullptr, 'p'},
+                                     {"pdf", required_argument, nullptr, 'f'},
+                                     {"solver", required_argument, nullptr, 'S'},
+                                     {"help", no_argument, nullptr, 'h'},
+                                     {nullptr, 0, nullptr, 0}};
     opterr = 0;
     for (;;) {
         const int c = getopt_long(argc, argv, "", options, nullptr);
@@ -85,6 +91,13 @@ int ParseOptions(int argc, char** argv, Options& o)
                 return UsageError(std::string("--scalars needs numbers separated by commas: ") +
                                   optarg);
             o.scalars = *parsed;
+            break;
+        }
+        case 'S': {
+            const auto solver = tavu::ParseSolver(optarg);
+            if (!solver)
+                return UsageError(std::string("--solver is auto, skyline or sparse: ") + optarg);
+            o.solver = *solver;
             break;
         }
         case 'p':
@@ -205,14 +218,19 @@ int CheckOutputs(const Options& o, const struct stat& model)
     return -1;
 }
 
-// Writes the report to standard output; false (with a message) when that fails.
-bool WriteReport(const std::string& out, bool outputOpen)
+// Writes the report to standard output as it is made, so that its size never adds to the
+// memory of the run; false (with a message) when that fails.
+bool WriteReport(const tavu::BatchRun& run, bool json, bool outputOpen)
 {
     if (!outputOpen) {
         Fail(ExitOutputFailed, "cannot write the report: standard output is closed");
         return false;
     }
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+    if (json)
+        tavu::WriteBatchJson(std::cout, run);
+    else
+        tavu::WriteBatchText(std::cout, run);
+    if (!std::cout.flush() || std::fflush(stdout) != 0 || std::ferror(stdout)) {
         Fail(ExitOutputFailed, "cannot write the report to standard output: " + SystemError());
         return false;
     }
@@ -248,6 +266,7 @@ int WriteFiles(const tavu::BatchRun& run, const Options& o, int status)
 
 int main(int argc, char** argv)
 {
+    tavu::StartBlasWithOneThread(argv);
     const bool outputOpen = HoldStandardDescriptors();
     Options o;
     if (const int status = ParseOptions(argc, argv, o); status >= 0)
@@ -267,7 +286,9 @@ int main(int argc, char** argv)
         return status;
 
     tavu::BatchRun run;
+    run.analysis.SolverChoice = o.solver;
     tavu::RunBatch(run, text, o.scalars);
+    text = std::string(); // the analysis keeps the lines it needs
     if (!run.outOfMemory.empty())
         std::cerr << "tavu-solve: " << run.outOfMemory << "\n";
     int status = tavu::ExitStatusOf(run);
@@ -275,7 +296,7 @@ int main(int argc, char** argv)
     // the status.
     bool reported = false;
     try {
-        reported = WriteReport(o.json ? tavu::BatchJson(run) : tavu::BatchText(run), outputOpen);
+        reported = WriteReport(run, o.json, outputOpen);
 #if defined(TAVU_WITH_PLOT)
         if (!o.plotPath.empty() || !o.pdfPath.empty())
             status = WriteFiles(run, o, status);

@@ -9,6 +9,7 @@
 #include "common/Table.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -165,9 +166,10 @@ struct ModelStore
     Vec<BeamRow> Beams; // (0..nBeams) by beam index
     Vec<QuadRow> Quads; // (0..nQuads) by quad index
 
-    Vec<int> GridIndex; // (0..maxGridId) grid id -> grid index, 0 = none
-    Vec<int> BeamIndex; // (0..maxBeamId)
-    Vec<int> QuadIndex; // (0..maxQuadId)
+    // Id -> index maps, 0 = none; memory by the records, whatever the largest id.
+    IdRows<int> GridIndex; // (0..maxGridId) grid id -> grid index
+    IdRows<int> BeamIndex; // (0..maxBeamId)
+    IdRows<int> QuadIndex; // (0..maxQuadId)
 };
 
 // Lookups of an id that may come from the model text: anything outside the map is 0.
@@ -203,6 +205,18 @@ struct QuadStiffnessRow
     std::array<double, 36> packed{}; // upper triangle by rows, 6 or 8 dofs
 };
 
+// Which factorization the decomposition step uses: the active-column store (the skyline
+// L*D*Lt), the sparse path (a fill-reducing order and CHOLMOD's supernodal L*Lt), or the
+// one whose predicted cost is smaller.
+enum class SolverPath : int
+{
+    Auto = 0,
+    Skyline = 1,
+    Sparse = 2,
+};
+
+class SparseSystem; // the sparse path's matrices and factor (solver)
+
 // The system the decomposition step builds from the model's numbering and profile: the
 // elimination of dofs restrained in turned axes renumbers its equations and shrinks its
 // store. Everything after the decomposition addresses the dofs through it.
@@ -213,6 +227,10 @@ struct EquationSystem
     Vec<DofEquations> GridEquations;    // (0..nGrids)
     StiffnessProfile Store;             // DiagPos(1..NEQ+1) and the stiffness, then factors
     Vec<QuadStiffnessRow> QuadMatrices; // (0..nQuads)
+    // The path this system was built for; on the sparse path Store stays empty and Sparse
+    // holds the stiffness and its factor.
+    SolverPath Path = SolverPath::Skyline;
+    std::shared_ptr<SparseSystem> Sparse;
 };
 
 // Equation number of dof d (1..3) of grid index g in the system; 0 outside it.
@@ -320,7 +338,8 @@ struct Analysis
     // same model (the desktop program forgets them when another model is opened).
     std::array<std::string, 11> TypedScalars{};
     ModelStore Model;
-    StiffnessProfile Profile; // built for the model's numbering
+    StiffnessProfile Profile;                   // built for the model's numbering
+    SolverPath SolverChoice = SolverPath::Auto; // the setting: which path the step takes
     EquationSystem System;
     QuadWork Quad;
     LoadSet Loads;

@@ -2,7 +2,9 @@
 // The 1-based tables of the program: rows (or entries) 0..last, where row 0 is the
 // neutral row that a lookup of an undefined id lands on.
 
+#include <algorithm>
 #include <cstddef>
+#include <map>
 #include <vector>
 
 #if defined(TAVU_CHECKED)
@@ -89,6 +91,65 @@ private:
     std::vector<T> data_;
     int lastRow_ = -1;
     int width_ = 0;
+};
+
+// Rows by id 0..Last() where memory follows the rows written, not the largest id: the ids
+// up to a bound set by the expected number of records sit in a vector, any id above it in
+// an ordered map. Every id in range has a row: one never written reads as a
+// value-initialised row, as in a table of all the ids.
+template <class T> class IdRows
+{
+public:
+    // Ids 0..last, for about `records` records. The vector holds at most a few rows per
+    // record, so ids with gaps still mostly land in it.
+    void Create(long long last, long long records = 0)
+    {
+        last_ = last < 0 ? -1 : last;
+        const long long bound = 8 * std::max(records, 0LL) + 1024;
+        dense_.assign(static_cast<std::size_t>(std::min(last_, bound) + 1), T{});
+        sparse_.clear();
+    }
+
+    long long Last() const { return last_; }
+    bool Has(long long id) const { return id >= 0 && id <= last_; }
+
+    // The row of id, created when it is new.
+    T& operator()(long long id)
+    {
+        TAVU_ASSERT(Has(id));
+        if (id < DenseSize())
+            return dense_[static_cast<std::size_t>(id)];
+        return sparse_[id];
+    }
+    const T& operator()(long long id) const
+    {
+        TAVU_ASSERT(Has(id));
+        if (id < DenseSize())
+            return dense_[static_cast<std::size_t>(id)];
+        static const T unwritten{};
+        const auto at = sparse_.find(id);
+        return at != sparse_.end() ? at->second : unwritten;
+    }
+
+    // Calls visit(id, row) for the rows with ids first..last in ascending order: every id
+    // the vector holds, and the ids above it that were written. The cost follows the
+    // rows, not the span of ids.
+    template <class Visit> void ForEachRow(long long first, long long last, Visit visit) const
+    {
+        first = std::max(first, 0LL);
+        last = std::min(last, last_);
+        for (long long id = first; id <= last && id < DenseSize(); ++id)
+            visit(id, dense_[static_cast<std::size_t>(id)]);
+        for (auto at = sparse_.lower_bound(first); at != sparse_.end() && at->first <= last; ++at)
+            visit(at->first, at->second);
+    }
+
+private:
+    long long DenseSize() const { return static_cast<long long>(dense_.size()); }
+
+    std::vector<T> dense_;          // ids 0..DenseSize()-1
+    std::map<long long, T> sparse_; // ids written above them
+    long long last_ = -1;
 };
 
 } // namespace tavu

@@ -329,6 +329,26 @@ void ResetSolution(Analysis& a)
     a.State.LinesStale = true;
 }
 
+const char* SolverName(SolverPath path)
+{
+    switch (path) {
+    case SolverPath::Skyline:
+        return "skyline";
+    case SolverPath::Sparse:
+        return "sparse";
+    default:
+        return "auto";
+    }
+}
+
+std::optional<SolverPath> ParseSolver(std::string_view name)
+{
+    for (SolverPath p : {SolverPath::Auto, SolverPath::Skyline, SolverPath::Sparse})
+        if (name == SolverName(p))
+            return p;
+    return std::nullopt;
+}
+
 std::string NormalizeLineEnds(std::string_view text)
 {
     std::string out;

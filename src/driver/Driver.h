@@ -4,6 +4,7 @@
 
 #include "common/Analysis.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -91,6 +92,11 @@ void MarkTextEdited(Analysis& a, int changeLine);
 
 // "&Reset Solution", New, and a model file loaded: the next run starts at step 1.
 void ResetSolution(Analysis& a);
+
+// "auto", "skyline", "sparse": the names of the factorization setting (tavu-solve's
+// --solver, the JSON report's "solver", the desktop program's saved setting).
+const char* SolverName(SolverPath path);
+std::optional<SolverPath> ParseSolver(std::string_view name);
 
 // The model's editor text with every line ending made CR LF (files with LF-only line
 // ends read the same as CR LF files).

@@ -7,6 +7,7 @@
 #include "model/Keywords.h"
 #include "model/PreScan.h"
 #include "model/Tokenizer.h"
+#include "solver/SparseSolver.h"
 #include "solver/Transform.h"
 
 #include <algorithm>
@@ -33,13 +34,19 @@ struct LoadFields
     }
 };
 
-// The ids a record is applied to, cut down to the ids the table can name (1..maxId).
-// Returns false when nothing is left.
-bool ClampRange(long long& first, long long& last, int maxId)
+// Calls apply(index) for the item of every id first..last that names one, in id order, and
+// returns how many it found. A range costs by the items in it, not by its span.
+template <class Apply>
+long long ForEachItem(const IdRows<int>& index, long long first, long long last, Apply apply)
 {
-    first = std::max<long long>(first, 1);
-    last = std::min<long long>(last, maxId);
-    return first <= last;
+    long long found = 0;
+    index.ForEachRow(std::max(first, 1LL), last, [&](long long, int row) {
+        if (row == 0)
+            return;
+        ++found;
+        apply(row);
+    });
+    return found;
 }
 
 // LOAD and DISP: the three components, given in the grid's own axes, turned into the
@@ -70,19 +77,11 @@ long long ForEachGridDof(const Analysis& a, long long first, long long last, con
                          double s, DofLoad dofLoad)
 {
     const ModelStore& m = a.Model;
-    long long found = 0;
-    if (!ClampRange(first, last, m.maxGridId))
-        return found;
-    for (long long id = first; id <= last; ++id) {
-        const int g = GridIndexOf(m, id);
-        if (g == 0)
-            continue;
-        ++found;
+    return ForEachItem(m.GridIndex, first, last, [&](int g) {
         const auto p = GridComponents(m, g, f, s);
         for (int k = 1; k <= 3; ++k)
             dofLoad(SystemEquation(a.System, g, k), p[static_cast<std::size_t>(k - 1)]);
-    }
-    return found;
+    });
 }
 
 Applied ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
@@ -105,13 +104,7 @@ Applied ApplyBeamRecord(Analysis& a, Keyword kw, long long first, long long last
 {
     const ModelStore& m = a.Model;
     Applied applied;
-    if (!ClampRange(first, last, m.maxBeamId))
-        return applied;
-    for (long long id = first; id <= last; ++id) {
-        const int b = BeamIndexOf(m, id);
-        if (b == 0)
-            continue;
-        ++applied.found;
+    applied.found = ForEachItem(m.BeamIndex, first, last, [&](int b) {
         BeamLoadRow& load = a.Loads.BeamLoads(b);
         if (kw == Keyword::Bload) {
             const double wA = f.N(2);
@@ -132,7 +125,7 @@ Applied ApplyBeamRecord(Analysis& a, Keyword kw, long long first, long long last
             load.deflection -= t * f.N(3) * L / 2;
             load.rotation -= t * f.N(3);
         }
-    }
+    });
     return applied;
 }
 
@@ -141,19 +134,13 @@ Applied ApplyQuadRecord(Analysis& a, Keyword kw, long long first, long long last
 {
     const ModelStore& m = a.Model;
     Applied applied;
-    if (!ClampRange(first, last, m.maxQuadId))
-        return applied;
-    for (long long id = first; id <= last; ++id) {
-        const int q = QuadIndexOf(m, id);
-        if (q == 0)
-            continue;
-        ++applied.found;
+    applied.found = ForEachItem(m.QuadIndex, first, last, [&](int q) {
         QuadLoadRow& load = a.Loads.QuadLoads(q);
         if (kw == Keyword::Qload) {
             const int edge = RoundToInt(f.N(2));
             if (edge < 1 || edge > 4 || (edge == 4 && IsTriangle(m.Quads(q)))) {
                 applied.edgeMissing = true;
-                continue;
+                return;
             }
             const double p1 = f.N(3);
             const double p2 = f.count == 3 ? p1 : f.N(4);
@@ -167,7 +154,7 @@ Applied ApplyQuadRecord(Analysis& a, Keyword kw, long long first, long long last
                 load.temperature[static_cast<std::size_t>(k)] +=
                     (f.count == 2 ? f.N(2) : t[static_cast<std::size_t>(k)]) * s;
         }
-    }
+    });
     return applied;
 }
 
@@ -409,9 +396,15 @@ void BackSubstitute(Analysis& a)
 {
     AppendLine(a.Summary.LogText, "Running back substitution");
 
+    // On the sparse path the factor solves in its own order.
+    const int neq = a.System.NEQ;
+    if (a.System.Sparse) {
+        if (neq >= 1 && a.Results.SolutionVector.Last() >= neq)
+            a.System.Sparse->Solve(a.Results.SolutionVector.Data());
+        return;
+    }
     // DiagPos(1..NEQ+1), in: column heads; KValues, in: D and the multipliers of L;
     // SolutionVector(1..NEQ), in: loads, out: displacements.
-    const int neq = a.System.NEQ;
     const Vec<long long>& diag = a.System.Store.DiagPos;
     const Vec<double>& kv = a.System.Store.KValues;
     if (neq < 1 || diag.Last() < neq + 1 || a.Results.SolutionVector.Last() < neq ||

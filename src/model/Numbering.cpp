@@ -243,7 +243,9 @@ void ReadConstraintsAndNumber(Analysis& a, int firstLine)
     const int n = m.nGrids;
     ConstraintState c;
     c.codes.Create(n);
-    c.dofTotal = 3LL * m.maxGridId;
+    // Grid ids are exactly 1..nGrids here; a GRID record after ENDMODEL may have raised
+    // maxGridId, but it names no grid and must not size the dof numbering.
+    c.dofTotal = 3LL * n;
     c.sequence.Create(n);
     for (int k = 1; k <= n; ++k)
         c.sequence(k) = k;

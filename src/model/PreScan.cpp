@@ -183,9 +183,9 @@ void SizeStore(ModelStore& m, const ScanCounts& c)
     m.Beams.Create(c.nBeams);
     m.Quads.Create(c.nQuads);
     m.Grids.Create(c.nGrids);
-    m.GridIndex.Create(c.maxGrid);
-    m.BeamIndex.Create(c.maxBeam);
-    m.QuadIndex.Create(c.maxQuad);
+    m.GridIndex.Create(c.maxGrid, c.nGrids);
+    m.BeamIndex.Create(c.maxBeam, c.nBeams);
+    m.QuadIndex.Create(c.maxQuad, c.nQuads);
 }
 
 } // namespace

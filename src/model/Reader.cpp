@@ -122,7 +122,7 @@ void ReadGridRecord(ModelStore& m, RecordContext& r, Option opt)
 // The next row of an element table for this record, entered in the id map; 0 (a bad
 // record) when the pre-scan saw fewer such records. Element ids are positive and name one
 // element each: an id below 1 is a bad record, a repeated id the diagnostic `duplicate`.
-int NextElementRow(int& count, long long lastRow, Vec<int>& index, int maxId, RecordContext& r,
+int NextElementRow(int& count, long long lastRow, IdRows<int>& index, int maxId, RecordContext& r,
                    Msg duplicate)
 {
     if (count >= lastRow) {

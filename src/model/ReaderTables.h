@@ -4,8 +4,6 @@
 
 #include "common/Table.h"
 
-#include <unordered_map>
-
 namespace tavu {
 
 // Numbers 2..5 of a PROP record. Beams: area, moment of inertia, shear term As, axial
@@ -34,40 +32,6 @@ struct MatlRow
     double expansion = 0;
     double density = 0;
     MaterialMode mode = MaterialMode::PlaneStress;
-};
-
-// Rows by id 0..Last() where only the rows written take memory, so a table grows with its
-// records and not with the largest id. Every id in range has a row: one never written
-// reads as a value-initialised row, as in a table of all the ids.
-template <class T> class IdRows
-{
-public:
-    void Create(long long last)
-    {
-        last_ = last < 0 ? -1 : last;
-        rows_.clear();
-    }
-
-    long long Last() const { return last_; }
-    bool Has(long long id) const { return id >= 0 && id <= last_; }
-
-    // The row of id, created when it is new.
-    T& operator()(long long id)
-    {
-        TAVU_ASSERT(Has(id));
-        return rows_[id];
-    }
-    const T& operator()(long long id) const
-    {
-        TAVU_ASSERT(Has(id));
-        static const T unwritten{};
-        const auto at = rows_.find(id);
-        return at != rows_.end() ? at->second : unwritten;
-    }
-
-private:
-    std::unordered_map<long long, T> rows_;
-    long long last_ = -1;
 };
 
 struct ReaderTables

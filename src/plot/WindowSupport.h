@@ -33,5 +33,6 @@ inline constexpr const char* MainGeometryKey = "mainWindow/geometry";
 inline constexpr const char* WrapLinesKey = "editor/wrapLines";
 inline constexpr const char* RecentFilesKey = "files/recent";
 inline constexpr const char* MagnificationKey = "plot/magnification";
+inline constexpr const char* SolverKey = "solve/factorization";
 
 } // namespace tavu::plot

@@ -5,42 +5,35 @@
 
 #include <array>
 #include <cmath>
-#include <vector>
 
 namespace tavu {
 
 namespace {
 
-// A stress state as a quad line shows it: the components with their principal and von
-// Mises stresses, which overflow for components far below the limit.
-bool StressLineFinite(double sx, double sy, double sxy)
+// A line of the Quad stresses listing: the components and their derived values.
+bool StressLineFinite(const StressState& s)
 {
-    const DerivedStresses d = DeriveStresses(sx, sy, sxy);
-    return AllFinite({sx, sy, sxy, d.principal, d.vonMises});
+    return AllFinite({s.sx, s.sy, s.sxy, s.principal, s.vonMises});
 }
 
 bool QuadFinite(const Analysis& a, int q)
 {
     const QuadStressTable& qs = a.Results.QuadStresses;
-    std::array<std::array<double, 5>, 4> at{}; // component c at integration point p
-    for (int c = 1; c <= 3; ++c)
-        for (int p = 1; p <= 4; ++p) {
-            at[static_cast<std::size_t>(c)][static_cast<std::size_t>(p)] = qs(q, c, p);
+    std::array<double, 4> average{};
+    for (int c = 1; c <= 3; ++c) {
+        for (int p = 1; p <= 4; ++p)
             if (!std::isfinite(qs(q, c, p)))
                 return false;
-        }
-    // The averaged listing, then the corner listing (three corners for a triangle).
-    std::array<double, 4> average{};
-    std::array<std::array<double, 5>, 4> corner{};
-    for (std::size_t c = 1; c <= 3; ++c) {
-        average[c] = (at[c][1] + at[c][2] + at[c][3] + at[c][4]) / 4;
-        corner[c] = CornerValues(at[c]);
+        average[static_cast<std::size_t>(c)] =
+            (qs(q, c, 1) + qs(q, c, 2) + qs(q, c, 3) + qs(q, c, 4)) / 4;
     }
-    if (!StressLineFinite(average[1], average[2], average[3]))
+    // The averaged listing, then the corner listing.
+    if (!StressLineFinite(DeriveStresses(average[1], average[2], average[3])))
         return false;
-    const std::size_t corners = IsTriangle(a.Model.Quads(q)) ? 3 : 4;
-    for (std::size_t k = 1; k <= corners; ++k)
-        if (!StressLineFinite(corner[1][k], corner[2][k], corner[3][k]))
+    std::array<StressState, 5> corner{};
+    const int corners = QuadCornerStresses(a, q, corner);
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(corners); ++k)
+        if (!StressLineFinite(corner[k]))
             return false;
     return true;
 }
@@ -51,19 +44,17 @@ NonFiniteResult FirstNonFiniteResult(const Analysis& a)
 {
     const ModelStore& m = a.Model;
 
-    // The grids by index, as the messages name them; the listings read them by id.
-    std::vector<int> idOf(static_cast<std::size_t>(m.nGrids) + 1, 0);
-    for (int id = 1; id <= m.maxGridId; ++id)
-        if (const int g = GridIndexOf(m, id); g >= 1 && g <= m.nGrids)
-            idOf[static_cast<std::size_t>(g)] = id;
+    // The first grid, by index as the messages name them (the listings read grids by id),
+    // whose Deflections or Reactions line is not finite.
     const auto firstGrid = [&](bool (*values)(const Analysis&, int, std::array<double, 3>&)) {
-        for (int g = 1; g <= m.nGrids; ++g) {
+        int first = 0;
+        ForEachResultItem(a, DeflectionsKind, [&](int id) {
             std::array<double, 3> v{};
-            const int id = idOf[static_cast<std::size_t>(g)];
-            if (id != 0 && values(a, id, v) && !AllFinite({v[0], v[1], v[2]}))
-                return g;
-        }
-        return 0;
+            const int g = GridIndexOf(m, id);
+            if ((first == 0 || g < first) && values(a, id, v) && !AllFinite(v))
+                first = g;
+        });
+        return first;
     };
 
     if (const int g = firstGrid(DeflectionValues); g != 0)

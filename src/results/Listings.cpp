@@ -47,23 +47,27 @@ std::string GridLine(const Separators& sep, int gridId, const std::array<double,
     return line;
 }
 
-std::string StressLine(const Separators& sep, const std::string& ids, double sx, double sy,
-                       double sxy)
+std::string StressLine(const Separators& sep, const std::string& ids, const StressState& s)
 {
-    const DerivedStresses d = DeriveStresses(sx, sy, sxy);
     std::string line = ids;
-    for (double x : {sx, sy, sxy, d.principal, d.vonMises})
+    for (double x : {s.sx, s.sy, s.sxy, s.principal, s.vonMises})
         line += sep.separator + FormatValue(x);
     return line;
 }
 
+bool HasQuadResults(const Analysis& a, int q)
+{
+    const ModelStore& m = a.Model;
+    return q >= 1 && q <= m.nQuads && q <= a.Results.QuadStresses.LastRow() && m.Quads.Has(q);
+}
+
 } // namespace
 
-DerivedStresses DeriveStresses(double sx, double sy, double sxy)
+StressState DeriveStresses(double sx, double sy, double sxy)
 {
     const double p = (sx + sy) / 2;
     const double r = std::sqrt((sx - sy) * (sx - sy) / 4 + sxy * sxy);
-    DerivedStresses d;
+    StressState d{sx, sy, sxy, 0, 0};
     d.principal = p > 0 ? std::fabs(p) + r : p < 0 ? -(std::fabs(p) + r) : 0.0;
     d.vonMises = std::sqrt(sx * sx + sy * sy - sx * sy + 3 * sxy * sxy);
     return d;
@@ -83,6 +87,21 @@ std::array<double, 5> CornerValues(const std::array<double, 5>& s)
     for (int k = 1; k <= 4; ++k)
         corner[static_cast<std::size_t>(k)] = a0 + a1 * xi[k] + a2 * eta[k] + a3 * xi[k] * eta[k];
     return corner;
+}
+
+int QuadCornerStresses(const Analysis& a, int q, std::array<StressState, 5>& corners)
+{
+    if (!HasQuadResults(a, q))
+        return 0;
+    const auto& qs = a.Results.QuadStresses;
+    std::array<std::array<double, 5>, 4> corner{};
+    for (int c = 1; c <= 3; ++c)
+        corner[static_cast<std::size_t>(c)] =
+            CornerValues({0, qs(q, c, 1), qs(q, c, 2), qs(q, c, 3), qs(q, c, 4)});
+    const int n = IsTriangle(a.Model.Quads(q)) ? 3 : 4;
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(n); ++k)
+        corners[k] = DeriveStresses(corner[1][k], corner[2][k], corner[3][k]);
+    return n;
 }
 
 bool DeflectionValues(const Analysis& a, int gridId, std::array<double, 3>& values)
@@ -147,31 +166,25 @@ int BeamForceLines(const Analysis& a, int b, const Separators& sep,
 int QuadStressLines(const Analysis& a, int q, const ListingOptions& options, const Separators& sep,
                     std::array<std::string, 5>& lines)
 {
-    const ModelStore& m = a.Model;
-    if (q < 1 || q > m.nQuads || q > a.Results.QuadStresses.LastRow() || !m.Quads.Has(q))
+    if (!HasQuadResults(a, q))
         return 0;
-    const auto& qs = a.Results.QuadStresses;
-    const QuadRow& quad = m.Quads(q);
+    const QuadRow& quad = a.Model.Quads(q);
     if (options.averageStresses) {
+        const auto& qs = a.Results.QuadStresses;
         std::array<double, 4> avg{};
         for (int c = 1; c <= 3; ++c)
             avg[static_cast<std::size_t>(c)] =
                 (qs(q, c, 1) + qs(q, c, 2) + qs(q, c, 3) + qs(q, c, 4)) / 4;
-        lines[1] =
-            StressLine(sep, sep.leader + sep.leader + FormatId(quad.id), avg[1], avg[2], avg[3]);
+        lines[1] = StressLine(sep, sep.leader + sep.leader + FormatId(quad.id),
+                              DeriveStresses(avg[1], avg[2], avg[3]));
         return 1;
     }
-    std::array<std::array<double, 5>, 4> corner{};
-    for (int c = 1; c <= 3; ++c)
-        corner[static_cast<std::size_t>(c)] =
-            CornerValues({0, qs(q, c, 1), qs(q, c, 2), qs(q, c, 3), qs(q, c, 4)});
-    const int corners = IsTriangle(quad) ? 3 : 4;
-    for (int k = 1; k <= corners; ++k) {
-        const std::size_t kk = static_cast<std::size_t>(k);
-        lines[kk] = StressLine(
-            sep, sep.leader + FormatId(quad.id) + sep.separator + FormatId(quad.grid[kk]),
-            corner[1][kk], corner[2][kk], corner[3][kk]);
-    }
+    std::array<StressState, 5> corner{};
+    const int corners = QuadCornerStresses(a, q, corner);
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(corners); ++k)
+        lines[k] =
+            StressLine(sep, sep.leader + FormatId(quad.id) + sep.separator + FormatId(quad.grid[k]),
+                       corner[k]);
     return corners;
 }
 
@@ -221,42 +234,32 @@ std::array<std::string, 7> ResultHeadings(int kind, bool averageStresses)
     }
 }
 
-int ResultItemCount(const Analysis& a, int kind)
+void WriteResultLines(const Analysis& a, int kind, bool averageStresses,
+                      const std::function<void(const std::string&)>& line)
 {
-    switch (kind) {
-    case DeflectionsKind:
-    case ReactionsKind:
-        return a.Model.maxGridId;
-    case BeamForcesKind:
-        return a.Model.nBeams;
-    case QuadStressesKind:
-        return a.Model.nQuads;
-    default:
-        return 0;
-    }
+    std::string headings;
+    for (const std::string& heading : ResultHeadings(kind, averageStresses))
+        headings += "\t" + heading;
+    line(headings);
+
+    ListingOptions options;
+    options.averageStresses = averageStresses;
+    std::array<std::string, 5> lines;
+    ForEachResultItem(a, kind, [&](int item) {
+        const int n = BuildResultLines(a, item, kind, options, lines);
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i)
+            if (!lines[i].empty())
+                line(lines[i]);
+    });
 }
 
 std::string ResultText(const Analysis& a, int kind, bool averageStresses)
 {
     std::string text;
-    for (const std::string& heading : ResultHeadings(kind, averageStresses))
-        text += "\t" + heading;
-    text += CRLF;
-
-    ListingOptions options;
-    options.averageStresses = averageStresses;
-    std::array<std::string, 5> lines;
-    const int items = ResultItemCount(a, kind);
-    for (int item = 1; item <= items; ++item) {
-        const int n = BuildResultLines(a, item, kind, options, lines);
-        for (int i = 1; i <= n; ++i) {
-            const std::string& line = lines[static_cast<std::size_t>(i)];
-            if (line.empty())
-                continue;
-            text += line;
-            text += CRLF;
-        }
-    }
+    WriteResultLines(a, kind, averageStresses, [&text](const std::string& line) {
+        text += line;
+        text += CRLF;
+    });
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include "common/Analysis.h"
 
 #include <array>
+#include <functional>
 #include <string>
 
 namespace tavu {
@@ -34,28 +35,57 @@ bool DeflectionValues(const Analysis& a, int gridId, std::array<double, 3>& valu
 // The values a Reactions line shows for a grid id; false when it shows no line.
 bool ReactionValues(const Analysis& a, int gridId, std::array<double, 3>& values);
 
-// The items a listing runs over: grid ids 1..maxGridId (kinds 1, 2), beam or quad
-// positions 1..nBeams / 1..nQuads (kinds 3, 4).
-int ResultItemCount(const Analysis& a, int kind);
-
-// Principal stress of larger magnitude and von Mises stress of a plane stress state.
-struct DerivedStresses
+// Calls item(i) for every item of a listing, in listing order: the grid ids that name a
+// grid, ascending (kinds 1, 2), beam or quad positions 1..nBeams / 1..nQuads (kinds 3, 4).
+// The cost follows the items, not the largest id.
+template <class Item> void ForEachResultItem(const Analysis& a, int kind, Item item)
 {
-    double principal = 0;
+    const ModelStore& m = a.Model;
+    if (kind == DeflectionsKind || kind == ReactionsKind) {
+        m.GridIndex.ForEachRow(1, m.maxGridId, [&](long long id, int g) {
+            if (g != 0)
+                item(static_cast<int>(id));
+        });
+    } else if (kind == BeamForcesKind || kind == QuadStressesKind) {
+        const int last = kind == BeamForcesKind ? m.nBeams : m.nQuads;
+        for (int i = 1; i <= last; ++i)
+            item(i);
+    }
+}
+
+// The stresses of one line of the Quad stresses listing: the components (x-y, or the
+// quad's polar axes where the recovery turned them) and the derived values.
+struct StressState
+{
+    double sx = 0, sy = 0, sxy = 0;
+    double principal = 0; // principal stress of larger magnitude
     double vonMises = 0;
 };
-DerivedStresses DeriveStresses(double sx, double sy, double sxy);
+
+// A plane stress state with its principal and von Mises stress.
+StressState DeriveStresses(double sx, double sy, double sxy);
 
 // Corner values [1..4] of the bilinear field through the values s[1..4] at the
 // integration points (-a,-a), (-a,+a), (+a,-a), (+a,+a).
 std::array<double, 5> CornerValues(const std::array<double, 5>& s);
 
+// The corner stresses of quad index q as the corner listing shows them: corners[1..n] in
+// the order of the quad's grids, n = 3 for a triangle, else 4; 0 when there are no
+// results for q.
+int QuadCornerStresses(const Analysis& a, int q, std::array<StressState, 5>& corners);
+
 // The heading texts of labels 700..706 for a kind (the rotation columns are headed by
 // the 8-bit character 248, a slashed o).
 std::array<std::string, 7> ResultHeadings(int kind, bool averageStresses);
 
-// The listing as Copy puts it on the clipboard: the headings line, then every line, each
-// followed by CR LF, columns separated by TABs.
+// The listing as Copy gives it, one line at a time: line(text) gets the headings line,
+// then every line of the listing, each without its line end; columns are separated by
+// TABs. The listing is never held whole.
+void WriteResultLines(const Analysis& a, int kind, bool averageStresses,
+                      const std::function<void(const std::string&)>& line);
+
+// The listing as Copy puts it on the clipboard: the lines of WriteResultLines, each
+// followed by CR LF.
 std::string ResultText(const Analysis& a, int kind, bool averageStresses);
 
 } // namespace tavu

@@ -132,11 +132,10 @@ PlotModel BuildPlotModel(const Analysis& a)
     }
 
     // The grid numbers written are the grids' ids: the inverse of the id map.
-    for (long long id = 1; id <= s.GridIndex.Last(); ++id) {
-        const int g = s.GridIndex(id);
+    s.GridIndex.ForEachRow(1, s.GridIndex.Last(), [&m](long long id, int g) {
         if (g >= 1 && g <= m.nGrids)
             m.GridLabel[static_cast<std::size_t>(g)] = static_cast<int>(id);
-    }
+    });
 
     const long long beams = std::min<long long>(s.nBeams, s.Beams.Last());
     for (long long b = 1; b <= beams; ++b)

@@ -149,30 +149,14 @@ PrintJob LayoutListing(const std::vector<std::vector<std::string>>& items, const
 std::vector<std::vector<std::string>> ResultItems(const Analysis& a, int kind, bool averageStresses)
 {
     std::vector<std::vector<std::string>> items;
-    int last = 0;
-    switch (kind) {
-    case DeflectionsKind:
-    case ReactionsKind:
-        last = a.Model.maxGridId;
-        break;
-    case BeamForcesKind:
-        last = a.Model.nBeams;
-        break;
-    case QuadStressesKind:
-        last = a.Model.nQuads;
-        break;
-    default:
-        return items;
-    }
     ListingOptions options;
     options.averageStresses = averageStresses;
     options.printLayout = true;
     std::array<std::string, 5> lines;
-    items.reserve(static_cast<std::size_t>(std::max(last, 0)));
-    for (int item = 1; item <= last; ++item) {
+    ForEachResultItem(a, kind, [&](int item) {
         const int n = std::clamp(BuildResultLines(a, item, kind, options, lines), 0, 4);
         items.emplace_back(lines.begin() + 1, lines.begin() + 1 + n);
-    }
+    });
     return items;
 }
 

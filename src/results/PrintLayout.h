@@ -65,8 +65,8 @@ PrintJob LayoutListing(const std::vector<std::vector<std::string>>& items, const
                        const std::string& columnHeading, const std::string& modelFileName,
                        int linesPerPage);
 
-// The items of a result listing in print layout, in listing order: grid ids
-// 1..maxGridId for kinds 1 and 2, beam positions for 3, quad positions for 4.
+// The items of a result listing in print layout, in listing order (ForEachResultItem):
+// the grid ids for kinds 1 and 2, beam positions for 3, quad positions for 4.
 std::vector<std::vector<std::string>> ResultItems(const Analysis& a, int kind,
                                                   bool averageStresses);
 

@@ -67,22 +67,7 @@ namespace {
 // to it by an element, a grid's springs or its turned axes.
 void CoupleEquations(const Analysis& a, Vec<long long>& diag, int neq)
 {
-    const ModelStore& m = a.Model;
-    const int nBeams = static_cast<int>(std::min<long long>(m.nBeams, m.Beams.Last()));
-    const int nQuads = static_cast<int>(std::min<long long>(m.nQuads, m.Quads.Last()));
-    for (int b = 1; b <= nBeams; ++b)
-        Couple(diag, neq, BeamEquationList(a, b));
-    for (int q = 1; q <= nQuads; ++q)
-        Couple(diag, neq, QuadEquationList(a, q));
-    // A grid's springs couple its u and v, and turned axes mix them: the pair needs the
-    // room of an element even when no element uses the grid.
-    const int nGrids = static_cast<int>(std::min<long long>(m.nGrids, m.Grids.Last()));
-    for (int i = 1; i <= nGrids; ++i) {
-        const GridRow& g = m.Grids(i);
-        const bool springs = g.spring[DofU] != 0 || g.spring[DofV] != 0;
-        if (springs || g.axisCode > 0)
-            Couple(diag, neq, std::array<int, 2>{AbsEquation(g, 1), AbsEquation(g, 2)});
-    }
+    ForEachCoupling(a, [&](const auto& list) { Couple(diag, neq, list); });
 }
 
 // The root mean square of the column heights. Heights are at most NEQ (below 2^25), so the

@@ -4,7 +4,9 @@
 
 #include "common/Analysis.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace tavu {
 
@@ -22,5 +24,26 @@ bool BuildProfile(Analysis& a);
 // at grid B (a beam), or u, v at corners 1..4 (a quad). Grids that do not exist give 0.
 std::array<int, 6> BeamEquationList(const Analysis& a, int b);
 std::array<int, 8> QuadEquationList(const Analysis& a, int q);
+
+// Calls couple(list) with every list of equations the stiffness couples: the lists of the
+// beams, then of the quads, then the u, v pair of every grid with springs or turned axes
+// (so that their coupling terms have a place even when no element uses the grid).
+template <class F> void ForEachCoupling(const Analysis& a, F&& couple)
+{
+    const ModelStore& m = a.Model;
+    const int nBeams = static_cast<int>(std::min<long long>(m.nBeams, m.Beams.Last()));
+    const int nQuads = static_cast<int>(std::min<long long>(m.nQuads, m.Quads.Last()));
+    for (int b = 1; b <= nBeams; ++b)
+        couple(BeamEquationList(a, b));
+    for (int q = 1; q <= nQuads; ++q)
+        couple(QuadEquationList(a, q));
+    const int nGrids = static_cast<int>(std::min<long long>(m.nGrids, m.Grids.Last()));
+    for (int i = 1; i <= nGrids; ++i) {
+        const GridRow& g = m.Grids(i);
+        const bool springs = g.spring[DofU] != 0 || g.spring[DofV] != 0;
+        if (springs || g.axisCode > 0)
+            couple(std::array<int, 2>{std::abs(g.equation[DofU]), std::abs(g.equation[DofV])});
+    }
+}
 
 } // namespace tavu

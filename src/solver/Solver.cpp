@@ -5,10 +5,14 @@
 #include "solver/Factor.h"
 #include "solver/QuadElement.h"
 #include "solver/RigidBody.h"
+#include "solver/SparseSolver.h"
 #include "solver/StiffnessStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <new>
 
 namespace tavu {
 
@@ -61,10 +65,38 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
     dof = 0;
 }
 
+// Below this many predicted multiply-adds of the active-column factorization the choice
+// is not worth the sparse analysis: the store's decomposition takes a few milliseconds.
+constexpr double SkylineAlwaysBelow = 2.0e7;
+
+// Lays out the sparse system when the setting asks for it or, with the automatic choice,
+// when its factor is predicted to cost less than the profile's. False when the sparse path
+// was asked for and there is no memory for it.
+bool ChoosePath(Analysis& a)
+{
+    EquationSystem& s = a.System;
+    s.Path = SolverPath::Skyline;
+    s.Sparse.reset();
+    const SolverPath want = a.SolverChoice;
+    const int neq = std::max(a.Model.NEQ, 0);
+    if (want == SolverPath::Skyline ||
+        (want == SolverPath::Auto && SkylineFactorCost(a.Profile, neq) < SkylineAlwaysBelow))
+        return true;
+    std::unique_ptr<SparseSystem> sparse = LayOutSparseSystem(a);
+    if (!sparse)
+        return want != SolverPath::Sparse;
+    if (want == SolverPath::Sparse || SparseIsCheaper(*sparse, a.Profile, neq)) {
+        s.Sparse = std::move(sparse);
+        s.Path = SolverPath::Sparse;
+    }
+    return true;
+}
+
 // The system starts from the model's numbering and profile, with an empty store, every
 // time the step runs: a repeated run (the decomposition failed, Stage is still 1) meets
 // nothing of the earlier one. Each table is created afresh in the memory it already has;
-// a store too large for the memory throws std::bad_alloc, which ends the step.
+// the store of the path not taken is emptied. A store too large for the memory (also a
+// sparse layout asked for and not possible) throws std::bad_alloc, which ends the step.
 void StartSystem(Analysis& a)
 {
     const ModelStore& m = a.Model;
@@ -74,13 +106,20 @@ void StartSystem(Analysis& a)
     s.GridEquations.Create(m.nGrids);
     for (int i = 1; i <= m.nGrids; ++i)
         s.GridEquations(i) = m.Grids(i).equation;
-    s.Store.DiagPos = a.Profile.DiagPos;
+    s.Store.KValues.Clear();
+    if (!ChoosePath(a))
+        throw std::bad_alloc();
+    const bool sparse = s.Sparse != nullptr;
+    s.Store.DiagPos = sparse ? Vec<long long>() : a.Profile.DiagPos;
     s.Store.ProfileSize = a.Profile.ProfileSize;
     s.Store.MaxActiveColumn = a.Profile.MaxActiveColumn;
     s.Store.RmsActiveColumn = a.Profile.RmsActiveColumn;
     const long long last = a.Profile.ProfileSize - 1;
     s.QuadMatrices.Create(m.nQuads);
-    s.Store.KValues.Create(last < 1 ? 1 : last);
+    if (sparse)
+        s.Sparse->assembled.Values.assign(s.Sparse->assembled.RowIndex.size(), 0.0);
+    else
+        s.Store.KValues.Create(last < 1 ? 1 : last);
 }
 
 } // namespace
@@ -136,8 +175,65 @@ bool AssembleStiffness(Analysis& a)
     return a.State.FatalText.empty();
 }
 
+namespace {
+
+// The failure lines of an equation whose pivot failed, and the rigid-body count.
+DecompositionOutcome Failed(Analysis& a, int equation, double value)
+{
+    std::string& log = a.Summary.LogText;
+    int grid = 0, dof = 0;
+    GridDofOf(a, equation, grid, dof);
+    log += CRLF;
+    AppendLine(log, "STOP - stiffness matrix not positive definite");
+    AppendLine(log, "Nonpositive pivot at grid" + NumberText(grid) + ", dof" + NumberText(dof));
+    AppendLine(log, "Pivot ratio =" + NumberText(value, 4));
+    ShowLog(a, log);
+    CheckRigidBodyModes(a);
+    return {false, equation, value};
+}
+
+DecompositionOutcome Succeeded(Analysis& a, double minRatio)
+{
+    std::string& log = a.Summary.LogText;
+    log += CRLF;
+    AppendLine(log, "Minimum pivot ratio = " + NumberText(minRatio, 5));
+    ShowLog(a, log);
+    return {true, 0, 0};
+}
+
+// The sparse path: the same log, with the factor's size and column counts in place of
+// the profile's, and each equation named through the fill-reducing order.
+DecompositionOutcome DecomposeSparse(Analysis& a)
+{
+    SparseSystem& s = *a.System.Sparse;
+    s.Reduce();
+    const SparseFactorSize z = s.Size();
+    std::string& log = a.Summary.LogText;
+    log += CRLF;
+    AppendLine(log, "Number of equations =" + NumberText(a.System.NEQ));
+    AppendLine(log, "Size of factor =" + NumberText(z.nonzeros));
+    AppendLine(log, "Maximum factor column =" + NumberText(z.maxColumn));
+    AppendLine(log, "RMS factor column =" + NumberText(z.rmsColumn));
+    ShowLog(a, log);
+
+    const SparseFactorResult r = s.Factor(PivotRatioLimit);
+    if (r.ok)
+        return Succeeded(a, r.minRatio);
+    if (r.equation == 0) {
+        log += CRLF;
+        AppendLine(log, "Not enough memory for the factor");
+        ShowLog(a, log);
+        return {false, 0, r.value};
+    }
+    return Failed(a, r.equation, r.value);
+}
+
+} // namespace
+
 DecompositionOutcome Decompose(Analysis& a)
 {
+    if (a.System.Sparse)
+        return DecomposeSparse(a);
     const int neq = a.System.NEQ;
     StiffnessProfile& p = a.System.Store;
     std::string& log = a.Summary.LogText;
@@ -150,23 +246,10 @@ DecompositionOutcome Decompose(Analysis& a)
     ShowLog(a, log);
 
     const FactorResult r = FactorProfile(p.KValues, p.DiagPos, neq, PivotRatioLimit);
-    if (r.ok) {
-        p.KValues(1) = r.minRatio;
-        log += CRLF;
-        AppendLine(log, "Minimum pivot ratio = " + NumberText(r.minRatio, 5));
-        ShowLog(a, log);
-        return {true, 0, 0};
-    }
-
-    int grid = 0, dof = 0;
-    GridDofOf(a, r.equation, grid, dof);
-    log += CRLF;
-    AppendLine(log, "STOP - stiffness matrix not positive definite");
-    AppendLine(log, "Nonpositive pivot at grid" + NumberText(grid) + ", dof" + NumberText(dof));
-    AppendLine(log, "Pivot ratio =" + NumberText(r.value, 4));
-    ShowLog(a, log);
-    CheckRigidBodyModes(a);
-    return {false, r.equation, r.value};
+    if (!r.ok)
+        return Failed(a, r.equation, r.value);
+    p.KValues(1) = r.minRatio;
+    return Succeeded(a, r.minRatio);
 }
 
 } // namespace tavu

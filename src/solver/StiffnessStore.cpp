@@ -1,5 +1,7 @@
 #include "solver/StiffnessStore.h"
 
+#include "solver/SparseSolver.h"
+
 #include <cstdlib>
 
 namespace tavu {
@@ -18,6 +20,10 @@ bool HasStiffnessTerm(const Analysis& a, long long i, long long j)
 
 void AddStiffnessTerm(Analysis& a, long long i, long long j, double value)
 {
+    if (a.System.Sparse) {
+        a.System.Sparse->Add(i, j, value);
+        return;
+    }
     if (!HasStiffnessTerm(a, i, j))
         return;
     const long long col = i > j ? i : j;

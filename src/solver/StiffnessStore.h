@@ -22,7 +22,8 @@ inline long long ColumnTop(const StiffnessProfile& p, int j)
 bool HasStiffnessTerm(const Analysis& a, long long i, long long j);
 
 // Adds value to K(i, j), the same stored term as K(j, i). Equations outside 1..NEQ (absent
-// or restrained dofs) and pairs outside the active columns are dropped.
+// or restrained dofs) and pairs outside the active columns are dropped. On the sparse path
+// the term goes to its compressed columns.
 void AddStiffnessTerm(Analysis& a, long long i, long long j, double value);
 
 } // namespace tavu

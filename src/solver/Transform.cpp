@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "solver/Solver.h"
+#include "solver/SparseSolver.h"
 #include "solver/StiffnessStore.h"
 
 #include <cmath>
@@ -105,6 +106,16 @@ bool RotateAndEliminate(Analysis& a)
             a.Progress->ShowProgressText(a.Summary.LogText);
     }
 
+    auto cannotTurn = [&](int i) {
+        AppendLine(a.Summary.LogText,
+                   "Grid" + NumberText(i) + " cannot be turned into its dof axes");
+        return false;
+    };
+    if (sys.Sparse) {
+        int badGrid = 0;
+        return RotateAndEliminateSparse(a, badGrid) || cannotTurn(badGrid);
+    }
+
     for (int i = 1; i <= m.nGrids; ++i) {
         const GridRow& g = m.Grids(i);
         if (g.axisCode <= 0)
@@ -112,11 +123,8 @@ bool RotateAndEliminate(Analysis& a)
         const int ju = std::abs(SystemEquation(sys, i, DofU));
         const bool pairOk = ju >= 1 && std::abs(SystemEquation(sys, i, DofV)) == ju + 1;
         if (!pairOk || !RotateEquationPair(sys.Store, sys.NEQ, ju, std::cos(g.axisAngle),
-                                           std::sin(g.axisAngle))) {
-            AppendLine(a.Summary.LogText,
-                       "Grid" + NumberText(i) + " cannot be turned into its dof axes");
-            return false;
-        }
+                                           std::sin(g.axisAngle)))
+            return cannotTurn(i);
     }
 
     for (int i = 1; i <= m.nGrids; ++i) {

@@ -37,6 +37,34 @@ TEST(PreScan, CountsRecordsAndLargestIdsOfTheWholeText)
     EXPECT_EQ(a.LoadScalars, (LoadScalarArray{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
+// The id maps hold rows by the records, whatever the largest id: a walk over all the ids
+// costs by the rows, and a lookup of an id never written neither finds nor adds a row.
+TEST(IdRows, RowsFollowTheRecordsNotTheLargestId)
+{
+    IdRows<int> index;
+    index.Create(MaxModelId, 4);
+    for (const int id : {MaxModelId, 2, 5000000, 7})
+        index(id) = id % 1000 + 1;
+    const IdRows<int>& lookup = index;
+    EXPECT_EQ((std::vector{lookup(2), lookup(3), lookup(7), lookup(5000000), lookup(6000000),
+                           lookup(MaxModelId)}),
+              (std::vector{3, 0, 8, 1, 0, 1}));
+    const auto rows = [&](long long first, long long last) {
+        std::vector<long long> ids;
+        long long visited = 0;
+        index.ForEachRow(first, last, [&](long long id, int row) {
+            ++visited;
+            if (row != 0)
+                ids.push_back(id);
+        });
+        EXPECT_LT(visited, 10000) << first << ".." << last;
+        return ids;
+    };
+    EXPECT_EQ(rows(-5, MaxModelId + 5), (std::vector<long long>{2, 7, 5000000, MaxModelId}));
+    EXPECT_EQ(rows(3, MaxModelId - 1), (std::vector<long long>{7, 5000000}));
+    EXPECT_EQ(rows(4000000, 4999999), std::vector<long long>{});
+}
+
 // The store is rebuilt by every scan: a failed one leaves no table of an earlier run.
 TEST(PreScan, AFailedScanLeavesNoTableBehind)
 {

@@ -3,9 +3,11 @@
 // A case is a model, NAME.tav (or NAME.model: one line naming a .tav relative to it), with
 // one or both of
 //   NAME.txt   the text report, byte for byte;
-//   NAME.json  {"scalars": [..], "exit": 0, "tolerance": 1e-9, "floor": 1e-12, "expect": {..}}
-//              (scalars, tolerance and floor optional, with these defaults; scalars fill the
-//              load case scalars dialog as --scalars does, also for the text report).
+//   NAME.json  {"scalars": [..], "solver": "auto", "exit": 0, "tolerance": 1e-9, "floor": 1e-12,
+//              "expect": {..}}
+//              (scalars, solver, tolerance and floor optional, with these defaults; scalars fill
+//              the load case scalars dialog as --scalars does, also for the text report;
+//              solver chooses the factorization as --solver does).
 // "expect" is matched as a subset of the JSON report:
 //   - objects key by key; arrays of objects that carry "id" by id; other arrays element by
 //     element, and of the same length;
@@ -13,11 +15,12 @@
 //   - {"contains": "..."} a string holding that text; {"mean": [..]} an array of rows whose
 //     column means match (the averaged quad stresses); {} anything (an unchecked element).
 // Models must have CR LF line ends, as the program saves them. Every solved case also checks
-// that the grid listings of the text report agree with the JSON report.
+// that the grid and quad listings of the text report agree with the JSON report.
 //
 // TAVU_UPDATE_GOLDEN=1 rewrites the .txt files; review the difference before committing it.
 
 #include "BatchRun.h"
+#include "driver/Driver.h"
 
 #include <algorithm>
 #include <cctype>
@@ -193,10 +196,23 @@ std::vector<std::string> Split(const std::string& s, char separator)
     return parts;
 }
 
-// The Deflections and Reactions listings of the text report against the grids of the JSON
-// report: the same grids, and values equal to the four digits the listing shows (1.000E+99
-// with the value's sign from that magnitude on).
-void ExpectGridListingsAgree(const std::string& text, const json& report)
+// A value of a listing line against the JSON report's: equal to the four digits shown
+// (1.000E+99 with the value's sign from that magnitude on).
+void ExpectShown(const std::string& shown, const json& v, const std::string& line)
+{
+    const double x = std::strtod(shown.c_str(), nullptr);
+    if (v.is_null())
+        EXPECT_TRUE(std::isnan(x)) << line;
+    else if (std::fabs(v.get<double>()) >= 1e99)
+        EXPECT_EQ(x, std::copysign(1e99, v.get<double>())) << line;
+    else
+        EXPECT_NEAR(x, v.get<double>(), 5.0001e-4 * std::fabs(v.get<double>()) + 1e-99) << line;
+}
+
+// The listings of the text report against the JSON report. Deflections and Reactions: the
+// same grids and values. Quad Stresses: one line per entry of "corners", quad by quad,
+// naming the corner's grid, with the same values.
+void ExpectListingsAgree(const std::string& text, const json& report)
 {
     const std::vector<std::string> lines = Split(text, '\n');
     const json& grids = report["grids"];
@@ -212,23 +228,28 @@ void ExpectGridListingsAgree(const std::string& text, const json& report)
             });
             ASSERT_TRUE(grid != grids.end() && !(*grid)[key].is_null())
                 << title << " lists a grid without " << key << " in the JSON report: " << *at;
-            for (int d = 0; d < 3; ++d) {
-                const json& v = (*grid)[key][d];
-                const double shown = std::strtod(f[3 + d].c_str(), nullptr);
-                if (v.is_null())
-                    EXPECT_TRUE(std::isnan(shown)) << title << ": " << *at;
-                else if (std::fabs(v.get<double>()) >= 1e99)
-                    EXPECT_EQ(shown, std::copysign(1e99, v.get<double>())) << title << ": " << *at;
-                else
-                    EXPECT_NEAR(shown, v.get<double>(),
-                                5.0001e-4 * std::fabs(v.get<double>()) + 1e-99)
-                        << title << ": " << *at;
-            }
+            for (int d = 0; d < 3; ++d)
+                ExpectShown(f[3 + d], (*grid)[key][d], title + (": " + *at));
         }
         const auto withValues = std::count_if(grids.begin(), grids.end(),
                                               [&](const json& g) { return !g[key].is_null(); });
         EXPECT_EQ(listed, static_cast<std::size_t>(withValues)) << title;
     }
+    auto at = std::find(lines.begin(), lines.end(), "Quad Stresses");
+    ASSERT_NE(at, lines.end()) << "no Quad Stresses listing";
+    at += 2;
+    for (const json& quad : report["quads"]) {
+        for (std::size_t k = 0; k < quad["corners"].size(); ++k, ++at) {
+            ASSERT_TRUE(at != lines.end() && !at->empty())
+                << "quad " << quad["id"] << " corner " << k;
+            const std::vector<std::string> f = Split(*at, '\t');
+            ASSERT_EQ(f.size(), 8u) << *at;
+            EXPECT_EQ(f[2], (quad["grids"][k].dump() + "    ").substr(0, 4)) << *at;
+            for (std::size_t c = 0; c < 5; ++c)
+                ExpectShown(f[3 + c], quad["corners"][k][c], *at);
+        }
+    }
+    EXPECT_TRUE(at == lines.end() || at->empty()) << "a listing line without corner: " << *at;
 }
 
 void ExpectSameText(const std::string& text, const fs::path& golden)
@@ -269,7 +290,8 @@ TEST_P(Models, Case)
          at = modelText.find('\n', at + 1))
         ASSERT_TRUE(at > 0 && modelText[at - 1] == '\r') << model.string() << " has LF line ends";
 
-    json spec = {{"scalars", json::array()}, {"tolerance", 1e-9}, {"floor", 1e-12}};
+    json spec = {
+        {"scalars", json::array()}, {"solver", "auto"}, {"tolerance", 1e-9}, {"floor", 1e-12}};
     if (hasJson) {
         const json given = json::parse(ReadFile(With(stem, ".json")));
         for (const auto& [key, value] : given.items()) {
@@ -281,11 +303,14 @@ TEST_P(Models, Case)
     }
 
     BatchRun run;
+    const auto solver = ParseSolver(spec["solver"].get<std::string>());
+    ASSERT_TRUE(solver) << "solver is auto, skyline or sparse";
+    run.analysis.SolverChoice = *solver;
     RunBatch(run, modelText, spec["scalars"].get<std::vector<double>>());
     const std::string text = BatchText(run);
     const json report = json::parse(BatchJson(run));
     if (run.solved)
-        ExpectGridListingsAgree(text, report);
+        ExpectListingsAgree(text, report);
     if (hasText)
         ExpectSameText(text, With(stem, ".txt"));
     if (hasJson) {

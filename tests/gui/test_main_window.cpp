@@ -184,6 +184,7 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", Scratch(u"run"_s).toUtf8());
         qputenv("XDG_DATA_HOME", Scratch(u"data"_s).toUtf8());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Scratch(u"config"_s));
+        qputenv("XDG_CONFIG_HOME", Scratch(u"config"_s).toUtf8());
         QDir::setCurrent(Scratch(u"cwd"_s));
         HelpWindow warmUp; // makes the help pages known to the resource system
     }
@@ -484,6 +485,23 @@ private slots:
         QDir::setCurrent(Scratch(u"cwd"_s));
         QCOMPARE(s_->w.ModelPath(), here + u"/my model.tav"_s);
         QCOMPARE(s_->w.Editor()->ModelText(), u"GRID 1 0 0"_s);
+    }
+
+    void factorizationIsChosenAndKept()
+    {
+        // Solve, Factorization: the next decomposition takes the way chosen, and the next
+        // start of the program begins with it.
+        QVERIFY(s_->w.findChild<QAction*>(u"actionSolverauto"_s)->isChecked());
+        s_->Trigger(u"actionSolversparse"_s);
+        QVERIFY(s_->Solve(Plate()));
+        QCOMPARE(s_->a.System.Path, SolverPath::Sparse);
+        s_.reset();
+        s_ = std::make_unique<Session>();
+        QVERIFY(s_->w.findChild<QAction*>(u"actionSolversparse"_s)->isChecked());
+        s_->Trigger(u"actionSolverskyline"_s);
+        QVERIFY(s_->Solve(Plate()));
+        QCOMPARE(s_->a.System.Path, SolverPath::Skyline);
+        s_->Trigger(u"actionSolverauto"_s);
     }
 
     void summaryPacesTheSteps()

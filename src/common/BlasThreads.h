@@ -1,0 +1,23 @@
+#pragma once
+// The BLAS under the sparse factorization starts its worker threads when the program is
+// loaded, each allocating a large buffer; under a tight memory limit such a thread retries
+// its allocation for ever and the program never ends. The environment is read once, at
+// load: the program sets one thread there and starts itself again, first thing in main,
+// unless the user's environment already chose. The factorization raises the count when
+// asked to.
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace tavu {
+
+inline void StartBlasWithOneThread(char** argv)
+{
+    if (std::getenv("OPENBLAS_NUM_THREADS") != nullptr)
+        return;
+    if (setenv("OPENBLAS_NUM_THREADS", "1", 0) != 0)
+        return;
+    execv("/proc/self/exe", argv); // returns only when it failed: go on as loaded
+}
+
+} // namespace tavu
