@@ -6,6 +6,7 @@
 #include "app/Prompts.h"
 #include "common/Numbers.h"
 #include "driver/Commands.h"
+#include "model/Diagnostics.h"
 #include "plot/PlotApi.h"
 #include "plot/WindowSupport.h"
 #include "results/Listings.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
+#include <new>
 
 namespace tavu::app {
 
@@ -218,19 +220,25 @@ void ResultsWindow::Fill()
         return;
     }
     // One pass of the listing's lines gives the list box (all but the headings line) and
-    // the clipboard text.
-    QStringList shown;
-    std::string text;
-    bool headingsLine = true;
-    WriteResultLines(a_, kind_, average_, [&](const std::string& line) {
-        if (!headingsLine)
-            shown << FromCore(line);
-        headingsLine = false;
-        text += line;
-        text += CRLF;
-    });
-    list_->addItems(shown);
-    listingText_ = FromCore(text);
+    // the clipboard text. A listing too large for the memory says so in its place.
+    try {
+        QStringList shown;
+        std::string text;
+        bool headingsLine = true;
+        WriteResultLines(a_, kind_, average_, [&](const std::string& line) {
+            if (!headingsLine)
+                shown << FromCore(line);
+            headingsLine = false;
+            text += line;
+            text += CRLF;
+        });
+        list_->addItems(shown);
+        listingText_ = FromCore(text);
+    } catch (const std::bad_alloc&) {
+        list_->clear();
+        listingText_.clear();
+        list_->addItem(FromCore(DiagnosticMessage(Msg::NoMemoryForListings, 0, 0)));
+    }
 }
 
 void ResultsWindow::Print()

@@ -39,10 +39,12 @@ public:
                 k < scalars_.size() ? scalars_[k] : 1.0;
         return true;
     }
+    void OutOfMemory(const std::string& text) override { outOfMemory = text; }
     void Close() override {}
     void FocusEditor() override {}
 
     bool continueDisabled = false;
+    std::string outOfMemory;
 
 private:
     const std::vector<double>& scalars_;
@@ -110,19 +112,24 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
     BatchWindow window(scalars);
     const std::string text = NormalizeLineEnds(modelText);
 
+    // A step failed when it disabled Continue or did not reach its stage; the run ends
+    // there with the step's status.
+    const auto failed = [&](int reached, BatchStatus status) {
+        run.outOfMemory = window.outOfMemory;
+        if (!window.continueDisabled && a.State.Stage == reached)
+            return false;
+        run.status = status;
+        return true;
+    };
     ResetSolution(a);
     StartStep(a, window, text);
     run.readText = a.Summary.ReadText;
-    if (window.continueDisabled || a.State.Stage != ModelRead) {
-        run.status = BatchStatus::ModelError;
+    if (failed(ModelRead, BatchStatus::ModelError))
         return;
-    }
     ContinueStep(a, window);
     run.decompositionLog = a.Summary.LogText;
-    if (window.continueDisabled || a.State.Stage != Decomposed) {
-        run.status = BatchStatus::DecompositionFailed;
+    if (failed(Decomposed, BatchStatus::DecompositionFailed))
         return;
-    }
     ContinueStep(a, window);
     // The scalars fill the dialog's boxes, one per subcase number: more are said to be unused.
     const std::size_t boxes = SubcaseNumbers(a).size();
@@ -132,10 +139,8 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
         AppendLine(a.Summary.LogText, a.State.LoadWarnings.back().text);
     }
     run.loadLog = a.Summary.LogText;
-    if (window.continueDisabled || a.State.Stage != Solved) {
-        run.status = BatchStatus::ModelError;
+    if (failed(Solved, BatchStatus::SolutionFailed))
         return;
-    }
     run.status = BatchStatus::Solved;
     run.solved = true;
 }
@@ -147,6 +152,8 @@ int ExitStatusOf(const BatchRun& run)
         return ExitSolved;
     case BatchStatus::DecompositionFailed:
         return ExitDecompositionFailed;
+    case BatchStatus::SolutionFailed:
+        return ExitSolutionFailed;
     default:
         return ExitModelError;
     }
@@ -187,6 +194,8 @@ const char* StatusName(BatchStatus status)
         return "solved";
     case BatchStatus::DecompositionFailed:
         return "decomposition_failed";
+    case BatchStatus::SolutionFailed:
+        return "solution_failed";
     default:
         return "model_error";
     }

@@ -16,6 +16,7 @@ enum class BatchStatus
     Solved,
     ModelError,
     DecompositionFailed,
+    SolutionFailed, // the load step: a load or a result is not finite, or no memory
 };
 
 struct BatchRun
@@ -25,6 +26,7 @@ struct BatchRun
     std::string readText;         // after step 1
     std::string decompositionLog; // LogText after step 2, "" when it did not run
     std::string loadLog;          // LogText after step 3, "" when it did not run
+    std::string outOfMemory;      // "Not enough memory for ..." when a step ran out of it
     bool solved = false;
 };
 
@@ -32,6 +34,7 @@ struct BatchRun
 inline constexpr int ExitSolved = 0;
 inline constexpr int ExitModelError = 1;
 inline constexpr int ExitDecompositionFailed = 2;
+inline constexpr int ExitSolutionFailed = 3;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitUnreadable = 66;
 

@@ -9,6 +9,7 @@
 #include "common/BlasThreads.h"
 #include "driver/Commands.h"
 #include "driver/Driver.h"
+#include "model/Diagnostics.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <getopt.h>
 #include <iostream>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -274,8 +276,12 @@ int main(int argc, char** argv)
     struct stat model
     {
     };
-    if (const int status = ReadModelFile(o.modelPath, text, model); status >= 0)
-        return status;
+    try {
+        if (const int status = ReadModelFile(o.modelPath, text, model); status >= 0)
+            return status;
+    } catch (const std::bad_alloc&) {
+        return Fail(tavu::ExitUnreadable, o.modelPath + " is too large for the memory");
+    }
     if (const int status = CheckOutputs(o, model); status >= 0)
         return status;
 
@@ -283,12 +289,22 @@ int main(int argc, char** argv)
     run.analysis.SolverChoice = o.solver;
     tavu::RunBatch(run, text, o.scalars);
     text = std::string(); // the analysis keeps the lines it needs
-    const bool reported = WriteReport(run, o.json, outputOpen);
+    if (!run.outOfMemory.empty())
+        std::cerr << "tavu-solve: " << run.outOfMemory << "\n";
     int status = tavu::ExitStatusOf(run);
+    // The report, then the files: without memory for them, what could not be written gives
+    // the status.
+    bool reported = false;
+    try {
+        reported = WriteReport(run, o.json, outputOpen);
 #if defined(TAVU_WITH_PLOT)
-    if (!o.plotPath.empty() || !o.pdfPath.empty())
-        status = WriteFiles(run, o, status);
+        if (!o.plotPath.empty() || !o.pdfPath.empty())
+            status = WriteFiles(run, o, status);
 #endif
+    } catch (const std::bad_alloc&) {
+        status =
+            Fail(ExitCannotWrite, tavu::DiagnosticMessage(tavu::Msg::NoMemoryForListings, 0, 0));
+    }
     // The report is what a caller reads first: losing it outweighs every other outcome.
     return reported ? status : ExitOutputFailed;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Shared numeric helpers and constants of the program.
 
+#include <cmath>
+#include <initializer_list>
 #include <string>
 
 namespace tavu {
@@ -30,6 +32,19 @@ std::string NumberText(double x, int p = 15);
 inline constexpr int IntOutOfRange = -1000000000;
 int RoundToInt(double v);
 bool FitsInt32(double v);
+
+// Whether every value is a finite number (neither infinite nor NaN).
+template <class Values> bool AllFinite(const Values& values)
+{
+    for (double v : values)
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+inline bool AllFinite(std::initializer_list<double> values)
+{
+    return AllFinite<std::initializer_list<double>>(values);
+}
 
 // Appends line to text with CR LF before it (the summary texts' rule).
 void AppendLine(std::string& text, const std::string& line);

@@ -6,8 +6,11 @@
 #include "model/PreScan.h"
 #include "model/Reader.h"
 #include "model/Tokenizer.h"
+#include "results/FiniteResults.h"
 #include "solver/Profile.h"
 #include "solver/Solver.h"
+
+#include <new>
 
 namespace tavu {
 
@@ -25,11 +28,72 @@ void StopStep(SummaryWindow& w, const std::string& text)
     w.DisableContinue();
 }
 
+enum class Step
+{
+    Model,
+    Decomposition,
+    LoadCases,
+};
+
+Step StepAt(int stage)
+{
+    return stage == ModelPending ? Step::Model
+           : stage == ModelRead  ? Step::Decomposition
+                                 : Step::LoadCases;
+}
+
+// A load step that fails leaves no results, not even those of an earlier run: the model
+// stays decomposed.
+void ReleaseLoadCase(Analysis& a)
+{
+    a.Loads = LoadSet();
+    a.Results = ResultSet();
+    a.State.Stage = Decomposed;
+}
+
+// Releases what a step builds when it runs out of memory and gives its message. Stage goes
+// back to where the step found it, or to Decomposed when a load step has lost the results.
+Msg ReleaseStep(Analysis& a, Step step, int stage)
+{
+    a.State.Stage = stage;
+    switch (step) {
+    case Step::Model:
+        a.Model = ModelStore();
+        a.Profile = StiffnessProfile();
+        return Msg::NoMemoryForModel;
+    case Step::Decomposition:
+        a.System = EquationSystem();
+        return Msg::NoMemoryForStiffness;
+    default:
+        ReleaseLoadCase(a);
+        return Msg::NoMemoryForLoadCase;
+    }
+}
+
+// Runs body(), a step or its start. An allocation failure anywhere in it ends the step:
+// what the step built is released, and its "Not enough memory" text becomes its report
+// and a diagnostic.
+template <class Body> bool Guarded(Analysis& a, SummaryWindow& w, Step step, Body body)
+{
+    const int stage = a.State.Stage;
+    Msg message = Msg::NoMemoryForModel;
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        message = ReleaseStep(a, step, stage);
+    }
+    std::string& report = step == Step::Model ? a.Summary.ReadText : a.Summary.LogText;
+    report = DiagnosticMessage(message, 0, 0);
+    a.State.FatalText += report + CRLF;
+    StopStep(w, report);
+    w.OutOfMemory(report);
+    return false;
+}
+
 } // namespace
 
 void SplitModelText(Analysis& a, std::string_view editorText)
 {
-    a.State.LinesStale = false;
     ModelText& t = a.Text;
     t.ModelLines.clear();
     t.ModelLines.emplace_back();
@@ -56,12 +120,15 @@ void SplitModelText(Analysis& a, std::string_view editorText)
         start = end + (editorText.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     t.LineCount = static_cast<int>(t.ModelLines.size()) - 1;
+    a.State.LinesStale = false; // only once the lines are complete
 
     if (a.State.SubcaseCount > MaxSubcases)
         Diagnose(a, Msg::TooManySubcases, MaxSubcases, 0);
 }
 
-bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events)
+namespace {
+
+bool ModelStep(Analysis& a, SummaryWindow& w, DriverEvents* events)
 {
     SetTitle(w, TitleProcessing);
     PreScanModel(a);
@@ -90,7 +157,7 @@ bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events)
     return true;
 }
 
-bool RunDecomposition(Analysis& a, SummaryWindow& w)
+bool DecompositionStep(Analysis& a, SummaryWindow& w)
 {
     // Every diagnostic is fatal to the run: a quad that failed its orientation check
     // leaves the model incomplete, so the decomposition does not start.
@@ -114,7 +181,28 @@ bool RunDecomposition(Analysis& a, SummaryWindow& w)
     return true;
 }
 
-bool RunLoadCases(Analysis& a, SummaryWindow& w)
+// The message of results that are not finite, into FatalText and the log.
+void ReportNonFiniteResult(Analysis& a, const NonFiniteResult& bad)
+{
+    const std::size_t from = a.State.FatalText.size();
+    switch (bad.where) {
+    case NonFiniteResult::Grid:
+        Diagnose(a, Msg::SolutionNotFiniteAtGrid, bad.index, 0);
+        break;
+    case NonFiniteResult::Beam:
+        Diagnose(a, Msg::SolutionNotFiniteAtBeam, bad.index, 0);
+        break;
+    case NonFiniteResult::Quad:
+        Diagnose(a, Msg::SolutionNotFiniteAtQuad, bad.index, 0);
+        break;
+    default:
+        Diagnose(a, Msg::ErrorMeasureNotFinite, 0, 0);
+        break;
+    }
+    CopyDiagnosticsToLog(a, from);
+}
+
+bool LoadCaseStep(Analysis& a, SummaryWindow& w)
 {
     SetTitle(w, TitleLoadCases);
     // The load section may have been edited since the model was read.
@@ -129,16 +217,29 @@ bool RunLoadCases(Analysis& a, SummaryWindow& w)
         w.FocusEditor();
         return false;
     }
-    ReadLoads(a);
-    BackSubstitute(a);
+    // From here on the results of an earlier run are gone: a failure leaves the model
+    // decomposed and without results.
+    bool solved = ReadLoads(a);
+    if (solved) {
+        BackSubstitute(a);
+        RecoverResults(a);
+        const NonFiniteResult bad = FirstNonFiniteResult(a);
+        solved = bad.where == NonFiniteResult::None;
+        if (!solved)
+            ReportNonFiniteResult(a, bad);
+    }
+    if (!solved) {
+        ReleaseLoadCase(a);
+        StopStep(w, a.Summary.LogText);
+        w.FocusCancel();
+        return false;
+    }
+    ReportErrorMeasure(a);
     a.State.Stage = Solved;
-    RecoverResults(a);
     w.ShowText(a.Summary.LogText);
     w.TurnContinueIntoFinish();
     return true;
 }
-
-namespace {
 
 void RunLoadStep(Analysis& a, SummaryWindow& w, DriverEvents* events)
 {
@@ -148,10 +249,32 @@ void RunLoadStep(Analysis& a, SummaryWindow& w, DriverEvents* events)
 
 } // namespace
 
+bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events)
+{
+    return Guarded(a, w, Step::Model, [&] { return ModelStep(a, w, events); });
+}
+
+bool RunDecomposition(Analysis& a, SummaryWindow& w)
+{
+    return Guarded(a, w, Step::Decomposition, [&] { return DecompositionStep(a, w); });
+}
+
+bool RunLoadCases(Analysis& a, SummaryWindow& w)
+{
+    return Guarded(a, w, Step::LoadCases, [&] { return LoadCaseStep(a, w); });
+}
+
 void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, DriverEvents* events)
 {
-    if (a.State.LinesStale)
-        SplitModelText(a, editorText);
+    // Cutting the lines belongs to the step that runs: a text too large for the memory ends
+    // it there.
+    if (a.State.LinesStale && !Guarded(a, w, StepAt(a.State.Stage), [&] {
+            SplitModelText(a, editorText);
+            return true;
+        })) {
+        w.FocusContinue();
+        return;
+    }
     switch (a.State.Stage) {
     case ModelPending:
         RunModelProcessing(a, w, events);

@@ -26,6 +26,9 @@ public:
     // The modal load case scalars dialog: true on OK (LoadScalars 1..n set), false on
     // Cancel.
     virtual bool AskLoadScalars(Analysis& a) = 0;
+    // A step ran out of memory and has shown text ("Not enough memory for ...") as its
+    // report; a front end may tell the user more loudly.
+    virtual void OutOfMemory(const std::string& text) { (void)text; }
     virtual void Close() = 0;
     // Keyboard focus back to the main window's editor.
     virtual void FocusEditor() = 0;
@@ -61,7 +64,10 @@ inline constexpr int MaxSubcases = 10;
 // clears LinesStale.
 void SplitModelText(Analysis& a, std::string_view editorText);
 
-// The three steps, each run to its end. They return true when the step succeeded.
+// The three steps, each run to its end. They return true when the step succeeded. A step
+// that runs out of memory releases what it built, shows its "Not enough memory for ..."
+// text (also added to FatalText) and fails; Stage keeps its value, except that a failed
+// load step leaves no results: Stage is then Decomposed.
 bool RunModelProcessing(Analysis& a, SummaryWindow& w, DriverEvents* events);
 bool RunDecomposition(Analysis& a, SummaryWindow& w);
 bool RunLoadCases(Analysis& a, SummaryWindow& w);

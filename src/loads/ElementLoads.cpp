@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "loads/LoadAssembly.h"
+#include "model/Diagnostics.h"
 #include "solver/QuadElement.h"
 
 #include <cmath>
@@ -43,7 +44,7 @@ BeamForces BeamFixedEndForces(const BeamLoadInput& in)
     return {0, NA, VA, MA, NB, VB, MB};
 }
 
-void BeamLoadVector(Analysis& a, int b)
+bool BeamLoadVector(Analysis& a, int b)
 {
     const ModelStore& m = a.Model;
     const BeamRow& beam = m.Beams(b);
@@ -84,12 +85,19 @@ void BeamLoadVector(Analysis& a, int b)
     const double psiB = theta - EquationAxisAngle(m, gb);
     const double cA = std::cos(psiA), sA = std::sin(psiA);
     const double cB = std::cos(psiB), sB = std::sin(psiB);
-    AddLoadToDof(a, SystemEquation(a.System, ga, DofU), cA * NA - sA * VA);
-    AddLoadToDof(a, SystemEquation(a.System, ga, DofV), sA * NA + cA * VA);
-    AddLoadToDof(a, SystemEquation(a.System, ga, DofR), MA - eA * NA);
-    AddLoadToDof(a, SystemEquation(a.System, gb, DofU), -cB * NB + sB * VB);
-    AddLoadToDof(a, SystemEquation(a.System, gb, DofV), -sB * NB - cB * VB);
-    AddLoadToDof(a, SystemEquation(a.System, gb, DofR), -MB + eB * NB);
+    const std::array<double, 6> P = {cA * NA - sA * VA,  sA * NA + cA * VA,  MA - eA * NA,
+                                     -cB * NB + sB * VB, -sB * NB - cB * VB, -MB + eB * NB};
+    if (!AllFinite(fe) || !AllFinite(P)) {
+        Diagnose(a, Msg::BeamLoadNotFinite, b, 0);
+        return false;
+    }
+    const std::array<int, 6> e = {
+        SystemEquation(a.System, ga, DofU), SystemEquation(a.System, ga, DofV),
+        SystemEquation(a.System, ga, DofR), SystemEquation(a.System, gb, DofU),
+        SystemEquation(a.System, gb, DofV), SystemEquation(a.System, gb, DofR)};
+    for (std::size_t k = 0; k < 6; ++k)
+        AddLoadToDof(a, e[k], P[k]);
+    return true;
 }
 
 namespace {
@@ -135,9 +143,10 @@ namespace {
 using CornerLoads = std::array<double, 9>;
 
 // Edge pressures along the left normal of each edge, which points into an element whose
-// corners run counter-clockwise.
-void AddEdgePressures(const ModelStore& m, const QuadRow& quad, const QuadLoadRow& load,
-                      const std::array<int, 5>& g, int n, CornerLoads& F)
+// corners run counter-clockwise. Returns the first edge under pressure whose two corners
+// lie at one point (it has no normal), or 0.
+int AddEdgePressures(const ModelStore& m, const QuadRow& quad, const QuadLoadRow& load,
+                     const std::array<int, 5>& g, int n, CornerLoads& F)
 {
     for (int i = 1; i <= n; ++i) {
         const std::size_t ii = static_cast<std::size_t>(i);
@@ -152,6 +161,8 @@ void AddEdgePressures(const ModelStore& m, const QuadRow& quad, const QuadLoadRo
         const GridRow& gj = m.Grids(g[jj]);
         const double dx = gj.x - gi.x;
         const double dy = gj.y - gi.y;
+        if (dx == 0 && dy == 0)
+            return i;
         const double len = std::sqrt(dx * dx + dy * dy);
         const double beta = AngleOf(dy, dx);
         const double Ti = (2 * p1 + p2) * len / 6, Tj = (2 * p2 + p1) * len / 6;
@@ -160,6 +171,7 @@ void AddEdgePressures(const ModelStore& m, const QuadRow& quad, const QuadLoadRo
         F[2 * jj - 1] += -Tj * std::sin(beta);
         F[2 * jj] += Tj * std::cos(beta);
     }
+    return 0;
 }
 
 // Temperature: the initial strain alpha'*T in both normal directions, whose stresses the
@@ -211,7 +223,7 @@ void AddGravityLoads(Analysis& a, int q, CornerLoads& F)
 
 } // namespace
 
-void QuadLoadVector(Analysis& a, int q)
+bool QuadLoadVector(Analysis& a, int q)
 {
     const ModelStore& m = a.Model;
     const QuadRow& quad = m.Quads(q);
@@ -221,20 +233,34 @@ void QuadLoadVector(Analysis& a, int q)
         g[static_cast<std::size_t>(k)] = GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]);
 
     CornerLoads F{};
-    AddEdgePressures(m, quad, a.Loads.QuadLoads(q), g, n, F);
+    if (const int edge = AddEdgePressures(m, quad, a.Loads.QuadLoads(q), g, n, F); edge != 0) {
+        Diagnose(a, Msg::QuadEdgeZeroLength, q, edge);
+        return false;
+    }
     AddTemperatureLoads(a, q, n, F);
     AddGravityLoads(a, q, F);
 
     // Into the dof axes of each corner's grid (a triangle's fourth corner is its third).
-    for (int k = 1; k <= 4; ++k) {
-        const int gk = g[static_cast<std::size_t>(k)];
-        const double gamma = EquationAxisAngle(m, gk);
+    std::array<double, 9> P{}; // Pu, Pv of corner k at 2k-1, 2k
+    for (std::size_t k = 1; k <= 4; ++k) {
+        const double gamma = EquationAxisAngle(m, g[k]);
         const double c = std::cos(gamma), s = std::sin(gamma);
-        const double fx = F[static_cast<std::size_t>(2 * k - 1)];
-        const double fy = F[static_cast<std::size_t>(2 * k)];
-        AddLoadToDof(a, SystemEquation(a.System, gk, DofU), c * fx + s * fy);
-        AddLoadToDof(a, SystemEquation(a.System, gk, DofV), -s * fx + c * fy);
+        P[2 * k - 1] = c * F[2 * k - 1] + s * F[2 * k];
+        P[2 * k] = -s * F[2 * k - 1] + c * F[2 * k];
     }
+    bool initialFinite = true;
+    for (int c = 1; c <= 3; ++c)
+        for (int p = 1; p <= 4; ++p)
+            initialFinite = initialFinite && std::isfinite(a.Loads.InitialStress(q, c, p));
+    if (!initialFinite || !AllFinite(P)) {
+        Diagnose(a, Msg::QuadLoadNotFinite, q, 0);
+        return false;
+    }
+    for (std::size_t k = 1; k <= 4; ++k) {
+        AddLoadToDof(a, SystemEquation(a.System, g[k], DofU), P[2 * k - 1]);
+        AddLoadToDof(a, SystemEquation(a.System, g[k], DofV), P[2 * k]);
+    }
+    return true;
 }
 
 } // namespace tavu

@@ -32,11 +32,14 @@ double IntegrationPointEta(int p);
 double QuadShapeValue(int k, int p);
 
 // From the beam's loads and gravity: its fixed-end forces (kept in the load set) and the six
-// nodal loads in the grids' dof axes.
-void BeamLoadVector(Analysis& a, int b);
+// nodal loads in the grids' dof axes. Returns false, adding no load, when they are not all
+// finite numbers; the beam's load diagnostic is raised.
+bool BeamLoadVector(Analysis& a, int b);
 
 // From the quad's edge pressures, corner temperatures and gravity: the nodal loads in the
 // grids' dof axes, and the initial-stress terms of a temperature load in the load set.
-void QuadLoadVector(Analysis& a, int q);
+// Returns false, adding no load, when a pressure acts on an edge of zero length or the
+// loads are not all finite numbers; the quad's diagnostic is raised.
+bool QuadLoadVector(Analysis& a, int q);
 
 } // namespace tavu

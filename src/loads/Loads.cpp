@@ -8,6 +8,7 @@
 #include "model/PreScan.h"
 #include "model/Tokenizer.h"
 #include "solver/SparseSolver.h"
+#include "solver/Transform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,7 +95,7 @@ Applied ApplyDisp(Analysis& a, long long first, long long last, const LoadFields
     return {ForEachGridDof(a, first, last, f, s, [&](long long e, double load) {
         // Only penalty-held dofs move; their equation holds 1.0E+99 on its diagonal.
         if (e < 0 && -e <= a.System.NEQ)
-            a.Results.SolutionVector(-e) = load * 1.0e99;
+            a.Results.SolutionVector(-e) = load * PenaltyStiffness;
     })};
 }
 
@@ -157,13 +158,13 @@ Applied ApplyQuadRecord(Analysis& a, Keyword kw, long long first, long long last
     return applied;
 }
 
-// A load record that overflows the fields: the diagnostic goes into FatalText and, since
-// the load step shows only its log, the echoed line and the message into the log too.
-void ReportBadRecord(Analysis& a, int line)
+// A diagnostic of the load step: into FatalText and, since the load step shows only its
+// log, into the log too (a record's message with its echoed line).
+void Report(Analysis& a, Msg code, int first, int second)
 {
-    Diagnose(a, Msg::BadRecord, 0, line);
-    AppendLine(a.Summary.LogText, ModelLine(a, line));
-    AppendLine(a.Summary.LogText, DiagnosticMessage(Msg::BadRecord, 0, line));
+    const std::size_t from = a.State.FatalText.size();
+    Diagnose(a, code, first, second);
+    CopyDiagnosticsToLog(a, from);
 }
 
 // The load case and the results, all re-created zero, so that a repeated run starts from
@@ -223,6 +224,24 @@ LoadFields FieldsOf(const Record& rec, IdRange& ids, std::vector<Warning>& warni
         f.n[static_cast<std::size_t>(i)] = f.n[static_cast<std::size_t>(i + 1)];
     f.count = std::max(f.count - 1, 0);
     return f;
+}
+
+// The first number field of a load record that holds a load value (the fields before it
+// are ids or the edge of a QLOAD).
+int FirstValueField(Keyword kw)
+{
+    return kw == Keyword::Grav ? 1 : kw == Keyword::Qload ? 3 : 2;
+}
+
+// Whether the load values of a record, scaled by their subcase's scalar (and a prescribed
+// displacement by the penalty diagonal that holds it), are finite.
+bool ValuesFinite(Keyword kw, const LoadFields& f, double s)
+{
+    const double scale = kw == Keyword::Disp ? s * PenaltyStiffness : s;
+    for (int i = FirstValueField(kw); i <= LoadMaxNumbers; ++i)
+        if (!std::isfinite(f.N(i) * scale))
+            return false;
+    return true;
 }
 
 // Applies a load record to the ids it names and says what it did not find.
@@ -294,23 +313,24 @@ void LogWarnings(Analysis& a, std::size_t from)
 }
 
 // One line of the load section: read, applied with the scalar of its subcase, and said
-// what it could not use.
-void ReadLoadLine(Analysis& a, Record& rec, int line)
+// what it could not use. False when its load values are not finite (reported, the record
+// left out).
+bool ReadLoadLine(Analysis& a, Record& rec, int line)
 {
     LoadSet& loads = a.Loads;
     std::vector<Warning>& warnings = a.State.LoadWarnings;
     const std::string_view recordText = RecordText(ModelLine(a, line));
     if (recordText.empty())
-        return;
+        return true;
     SplitFields(recordText, LoadMaxNumbers, LoadMaxWords, rec);
     if (rec.nWords < 0)
-        ReportBadRecord(a, line);
+        Report(a, Msg::BadRecord, 0, line);
     WarnAboutFields(warnings, line, rec);
 
     const Keyword kw = KeywordOf(rec.Word[1]);
     if (!IsLoadKeyword(kw)) {
         AddWarning(warnings, line, Warn::NotLoadRecord);
-        return;
+        return true;
     }
     if (!TakesOption(kw, OptionOf(rec.Word[2])))
         AddWarning(warnings, line, Warn::UnknownOption, 0, 0, rec.Word[2]);
@@ -319,19 +339,24 @@ void ReadLoadLine(Analysis& a, Record& rec, int line)
         // Its loads are left out by a 0 the user gave, or else said to be.
         if (ScalarOf(a, loads.CurrentSubcase) == 0 && !ScalarAsked(a, loads.CurrentSubcase))
             AddWarning(warnings, line, Warn::SubcaseWithoutScalar, std::nearbyint(rec.N(1)));
-        return;
+        return true;
     }
     const double s = ScalarOf(a, loads.CurrentSubcase);
     if (s == 0)
-        return;
+        return true;
     IdRange ids;
     const LoadFields f = FieldsOf(rec, ids, warnings, line);
+    if (!ValuesFinite(kw, f, s)) {
+        Report(a, Msg::NumberTooLarge, 0, line);
+        return false;
+    }
     ApplyLoadRecord(a, kw, ids, f, s, line);
+    return true;
 }
 
 } // namespace
 
-void ReadLoadRecords(Analysis& a)
+bool ReadLoadRecords(Analysis& a)
 {
     StartLoadCase(a);
 
@@ -343,21 +368,28 @@ void ReadLoadRecords(Analysis& a)
     a.Summary.LogText = "Reading and processing load data";
 
     Record rec;
+    bool finite = true;
     for (int line = a.State.EndModelLine + 1; line <= a.Text.LineCount; ++line) {
         const std::size_t warned = a.State.LoadWarnings.size();
-        ReadLoadLine(a, rec, line);
+        finite = ReadLoadLine(a, rec, line) && finite;
         LogWarnings(a, warned);
     }
+    return finite;
 }
 
-void ReadLoads(Analysis& a)
+bool ReadLoads(Analysis& a)
 {
-    ReadLoadRecords(a);
+    if (!ReadLoadRecords(a))
+        return false;
     const ModelStore& m = a.Model;
+    const std::size_t from = a.State.FatalText.size();
+    bool finite = true;
     for (int b = 1; b <= m.nBeams; ++b)
-        BeamLoadVector(a, b);
+        finite = BeamLoadVector(a, b) && finite;
     for (int q = 1; q <= m.nQuads; ++q)
-        QuadLoadVector(a, q);
+        finite = QuadLoadVector(a, q) && finite;
+    CopyDiagnosticsToLog(a, from);
+    return finite;
 }
 
 void BackSubstitute(Analysis& a)

@@ -8,6 +8,7 @@
 #include "loads/Loads.h"
 #include "solver/QuadElement.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tavu {
@@ -230,17 +231,48 @@ void RecoverSprings(Analysis& a)
     }
 }
 
-// Sum over the free equations reached from the grids' dofs of v(e) * SolutionVector(e).
-double WorkOver(const Analysis& a, const Vec<double>& v)
+// Sum over the free equations reached from the grids' dofs of v(e) * SolutionVector(e);
+// also, for results so large that the sum overflows, the same sum with v and the
+// displacements divided by their largest magnitudes, and the largest |v|.
+struct Work
 {
     double sum = 0;
-    for (int g = 1; g <= a.Model.nGrids; ++g)
-        for (int k = 1; k <= 3; ++k) {
-            const int e = SystemEquation(a.System, g, k);
-            if (e >= 1 && e <= a.System.NEQ)
-                sum += a.Results.SolutionVector(e) * v(e);
-        }
-    return sum;
+    double scaledSum = 0, vMax = 0;
+};
+
+Work WorkOver(const Analysis& a, const Vec<double>& v)
+{
+    Work w;
+    double uMax = 0;
+    const auto forFreeEquations = [&a, &v](auto f) {
+        for (int g = 1; g <= a.Model.nGrids; ++g)
+            for (int k = 1; k <= 3; ++k) {
+                const int e = SystemEquation(a.System, g, k);
+                if (e >= 1 && e <= a.System.NEQ)
+                    f(a.Results.SolutionVector(e), v(e));
+            }
+    };
+    forFreeEquations([&](double u, double ve) {
+        w.sum += u * ve;
+        uMax = std::max(uMax, std::fabs(u));
+        w.vMax = std::max(w.vMax, std::fabs(ve));
+    });
+    if (uMax > 0 && w.vMax > 0)
+        forFreeEquations([&](double u, double ve) { w.scaledSum += ve / w.vMax * (u / uMax); });
+    return w;
+}
+
+// The work of the residuals over the work of the loads; no load on a free equation (W = 0)
+// leaves nothing to measure and gives 0. When a sum overflows, the ratio of the scaled
+// sums, which is the same, is taken.
+double ErrorMeasureOf(const Work& R, const Work& W)
+{
+    double E = 0;
+    if (std::isfinite(R.sum) && std::isfinite(W.sum))
+        E = W.sum != 0 ? R.sum / W.sum : 0.0;
+    else
+        E = W.scaledSum != 0 ? R.scaledSum / W.scaledSum * (R.vMax / W.vMax) : 0.0;
+    return E < PivotRatioLimit ? 0 : E;
 }
 
 void Turn(double& first, double& second, double c, double s)
@@ -283,7 +315,7 @@ void RecoverResults(Analysis& a)
     AppendLine(a.Summary.LogText, "Computing element forces");
 
     // Work of the loads, while Reactions still holds the applied loads.
-    const double W = WorkOver(a, r.Reactions);
+    const Work W = WorkOver(a, r.Reactions);
 
     for (int b = 1; b <= m.nBeams; ++b)
         RecoverBeam(a, b);
@@ -292,17 +324,17 @@ void RecoverResults(Analysis& a)
     if (m.nSprgRecords > 0)
         RecoverSprings(a);
 
-    // Work of the residuals against the work of the loads; no load on a free equation
-    // (W = 0) leaves nothing to measure and shows 0.
-    const double R = WorkOver(a, r.Reactions);
-    double E = W != 0 ? R / W : 0.0;
-    if (E < PivotRatioLimit)
-        E = 0;
-    r.ErrorMeasure = E;
-    AppendLine(a.Summary.LogText, "");
-    AppendLine(a.Summary.LogText, "Solution error measure = " + NumberText(E, 4));
+    // Work of the residuals against the work of the loads.
+    r.ErrorMeasure = ErrorMeasureOf(WorkOver(a, r.Reactions), W);
 
     TurnIntoGridAxes(a);
+}
+
+void ReportErrorMeasure(Analysis& a)
+{
+    AppendLine(a.Summary.LogText, "");
+    AppendLine(a.Summary.LogText,
+               "Solution error measure = " + NumberText(a.Results.ErrorMeasure, 4));
 }
 
 } // namespace tavu

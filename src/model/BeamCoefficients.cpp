@@ -10,7 +10,8 @@ namespace tavu {
 AxialLoadFactorValues AxialLoadFactors(double u)
 {
     const double x = 2.0 * u;
-    if (x == 0)
+    // Below this the factors are 1 to the last digit, and the series' x^4 would underflow.
+    if (std::fabs(x) < 1.0e-60)
         return {};
     double D = 0; // 2 - 2 cos x - x sin x
     double S = 0; // sin x - x cos x
@@ -79,6 +80,29 @@ BeamCoefficientValues BeamCoefficientsOf(int kind, double L, const PropRow& p, d
     return v;
 }
 
+namespace {
+
+bool CoefficientsFinite(const BeamCoefficientValues& v)
+{
+    return AllFinite({v.kA, v.k2, v.k3, v.k4, v.phi, v.u});
+}
+
+// Whether coefficients that are not finite are due to the axial load's factors alone, at
+// D = 0: the beam is then at its buckling load, which the assembly reports. With u^3
+// finite the factors' numerators are, so only D can have made them infinite. Otherwise the
+// length or the section, material and load overflow the arithmetic.
+bool OnlyAxialLoadNotFinite(const BeamCoefficientValues& v, int kind, double L, const PropRow& p,
+                            double E)
+{
+    if (v.kind != AxialLoadBeam || !std::isfinite(v.u * v.u * v.u))
+        return false;
+    PropRow unloaded = p;
+    unloaded.axialLoad = 0;
+    return CoefficientsFinite(BeamCoefficientsOf(kind, L, unloaded, E));
+}
+
+} // namespace
+
 void ComputeBeamCoefficients(Analysis& a, int b, const ReaderTables& t)
 {
     BeamRow& beam = a.Model.Beams(b);
@@ -120,6 +144,9 @@ void ComputeBeamCoefficients(Analysis& a, int b, const ReaderTables& t)
     beam.expansion = m.expansion;
     beam.density = m.density;
     const BeamCoefficientValues v = BeamCoefficientsOf(beam.kind, L, p, m.modulus);
+    if (!(AllFinite({L, beam.angle}) && CoefficientsFinite(v)) &&
+        !OnlyAxialLoadNotFinite(v, beam.kind, L, p, m.modulus))
+        Diagnose(a, Msg::BeamNotFinite, b, 0);
     beam.kA = v.kA;
     beam.k2 = v.k2;
     beam.k3 = v.k3;

@@ -33,7 +33,8 @@ AxialLoadFactorValues AxialLoadFactors(double u);
 // Coefficient step for beam b, after the beam pass has set its length and angle: its
 // coefficients, the material's expansion coefficient and density, and for an axial-load
 // beam P, u and the element kind. A beam of length 0 is a set of springs with the raw PROP
-// values. Missing PROP or MATL: the beam's diagnostics.
+// values. Missing PROP or MATL, or a length or coefficients that are not finite numbers
+// (other than through an axial load at its buckling value): the beam's diagnostics.
 void ComputeBeamCoefficients(Analysis& a, int b, const ReaderTables& t);
 
 } // namespace tavu

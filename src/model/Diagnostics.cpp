@@ -10,7 +10,7 @@ namespace tavu {
 namespace {
 
 // A message: text before the first number, between the two numbers and after them. A
-// message without a number has only `before`; one with a single number no `between`.
+// message with fewer than two numbers has no `between`.
 struct MessageText
 {
     Msg code;
@@ -21,7 +21,11 @@ struct MessageText
     bool echo = false; // a message about a record: its line is shown above it
 };
 
-constexpr std::array<MessageText, 32> Messages{{
+// The likely cause of results that are not finite.
+constexpr const char* LimitsHint =
+    ": check loads, temperatures and properties of magnitude near the limits of the numbers";
+
+constexpr std::array<MessageText, 46> Messages{{
     {Msg::GridEquateMissing, 1, "... Grid equate", "", " not found", true},
     {Msg::PolarCenterMissing, 1, "... Polar center grid", "", " not found", true},
     {Msg::PolarCenterNotCartesian, 1, "... Polar center grid", "", " not cartesian", true},
@@ -54,6 +58,22 @@ constexpr std::array<MessageText, 32> Messages{{
     {Msg::DuplicateQuad, 1, "... Quad", "", " a duplicate", true},
     {Msg::GridCircular, 1, "... Grid", "", " refers back to itself", true},
     {Msg::PinBeamAxialLoad, 1, "Axial load not allowed on PIN beam", "", "", false},
+    {Msg::NumberTooLarge, 0, "... Number too large", "", "", true},
+    {Msg::BeamNotFinite, 1, "Beam", "",
+     " stiffness not finite: check its grids, offsets, PROP and MATL"},
+    {Msg::QuadNotFinite, 1, "Quad", "", " stiffness not finite: check its grids, PROP and MATL"},
+    {Msg::BeamLoadNotFinite, 1, "Beam", "",
+     " load not finite: check its BLOAD, BINIT, BTEMP and GRAV"},
+    {Msg::QuadLoadNotFinite, 1, "Quad", "", " load not finite: check its QLOAD, QTEMP and GRAV"},
+    {Msg::QuadEdgeZeroLength, 2, "Quad", " edge", " of zero length under QLOAD"},
+    {Msg::SolutionNotFiniteAtGrid, 1, "Solution is not finite at grid", "", LimitsHint},
+    {Msg::SolutionNotFiniteAtBeam, 1, "Solution is not finite at beam", "", LimitsHint},
+    {Msg::SolutionNotFiniteAtQuad, 1, "Solution is not finite at quad", "", LimitsHint},
+    {Msg::ErrorMeasureNotFinite, 0, "Solution error measure not finite", "", LimitsHint},
+    {Msg::NoMemoryForModel, 0, "Not enough memory for the model", "", ""},
+    {Msg::NoMemoryForStiffness, 0, "Not enough memory for the stiffness matrix", "", ""},
+    {Msg::NoMemoryForLoadCase, 0, "Not enough memory for the load case", "", ""},
+    {Msg::NoMemoryForListings, 0, "Not enough memory for the result listings", "", ""},
 }};
 
 // The messages about one record echo its line first.
@@ -192,6 +212,18 @@ void Diagnose(Analysis& a, Msg code, int first, int second)
     }
     fatal += DiagnosticMessage(code, first, second);
     fatal += CRLF;
+}
+
+void CopyDiagnosticsToLog(Analysis& a, std::size_t from)
+{
+    const std::string& fatal = a.State.FatalText;
+    while (from < fatal.size()) {
+        std::size_t end = fatal.find(CRLF, from);
+        if (end == std::string::npos)
+            end = fatal.size();
+        AppendLine(a.Summary.LogText, fatal.substr(from, end - from));
+        from = end + 2;
+    }
 }
 
 } // namespace tavu

@@ -44,11 +44,25 @@ enum class Msg : int
     NoMaterials = 26,
     NoRestraints = 27,
     NoEndModel = 28,
-    StiffnessTooLarge = 29, // first: the largest number of terms
-    DuplicateBeam = 30,     // first: beam id; second: line
-    DuplicateQuad = 31,     // first: quad id; second: line
-    GridCircular = 32,      // first: grid id; second: line of its POLAR or EQ record
-    PinBeamAxialLoad = 33,  // first: beam id
+    StiffnessTooLarge = 29,       // first: the largest number of terms
+    DuplicateBeam = 30,           // first: beam id; second: line
+    DuplicateQuad = 31,           // first: quad id; second: line
+    GridCircular = 32,            // first: grid id; second: line of its POLAR or EQ record
+    PinBeamAxialLoad = 33,        // first: beam id
+    NumberTooLarge = 34,          // second: line
+    BeamNotFinite = 35,           // first: beam index
+    QuadNotFinite = 36,           // first: quad index
+    BeamLoadNotFinite = 37,       // first: beam index
+    QuadLoadNotFinite = 38,       // first: quad index
+    QuadEdgeZeroLength = 39,      // first: quad index; second: edge
+    SolutionNotFiniteAtGrid = 40, // first: grid index
+    SolutionNotFiniteAtBeam = 41, // first: beam index
+    SolutionNotFiniteAtQuad = 42, // first: quad index
+    ErrorMeasureNotFinite = 43,
+    NoMemoryForModel = 44,
+    NoMemoryForStiffness = 45,
+    NoMemoryForLoadCase = 46,
+    NoMemoryForListings = 47,
 };
 
 // The message of a diagnostic, without the echoed line and without the line end.
@@ -57,6 +71,10 @@ std::string DiagnosticMessage(Msg code, int first, int second);
 // Appends the diagnostic to a.State.FatalText: for a message about a record, the whole
 // text of model line `second` and CR LF first; then the message and CR LF.
 void Diagnose(Analysis& a, Msg code, int first, int second);
+
+// The decomposition and load steps show only their log: the lines FatalText gained from
+// position `from` on are appended to LogText as well.
+void CopyDiagnosticsToLog(Analysis& a, std::size_t from);
 
 // The warnings. In the texts, {w} stands for the word, {1} and {2} for the two numbers
 // (written by NumberText, so with a leading blank).

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 namespace tavu {
@@ -324,6 +325,10 @@ bool RecordPass(Analysis& a, ReaderWork& w)
             CheckConstraintRecord(a, r, kw, opt);
             break;
         }
+        // A number beyond the largest double reads as infinite: no coefficient, position or
+        // constraint made from it would be finite.
+        if (!r.lineBad && !AllFinite(std::span(rec.Number).subspan(1, rec.nNumbers)))
+            r.Raise(Msg::NumberTooLarge, 0, ln);
     }
     if (!w.endFound)
         w.pending.push_back({lastLine + 1, Msg::NoEndModel, 0, 0});

@@ -1,5 +1,7 @@
 #include "solver/BeamElement.h"
 
+#include "common/Numbers.h"
+#include "model/Diagnostics.h"
 #include "solver/Profile.h"
 #include "solver/StiffnessStore.h"
 
@@ -95,28 +97,32 @@ BeamStiffnessInput BeamInputOf(const Analysis& a, int b)
     return in;
 }
 
-void AddBeamStiffness(Analysis& a, int b)
+bool AddBeamStiffness(Analysis& a, int b)
 {
     const std::array<int, 6> eq = BeamEquationList(a, b);
     const BeamTerms t = ComputeBeamTerms(BeamInputOf(a, b));
+    for (int k = 0; k < t.count; ++k) {
+        if (!std::isfinite(t.terms[static_cast<std::size_t>(k)].value)) {
+            Diagnose(a, Msg::BeamNotFinite, b, 0);
+            return false;
+        }
+    }
     for (int k = 0; k < t.count; ++k) {
         const BeamTerm& term = t.terms[static_cast<std::size_t>(k)];
         AddStiffnessTerm(a, eq[static_cast<std::size_t>(term.row)],
                          eq[static_cast<std::size_t>(term.col)], term.value);
     }
+    return true;
 }
 
 bool BeamAtBucklingLoad(const Analysis& a, int b)
 {
     const BeamRow& beam = a.Model.Beams(b);
-    for (double k : {beam.kA, beam.k2, beam.k3, beam.k4})
-        if (!std::isfinite(k))
-            return true;
     if (beam.elementKind != AxialLoadBeam)
         return false;
-    const double x = 2 * beam.u;
-    if (!std::isfinite(x))
+    if (!AllFinite({beam.kA, beam.k2, beam.k3, beam.k4}))
         return true;
+    const double x = 2 * beam.u;
     // D has no zero between x = 0 and the fixed-ended buckling load at x = 2 pi; near 0 it
     // is small because it behaves like x^4/12, which is not a buckling load.
     if (x <= 4 * std::atan(1.0))

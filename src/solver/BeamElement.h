@@ -40,12 +40,14 @@ BeamTerms ComputeBeamTerms(const BeamStiffnessInput& in);
 
 BeamStiffnessInput BeamInputOf(const Analysis& a, int b);
 
-// Adds beam b's terms to the store.
-void AddBeamStiffness(Analysis& a, int b);
+// Adds beam b's terms to the store. Returns false, adding nothing, when a term is not a
+// finite number (its offsets overflow the arithmetic); the beam's diagnostic is raised.
+bool AddBeamStiffness(Analysis& a, int b);
 
 // Whether beam b is a beam-column at or near its buckling load: D = 2 - 2 cos x - x sin x
-// vanishes within rounding for x = 2u beyond the zero at x = 0, or a coefficient is not a
-// finite number.
+// vanishes within rounding for x = 2u beyond the zero at x = 0, or the axial load's factors
+// made a coefficient infinite (the reader has stopped any other beam whose coefficients are
+// not finite).
 bool BeamAtBucklingLoad(const Analysis& a, int b);
 
 } // namespace tavu

@@ -12,7 +12,7 @@ namespace tavu {
 std::array<double, 5> QuadMaterialFactor(double E, double nu, double G)
 {
     // No check of |nu| < 1, E >= 0 or G >= 0 here: such a material gives NaN or infinite
-    // factors, and the decomposition refuses a stiffness that is not finite.
+    // factors, and the quad's stiffness step refuses a stiffness that is not finite.
     const double c11 = std::sqrt(E / (1 - nu * nu));
     return {0, c11, nu * c11, std::sqrt(E), std::sqrt(G)};
 }
@@ -94,6 +94,12 @@ bool AddQuadStiffness(Analysis& a, int q)
     const std::array<int, 8> eq = QuadEquationList(a, q);
     kq.factor = a.Quad.QuadFactor;
     const int n = QuadIsTriangle(a, q) ? 6 : 8;
+    const auto notFinite = [&a, q] {
+        Diagnose(a, Msg::QuadNotFinite, q, 0);
+        return false;
+    };
+    if (!AllFinite(kq.factor))
+        return notFinite();
 
     for (int gi = 1; gi <= 2; ++gi) {
         for (int gj = 1; gj <= 2; ++gj) {
@@ -109,6 +115,8 @@ bool AddQuadStiffness(Analysis& a, int q)
                 for (int j = i; j <= n; ++j) {
                     const double kij =
                         detJ * t * (b[1][i] * b[1][j] + b[2][i] * b[2][j] + b[3][i] * b[3][j]);
+                    if (!std::isfinite(kij))
+                        return notFinite();
                     kq.packed[at++] += kij;
                     AddStiffnessTerm(a, eq[static_cast<std::size_t>(i - 1)],
                                      eq[static_cast<std::size_t>(j - 1)], kij);

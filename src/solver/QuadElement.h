@@ -37,8 +37,9 @@ double QuadStrainAt(const std::array<double, 5>& x, const std::array<double, 5>&
 bool QuadIsTriangle(const Analysis& a, int q);
 
 // Adds quad q's stiffness to the store and keeps its material factor and packed element
-// stiffness in the system's QuadMatrices(q). Returns false (diagnostic 21 raised) when
-// the Jacobian is not positive at a Gauss point.
+// stiffness in the system's QuadMatrices(q). Returns false when the Jacobian is not
+// positive at a Gauss point (diagnostic 21 raised) or when the material factor or a term
+// is not a finite number (the quad's stiffness diagnostic raised).
 bool AddQuadStiffness(Analysis& a, int q);
 
 } // namespace tavu

@@ -95,8 +95,9 @@ bool ChoosePath(Analysis& a)
 // The system starts from the model's numbering and profile, with an empty store, every
 // time the step runs: a repeated run (the decomposition failed, Stage is still 1) meets
 // nothing of the earlier one. Each table is created afresh in the memory it already has;
-// the store of the path not taken is emptied.
-bool StartSystem(Analysis& a)
+// the store of the path not taken is emptied. A store too large for the memory (also a
+// sparse layout asked for and not possible) throws std::bad_alloc, which ends the step.
+void StartSystem(Analysis& a)
 {
     const ModelStore& m = a.Model;
     EquationSystem& s = a.System;
@@ -107,26 +108,18 @@ bool StartSystem(Analysis& a)
         s.GridEquations(i) = m.Grids(i).equation;
     s.Store.KValues.Clear();
     if (!ChoosePath(a))
-        return false;
+        throw std::bad_alloc();
     const bool sparse = s.Sparse != nullptr;
     s.Store.DiagPos = sparse ? Vec<long long>() : a.Profile.DiagPos;
     s.Store.ProfileSize = a.Profile.ProfileSize;
     s.Store.MaxActiveColumn = a.Profile.MaxActiveColumn;
     s.Store.RmsActiveColumn = a.Profile.RmsActiveColumn;
     const long long last = a.Profile.ProfileSize - 1;
-    try {
-        s.QuadMatrices.Create(m.nQuads);
-        if (sparse)
-            s.Sparse->assembled.Values.assign(s.Sparse->assembled.RowIndex.size(), 0.0);
-        else
-            s.Store.KValues.Create(last < 1 ? 1 : last);
-    } catch (const std::bad_alloc&) {
-        s.Store.KValues.Clear();
-        s.QuadMatrices.Clear();
-        s.Sparse.reset();
-        return false;
-    }
-    return true;
+    s.QuadMatrices.Create(m.nQuads);
+    if (sparse)
+        s.Sparse->assembled.Values.assign(s.Sparse->assembled.RowIndex.size(), 0.0);
+    else
+        s.Store.KValues.Create(last < 1 ? 1 : last);
 }
 
 } // namespace
@@ -138,11 +131,7 @@ bool AssembleStiffness(Analysis& a)
     // an earlier attempt at this step and would otherwise be reported, and stop it, again.
     a.State.FatalText.clear();
 
-    if (!StartSystem(a)) {
-        a.Summary.LogText = "Not enough memory for the stiffness matrix";
-        ShowLog(a, a.Summary.LogText);
-        return false;
-    }
+    StartSystem(a);
 
     for (int b = 1; b <= m.nBeams; ++b) {
         if (a.Progress)
@@ -153,7 +142,7 @@ bool AssembleStiffness(Analysis& a)
                 "Beam" + NumberText(b) + " axial load at or near buckling load" + CRLF;
             continue;
         }
-        AddBeamStiffness(a, b);
+        AddBeamStiffness(a, b); // a beam whose terms overflow names itself and stops the step
     }
     std::string beamText;
     if (m.nBeams > 0)

@@ -7,9 +7,11 @@
 namespace tavu {
 
 // Allocates KValues and adds beam, quad and grounded-spring terms; replaces LogText with
-// the element lines. A quad that fails its orientation check adds diagnostic 21 to
-// FatalText (and to the log), a beam-column at its buckling load a line naming it.
-// Returns false when any such message was raised: the stage must not go on.
+// the element lines. A quad that fails its orientation check, or a beam or quad whose
+// stiffness is not finite, adds its diagnostic to FatalText (and to the log), a
+// beam-column at its buckling load a line naming it. Returns false when any such message
+// was raised: the stage must not go on. A store too large for the memory throws
+// std::bad_alloc.
 bool AssembleStiffness(Analysis& a);
 
 // Turns the u, v pair of every grid with a positive axis code into the grid's axes,

@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 #include "driver/Driver.h"
 
+#include <array>
 #include <gtest/gtest.h>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -151,6 +153,128 @@ TEST(Driver, TheScalarsDialogComesEveryTimeAndItsCancelEndsTheStep)
         EXPECT_EQ(a.State.Stage, Solved);
         EXPECT_EQ(a.LoadScalars[1], 2.5);
         MarkTextEdited(a, 12);
+    }
+}
+
+// A load step that finds a load or a result not finite stops with the log naming it and
+// drops the results it replaced; the decomposition stays for the corrected loads.
+TEST(Driver, AFailedLoadStepLeavesTheModelDecomposedWithoutResults)
+{
+    std::vector<std::string> lines = Cantilever;
+    Analysis a;
+    Window w;
+    for (int step = 0; step < 3; ++step)
+        StartStep(a, w, testing::CrlfText(lines));
+    ASSERT_EQ(a.State.Stage, Solved);
+    for (const char* load : {"LOAD 2 0 1e309", "LOAD 2 0 1e308"}) {
+        lines.back() = load;
+        MarkTextEdited(a, 9);
+        Window failed;
+        StartStep(a, failed, testing::CrlfText(lines));
+        EXPECT_EQ(a.State.Stage, Decomposed) << load;
+        EXPECT_TRUE(failed.continueDisabled && !failed.finish);
+        EXPECT_TRUE(a.Results.SolutionVector.Empty() && a.Results.BeamEndForces.Empty());
+        EXPECT_EQ(failed.text, a.Summary.LogText);
+        EXPECT_NE(a.State.FatalText, "");
+    }
+    lines.back() = "LOAD 2 0 -1";
+    MarkTextEdited(a, 9);
+    StartStep(a, w, testing::CrlfText(lines));
+    EXPECT_EQ(a.State.Stage, Solved);
+}
+
+// A step that runs out of memory ends with its text, releases what it built and leaves a
+// state from which the next run goes on. The allocation fails where the step calls out:
+// the reader's and the assembly's progress, and the scalars dialog.
+TEST(Driver, AStepWithoutMemoryEndsWithItsTextAndTheRunGoesOnAfterwards)
+{
+    struct Failing : ProgressSink
+    {
+        bool reading = false, assembling = false;
+        void ShowReadProgress(int) override
+        {
+            if (reading)
+                throw std::bad_alloc();
+        }
+        void ShowProgressText(const std::string&) override
+        {
+            if (assembling)
+                throw std::bad_alloc();
+        }
+    };
+    struct Recording : Window
+    {
+        bool scalarsFail = false;
+        std::string outOfMemory;
+        bool AskLoadScalars(Analysis& a) override
+        {
+            if (scalarsFail)
+                throw std::bad_alloc();
+            return Window::AskLoadScalars(a);
+        }
+        void OutOfMemory(const std::string& t) override { outOfMemory = t; }
+    };
+    std::vector<std::string> lines = Cantilever;
+    lines.insert(lines.end() - 1, "SUBCASE 1");
+    const std::string text = testing::CrlfText(lines);
+
+    // Which tables hold something afterwards: the model, the system, the results.
+    using Kept = std::array<bool, 3>;
+    const struct
+    {
+        bool Failing::*progress;
+        bool scalars;
+        int stageBefore, stageAfter;
+        const char* message;
+        Kept kept;
+    } cases[] = {
+        {&Failing::reading,
+         false,
+         ModelPending,
+         ModelPending,
+         "Not enough memory for the model",
+         {false, false, false}},
+        {&Failing::assembling,
+         false,
+         ModelRead,
+         ModelRead,
+         "Not enough memory for the stiffness matrix",
+         {true, false, false}},
+        {nullptr,
+         true,
+         Solved,
+         Decomposed,
+         "Not enough memory for the load case",
+         {true, true, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        Analysis a;
+        Failing progress;
+        a.Progress = &progress;
+        Recording w;
+        while (a.State.Stage < c.stageBefore)
+            StartStep(a, w, text);
+        if (c.progress)
+            progress.*c.progress = true;
+        w.scalarsFail = c.scalars;
+        StartStep(a, w, text);
+        EXPECT_EQ(a.State.Stage, c.stageAfter);
+        EXPECT_EQ(w.text, c.message);
+        EXPECT_EQ(w.outOfMemory, c.message);
+        EXPECT_TRUE(w.continueDisabled);
+        EXPECT_EQ(a.State.FatalText, std::string(c.message) + "\r\n");
+        EXPECT_EQ((Kept{a.Model.nGrids > 0, a.System.built, !a.Results.SolutionVector.Empty()}),
+                  c.kept);
+
+        progress = Failing();
+        w.scalarsFail = false;
+        while (a.State.Stage != Solved) {
+            const int stage = a.State.Stage;
+            StartStep(a, w, text);
+            ASSERT_GT(a.State.Stage, stage) << w.text;
+        }
+        EXPECT_NEAR(a.Results.SolutionVector(2), -2.5 * 1000 / 3000, 1e-12); // scalar 2.5
     }
 }
 
