@@ -6,8 +6,8 @@
 #include "app/Prompts.h"
 #include "app/SingleInstance.h"
 #include "common/Analysis.h"
-#include "common/BlasThreads.h"
 #include "driver/Commands.h"
+#include "solver/BlasThreads.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -6,10 +6,10 @@
 // another output or anything but a regular file is refused before anything is written.
 
 #include "BatchRun.h"
-#include "common/BlasThreads.h"
 #include "driver/Commands.h"
 #include "driver/Driver.h"
 #include "model/Diagnostics.h"
+#include "solver/BlasThreads.h"
 
 #include <cerrno>
 #include <cstdio>
