@@ -40,6 +40,7 @@ struct SolutionState
     int EndModelLine = 0;              // line of the ENDMODEL record; 0 until a model was read
     int TransformFlag = 0;             // 0 none, 1 some grid is turned/eliminated, 2 penalty dofs
     std::string FatalText;             // numbered diagnostics, each line followed by CR LF
+    std::vector<Warning> FatalLines;   // the diagnostics about a line, in FatalText's order
     std::vector<Warning> ReadWarnings; // of model processing, in line order
     std::vector<Warning> LoadWarnings; // of the load step, in line order
 };
@@ -104,6 +105,7 @@ struct GridRow
     std::array<double, 4> spring{}; // 1..3: grounded spring stiffness on dof 1..3
     DofEquations equation{};        // from the numbering
     int axisCode = NoAxisTurn;      // AxisCode
+    int line = 0;                   // of the record in the model text
 };
 
 // One BEAM record, its geometry and its stiffness coefficients.
@@ -126,6 +128,7 @@ struct BeamRow
     double expansion = 0, density = 0;     // of the material
     double axialLoad = 0;                  // P of an axial-load beam
     double u = 0;                          // its stability parameter (L/2) sqrt(P / EI)
+    int line = 0;                          // of the record in the model text
 };
 
 // A PIN member of length > 0 is fixed at end A and hinged at end B: its transverse
@@ -147,6 +150,7 @@ struct QuadRow
     double modulus = 0, poisson = 0, shearModulus = 0; // as the material mode gives them
     double expansion = 0;                              // as the material mode gives it
     double density = 0;
+    int line = 0; // of the record in the model text
 };
 
 // A triangle is a quad whose fourth corner repeats its third.

@@ -118,6 +118,45 @@ std::string GoToLineLabel(int lineCount)
     return "Line number (1 - " + std::to_string(std::max(1, lineCount)) + "):";
 }
 
+std::vector<int> MessageLinks(const Analysis& a, std::string_view shown)
+{
+    // Each list's messages stand in the text in its order, among other lines: a cursor per
+    // list finds them one after the other. The model step's warnings are shown only in its
+    // report, those of the load step only in the log.
+    struct Cursor
+    {
+        const std::vector<Warning>& messages;
+        std::size_t next = 0;
+    };
+    std::array<Cursor, 2> lists{
+        {{a.State.FatalLines},
+         {shown == a.Summary.ReadText ? a.State.ReadWarnings : a.State.LoadWarnings}}};
+    std::vector<int> links;
+    std::string_view previous;
+    std::size_t start = 0;
+    while (start <= shown.size()) {
+        std::size_t end = shown.find('\n', start);
+        if (end == std::string_view::npos)
+            end = shown.size();
+        std::string_view text = shown.substr(start, end - start);
+        if (text.ends_with('\r'))
+            text.remove_suffix(1);
+        int line = 0;
+        for (Cursor& c : lists) {
+            if (c.next < c.messages.size() && c.messages[c.next].text == text) {
+                line = c.messages[c.next++].line;
+                break;
+            }
+        }
+        if (line > 0 && !links.empty() && links.back() == 0 && previous == ModelLine(a, line))
+            links.back() = line;
+        links.push_back(line);
+        previous = text;
+        start = end + 1;
+    }
+    return links;
+}
+
 std::vector<std::string> WithRecentFile(std::vector<std::string> files, std::string_view path)
 {
     files = WithoutRecentFile(std::move(files), path);

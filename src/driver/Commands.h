@@ -147,6 +147,12 @@ std::string CannotFindText(std::string_view what);
 std::string GoToLineLabel(int lineCount);
 
 // ---------------------------------------------------------------------------------------
+// Messages that lead to their lines: for each line of a text the summary window shows, the
+// model line it leads to, or 0. A diagnostic or warning about a record leads to the record,
+// and so does the record's echoed line above it.
+std::vector<int> MessageLinks(const Analysis& a, std::string_view shown);
+
+// ---------------------------------------------------------------------------------------
 // Recent files: the last eight model files opened or saved under a name, newest first.
 
 inline constexpr std::size_t MaxRecentFiles = 8;

@@ -84,7 +84,7 @@ template <class Body> bool Guarded(Analysis& a, SummaryWindow& w, Step step, Bod
     }
     std::string& report = step == Step::Model ? a.Summary.ReadText : a.Summary.LogText;
     report = DiagnosticMessage(message, 0, 0);
-    a.State.FatalText += report + CRLF;
+    AddDiagnosticText(a, report, 0);
     StopStep(w, report);
     w.OutOfMemory(report);
     return false;

@@ -363,7 +363,7 @@ bool ReadLoadRecords(Analysis& a)
     // The model was read and decomposed without diagnostics, so FatalText holds only what
     // an earlier load run (or the scalars dialog reading the same records) put there:
     // this run reports the load section afresh.
-    a.State.FatalText.clear();
+    ClearDiagnostics(a);
     a.State.LoadWarnings.clear();
     a.Summary.LogText = "Reading and processing load data";
 

@@ -203,15 +203,78 @@ void WarnAboutFields(std::vector<Warning>& list, int line, const Record& rec)
     }
 }
 
+namespace {
+
+// The model line a diagnostic is about: the line it echoes, or the record of the grid,
+// beam or quad it names; 0 for a message about the model as a whole.
+int SubjectLine(const Analysis& a, Msg code, int first, int second)
+{
+    const ModelStore& m = a.Model;
+    const auto gridLine = [&m](long long i) {
+        return i >= 1 && i <= m.Grids.Last() ? m.Grids(i).line : 0;
+    };
+    const auto beamLine = [&m](long long b) {
+        return b >= 1 && b <= m.Beams.Last() ? m.Beams(b).line : 0;
+    };
+    const auto quadLine = [&m](long long q) {
+        return q >= 1 && q <= m.Quads.Last() ? m.Quads(q).line : 0;
+    };
+    if (EchoesLine(code))
+        return second;
+    switch (code) {
+    case Msg::InputOrder:
+        return first;
+    case Msg::BeamGridMissing:
+        return beamLine(BeamIndexOf(m, second));
+    case Msg::QuadGridMissing:
+        return quadLine(QuadIndexOf(m, second));
+    case Msg::PinBeamAxialLoad:
+        return beamLine(BeamIndexOf(m, first));
+    case Msg::BeamPropMissing:
+    case Msg::BeamMatlMissing:
+    case Msg::BeamNotFinite:
+    case Msg::BeamLoadNotFinite:
+    case Msg::SolutionNotFiniteAtBeam:
+        return beamLine(first);
+    case Msg::QuadPropMissing:
+    case Msg::QuadMatlMissing:
+    case Msg::QuadNotCounterClockwise:
+    case Msg::QuadNotFinite:
+    case Msg::QuadLoadNotFinite:
+    case Msg::QuadEdgeZeroLength:
+    case Msg::SolutionNotFiniteAtQuad:
+        return quadLine(first);
+    case Msg::SolutionNotFiniteAtGrid:
+        return gridLine(first);
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+void AddDiagnosticText(Analysis& a, std::string message, int line)
+{
+    a.State.FatalText += message;
+    a.State.FatalText += CRLF;
+    if (line > 0)
+        a.State.FatalLines.push_back({line, std::move(message)});
+}
+
+void ClearDiagnostics(Analysis& a)
+{
+    a.State.FatalText.clear();
+    a.State.FatalLines.clear();
+}
+
 void Diagnose(Analysis& a, Msg code, int first, int second)
 {
-    std::string& fatal = a.State.FatalText;
+    const int line = SubjectLine(a, code, first, second);
     if (EchoesLine(code)) {
-        fatal += ModelLine(a, second);
-        fatal += CRLF;
+        a.State.FatalText += ModelLine(a, second);
+        a.State.FatalText += CRLF;
     }
-    fatal += DiagnosticMessage(code, first, second);
-    fatal += CRLF;
+    AddDiagnosticText(a, DiagnosticMessage(code, first, second), line);
 }
 
 void CopyDiagnosticsToLog(Analysis& a, std::size_t from)

@@ -72,6 +72,13 @@ std::string DiagnosticMessage(Msg code, int first, int second);
 // text of model line `second` and CR LF first; then the message and CR LF.
 void Diagnose(Analysis& a, Msg code, int first, int second);
 
+// Appends a message and CR LF to FatalText. A message about model line `line` (> 0) is
+// kept with its line in FatalLines, so that a report can lead back to the record.
+void AddDiagnosticText(Analysis& a, std::string message, int line);
+
+// Empties FatalText and the lines its messages are about.
+void ClearDiagnostics(Analysis& a);
+
 // The decomposition and load steps show only their log: the lines FatalText gained from
 // position `from` on are appended to LogText as well.
 void CopyDiagnosticsToLog(Analysis& a, std::size_t from);

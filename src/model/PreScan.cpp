@@ -193,7 +193,7 @@ void SizeStore(ModelStore& m, const ScanCounts& c)
 void PreScanModel(Analysis& a)
 {
     ScanCounts counts;
-    a.State.FatalText.clear();
+    ClearDiagnostics(a);
     a.State.ReadWarnings.clear();
     a.State.LoadWarnings.clear();
     a.Summary.ReadText.clear();

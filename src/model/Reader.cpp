@@ -106,6 +106,7 @@ void ReadGridRecord(ModelStore& m, RecordContext& r, Option opt)
     src.x = r.rec.N(2);
     src.y = r.rec.N(3);
     GridRow& g = m.Grids(n);
+    g.line = r.line;
     if (opt == Option::Polar) {
         g.axisCode = PolarAxes;
         src.form = GridForm::Polar;
@@ -159,6 +160,7 @@ void ReadBeamRecord(ModelStore& m, RecordContext& r, Option opt)
                 : opt == Option::Curv ? CurvBeam
                                       : PlainBeam;
     beam.id = id;
+    beam.line = r.line;
     beam.gridA = RoundToInt(rec.N(2));
     beam.gridB = RoundToInt(rec.N(3));
     beam.propId = RoundToInt(rec.N(4));
@@ -186,6 +188,7 @@ void ReadQuadRecord(ModelStore& m, RecordContext& r)
             r.Raise(Msg::DuplicateGrid, id, r.line);
     QuadRow& quad = m.Quads(q);
     quad.id = id;
+    quad.line = r.line;
     for (int k = 1; k <= 4; ++k)
         quad.grid[static_cast<std::size_t>(k)] = RoundToInt(rec.N(k + 1));
     if (quad.grid[4] == 0)

@@ -1,6 +1,7 @@
 #include "solver/Solver.h"
 
 #include "common/Numbers.h"
+#include "model/Diagnostics.h"
 #include "solver/BeamElement.h"
 #include "solver/Factor.h"
 #include "solver/QuadElement.h"
@@ -129,7 +130,7 @@ bool AssembleStiffness(Analysis& a)
     const ModelStore& m = a.Model;
     // Stage 1 means the model was read without a diagnostic: anything left here belongs to
     // an earlier attempt at this step and would otherwise be reported, and stop it, again.
-    a.State.FatalText.clear();
+    ClearDiagnostics(a);
 
     StartSystem(a);
 
@@ -138,8 +139,8 @@ bool AssembleStiffness(Analysis& a)
             a.Progress->ShowProgressText("Processing beam: " + NumberText(b));
         // A beam-column at its buckling load has no finite stiffness: name it and stop.
         if (BeamAtBucklingLoad(a, b)) {
-            a.State.FatalText +=
-                "Beam" + NumberText(b) + " axial load at or near buckling load" + CRLF;
+            AddDiagnosticText(a, "Beam" + NumberText(b) + " axial load at or near buckling load",
+                              m.Beams(b).line);
             continue;
         }
         AddBeamStiffness(a, b); // a beam whose terms overflow names itself and stops the step

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "driver/Commands.h"
 #include "driver/Driver.h"
 
 #include <array>
@@ -278,5 +279,52 @@ TEST(Driver, AStepWithoutMemoryEndsWithItsTextAndTheRunGoesOnAfterwards)
     }
 }
 
+// Each diagnostic and warning about a record leads back to it, and so does the record's
+// echoed line above the message; lines that name no record lead nowhere. Messages of the
+// same text are told apart by their order.
+TEST(Driver, MessagesLeadBackToTheirRecords)
+{
+    const struct
+    {
+        std::vector<std::string> lines;
+        int steps;
+        const char* links; // text line:model line, in the text the last step shows
+    } cases[] = {
+        {{"GRID 1 0 0", "GRID 2\t10 0", "GRID 2 20 0", "BEAM 1 1 2 1 1", "PROP 1 1 1",
+          "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"},
+         1,
+         "8:3 9:3 12:2 13:2"},
+        {{"GRID 1 0 0", "GRID 2 10 0", "GRID 3 10 10", "GRID 4 0 10", "QUAD 1 1 4 3 2 1 1",
+          "PROP 1 1 1", "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"},
+         2,
+         "2:5"},
+        {{"GRID 1 0 0", "GRID 2 10 0", "BEAM 1 1 2 1 1", "BEAM 2 1 2 1 1 x", "BEAM 3 1 2 1 1 x",
+          "PROP 1 1 1", "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"},
+         1,
+         "8:4 9:4 10:5 11:5"},
+        {{"GRID 1 0 0", "GRID 2 10 0", "BEAM 1 1 2 1 1", "BEAM 2 1 2 5 1", "PROP 1 1 1",
+          "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL"},
+         1,
+         "8:4"},
+        {{"GRID 1 0 0", "GRID 2 10 0", "BEAM 1 1 2 1 1", "PROP 1 1 1", "MATL 1 1000",
+          "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL", "LOAD 7 0 1", "LOAD 2\t0 -1",
+          "LOAD 2 0 -1"},
+         3,
+         "2:9 3:9 4:10 5:10"},
+    };
+    for (const auto& c : cases) {
+        Analysis a;
+        Window w;
+        for (int step = 0; step < c.steps; ++step)
+            StartStep(a, w, testing::CrlfText(c.lines));
+        const std::vector<int> links = MessageLinks(a, w.text);
+        std::string found;
+        for (std::size_t i = 0; i < links.size(); ++i)
+            if (links[i] != 0)
+                found += (found.empty() ? "" : " ") + std::to_string(i + 1) + ":" +
+                         std::to_string(links[i]);
+        EXPECT_EQ(found, c.links) << w.text;
+    }
+}
 } // namespace
 } // namespace tavu
