@@ -690,6 +690,10 @@ void MainWindow::RunSolution()
             if (self)
                 self->FocusEditor();
         },
+        [self = QPointer<MainWindow>(this)](int line) {
+            if (self)
+                self->FollowMessage(line);
+        },
         this);
     summary_ = summary;
     const DialogUnits du(font());
@@ -789,6 +793,12 @@ void MainWindow::OnEditorFocus()
     focusHandled_ = true;
     SetStatusPart(3);
     Apply(CommandEvent::EditorFocusGained);
+}
+
+void MainWindow::FollowMessage(int line)
+{
+    editor_->SelectLine(line);
+    FocusEditor();
 }
 
 void MainWindow::FocusEditor()

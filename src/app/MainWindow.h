@@ -78,6 +78,8 @@ public slots:
     // Keyboard focus into the editor, with everything the editor does when it gains it.
     // The caret and the scroll position stay as they are.
     void FocusEditor();
+    // A message of the summary window followed: its model line selected in the editor.
+    void FollowMessage(int line);
     void FindCommand();
     void FindNextCommand();
     void ReplaceCommand();

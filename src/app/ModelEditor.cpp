@@ -153,6 +153,17 @@ void ModelEditor::GoToLine(int line)
     centerCursor();
 }
 
+void ModelEditor::SelectLine(int line)
+{
+    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (!block.isValid())
+        return;
+    QTextCursor c(block);
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    centerCursor();
+}
+
 int ModelEditor::MarginWidth() const
 {
     return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * marginDigits_;

@@ -44,6 +44,8 @@ public:
     int ReplaceAll(const QString& what, const QString& with, bool matchCase);
     // Caret to the start of the line (1-based), shown in the middle of the editor.
     void GoToLine(int line);
+    // The line (1-based) selected, the caret at its end, shown in the middle of the editor.
+    void SelectLine(int line);
 
     // The line-number margin.
     QWidget* Margin() const { return margin_; }

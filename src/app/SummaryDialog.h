@@ -7,7 +7,9 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <functional>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -18,9 +20,10 @@ class SummaryDialog : public QDialog, public SummaryWindow
 {
     Q_OBJECT
 public:
-    // focusEditor puts the keyboard focus in the main window's editor.
+    // focusEditor puts the keyboard focus in the main window's editor; followLine selects
+    // a model line there and gives it the focus.
     SummaryDialog(Analysis& a, DriverEvents* events, std::function<void()> focusEditor,
-                  QWidget* owner);
+                  std::function<void(int)> followLine, QWidget* owner);
 
     // Runs the step the model has reached; false when the window was closed by it.
     bool Start(std::string_view editorText);
@@ -47,10 +50,18 @@ protected:
 
 private:
     void OnContinue();
+    // The model line a line of the text leads to, or 0.
+    int LinkOfBlock(int block) const;
+    // Follows the message on the text's line under the point (viewport coordinates) or,
+    // with no point, at the caret; false when that line leads nowhere.
+    bool FollowLink(std::optional<QPoint> at);
 
     Analysis& a_;
     DriverEvents* events_;
     std::function<void()> focusEditor_;
+    std::function<void(int)> followLine_;
+    std::vector<int> links_; // per line of the text: the model line it leads to, or 0
+    bool followed_ = false;  // a click followed a message: the text keeps its place
     QPlainTextEdit* text_;
     QPushButton* continue_;
     QPushButton* cancel_;

@@ -40,13 +40,8 @@ void Check(bool ok, const char* what)
 }
 
 // The widget as a window: its content under a plain title bar.
-void Save(QWidget* window, const char* name)
+QImage Framed(QWidget* w)
 {
-    const QPointer<QWidget> w(window);
-    QTest::qWait(100);
-    Check(w && w->isVisible(), name);
-    if (!w)
-        return;
     const QPixmap content = w->grab();
     const int bar = 26;
     QImage image(content.width() + 2, content.height() + bar + 1, QImage::Format_RGB32);
@@ -65,6 +60,23 @@ void Save(QWidget* window, const char* name)
                title);
     p.drawPixmap(1, bar, content);
     p.end();
+    return image;
+}
+
+// The window, or the window with another one over it where the screen shows it.
+void Save(QWidget* window, const char* name, QWidget* over = nullptr)
+{
+    const QPointer<QWidget> w(window);
+    const QPointer<QWidget> o(over);
+    QTest::qWait(100);
+    Check(w && w->isVisible() && (!over || (o && o->isVisible())), name);
+    if (!w || (over && !o))
+        return;
+    QImage image = Framed(w);
+    if (o) {
+        QPainter p(&image);
+        p.drawImage(o->mapToGlobal(QPoint(0, 0)) - w->mapToGlobal(QPoint(0, 0)), Framed(o));
+    }
     Check(image.save(QDir(output).filePath(QLatin1String(name))), name);
 }
 
@@ -157,6 +169,28 @@ int main(int argc, char** argv)
     s.Continue();
     Check(shown, "scalars dialog shown");
     s.Continue();
+
+    // A mistake in the portal frame: the report's message leads to its record.
+    s.Open(examples + u"portal-frame.tav"_s);
+    QTextCursor typo(editor->document()->findBlockByNumber(13));
+    typo.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    typo.insertText(u"BEAM     3    4    5    1    1      $ right column"_s);
+    const QSize mainSize = s.w.size();
+    s.w.resize(mainSize.width() * 4 / 3, mainSize.height()); // the record beside the window
+    s.Trigger(u"toolRun"_s);
+    if (auto* text = s.w.Summary() ? s.w.Summary()->findChild<QPlainTextEdit*>() : nullptr) {
+        SummaryDialog* summary = s.w.Summary();
+        summary->move(s.w.mapToGlobal(QPoint(s.w.width() - summary->width() - 16, 60)));
+        const QTextBlock message = text->document()->findBlockByNumber(7);
+        Check(message.text() == u"Grid 5 of beam 3 not found"_s, "the message of the typo");
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {},
+                          text->cursorRect(QTextCursor(message)).center() + QPoint(4, 0));
+        Check(editor->CaretLine() == 14, "the message followed to its line");
+        Save(&s.w, "message-followed.png", s.w.Summary());
+        summary->Close();
+    }
+    s.w.resize(mainSize);
+    s.w.Editor()->document()->setModified(false);
 
     // The record reference.
     s.w.ShowSyntax();

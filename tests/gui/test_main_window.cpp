@@ -901,6 +901,63 @@ private slots:
         QVERIFY(DarkPixels(margin->grab().toImage()) > 0);
     }
 
+    void messagesLeadToTheirLines()
+    {
+        // Notes first, so that the records lie below the editor's first screen.
+        s_->Open(MakeModel(u"links.tav"_s,
+                           "$ note\r\n"_ba.repeated(60) +
+                               "GRID 1 0 0\r\nGRID 2\t10 0\r\nGRID 2 20 0\r\nBEAM 1 1 2 1 1\r\n"
+                               "PROP 1 1 1\r\nMATL 1 1000\r\nDOFS DEF 1 1 1\r\nRACT 1 1 1 1\r\n"
+                               "ENDMODEL\r\n"));
+        ModelEditor* e = s_->w.Editor();
+        s_->Trigger(u"toolRun"_s);
+        QPointer<QWidget> summary = s_->w.Summary();
+        QVERIFY(summary);
+        auto* text = summary->findChild<QPlainTextEdit*>();
+        const auto block = [text](const QString& s) {
+            for (QTextBlock b = text->document()->begin(); b.isValid(); b = b.next())
+                if (b.text() == s)
+                    return b;
+            return QTextBlock();
+        };
+        const auto clickOn = [text](const QTextBlock& b) {
+            QTextCursor c(b);
+            text->setTextCursor(c);
+            text->ensureCursorVisible();
+            QTest::mouseClick(text->viewport(), Qt::LeftButton, {},
+                              text->cursorRect(c).center() + QPoint(2, 0));
+        };
+
+        // A click on the message, or on the record echoed above it, selects the record.
+        clickOn(block(u"... Grid 2 a duplicate"_s));
+        QTRY_COMPARE(QApplication::focusWidget(), e);
+        QCOMPARE(e->CaretLine(), 63);
+        QCOMPARE(e->textCursor().selectedText(), u"GRID 2 20 0"_s);
+        QVERIFY(e->cursorRect().top() >= 0 && e->cursorRect().bottom() <= e->viewport()->height());
+        e->GoToLine(1);
+        clickOn(block(u"GRID 2\t10 0"_s));
+        QTRY_COMPARE(e->CaretLine(), 62);
+
+        // Tab reaches the text; Enter on a warning follows it.
+        e->GoToLine(1);
+        summary->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), summary.data());
+        text->setFocus(Qt::TabFocusReason);
+        text->setTextCursor(QTextCursor(block(u"... TAB read as a blank"_s)));
+        QTest::keyClick(text, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), e);
+        QCOMPARE(e->textCursor().selectedText(), u"GRID 2\t10 0"_s);
+
+        // A line that names no record leads nowhere: Enter there is Continue, grayed here.
+        summary->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), summary.data());
+        text->setFocus(Qt::TabFocusReason);
+        text->setTextCursor(QTextCursor(text->document()->begin()));
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(e->CaretLine(), 62);
+        QVERIFY(summary);
+    }
+
     void runKeepsTheEditorAsItWas()
     {
         // The plate model with a long tail of notes, the caret far down in it.
