@@ -73,22 +73,21 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 constexpr double SkylineAlwaysBelow = 2.0e7;
 
 // Lays out the sparse system when the setting asks for it or, with the automatic choice,
-// when its factor is predicted to cost less than the profile's. False when the sparse path
-// was asked for and there is no memory for it.
+// when its factor is predicted to cost less than the system's store (laid out already).
+// False when the sparse path was asked for and there is no memory for it.
 bool ChoosePath(Analysis& a)
 {
     EquationSystem& s = a.System;
     s.Path = SolverPath::Skyline;
     s.Sparse.reset();
     const SolverPath want = a.SolverChoice;
-    const int neq = std::max(a.Model.NEQ, 0);
     if (want == SolverPath::Skyline ||
-        (want == SolverPath::Auto && SkylineFactorCost(a.Profile, neq) < SkylineAlwaysBelow))
+        (want == SolverPath::Auto && SkylineFactorCost(s.Store, s.NEQ) < SkylineAlwaysBelow))
         return true;
     std::unique_ptr<SparseSystem> sparse = LayOutSparseSystem(a);
     if (!sparse)
         return want != SolverPath::Sparse;
-    if (want == SolverPath::Sparse || SparseIsCheaper(*sparse, a.Profile, neq)) {
+    if (want == SolverPath::Sparse || SparseIsCheaper(*sparse, s.Store, s.NEQ)) {
         s.Sparse = std::move(sparse);
         s.Path = SolverPath::Sparse;
     }
@@ -110,16 +109,12 @@ void StartSystem(Analysis& a)
     const std::vector<int> held = HeldInTurnedAxes(m);
     s.NEQ = NumberSystemEquations(m, held, s.GridEquations);
     s.Store.KValues.Clear();
+    ReduceProfile(a.Profile, std::max(m.NEQ, 0), held, s.Store);
     if (!ChoosePath(a))
         throw std::bad_alloc();
     const bool sparse = s.Sparse != nullptr;
-    if (sparse) {
-        s.Store = StiffnessProfile();
-        s.Store.MaxActiveColumn = a.Profile.MaxActiveColumn;
-        s.Store.RmsActiveColumn = a.Profile.RmsActiveColumn;
-    } else {
-        ReduceProfile(a.Profile, std::max(m.NEQ, 0), held, s.Store);
-    }
+    if (sparse)
+        s.Store.DiagPos = Vec<long long>();
     const long long last = s.Store.ProfileSize - 1;
     s.QuadMatrices.Create(m.nQuads);
     if (sparse)
