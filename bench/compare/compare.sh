@@ -12,6 +12,9 @@
 # KEEP=DIR keeps the models and the differing outputs in DIR.
 # DROP_KEYS=KEY[,KEY...] removes those members from NEW_SOLVE's JSON before the comparison
 # (drop_keys.py), for a change that only adds keys to the JSON report.
+# EXTRA_MODELS="FILE..." runs these models as well (tests/models cases, other generators).
+# TOLERANCE=T lets the numbers of two outputs differ by T relative (near.py), for a change
+# that may move results by rounding; such outputs are counted apart, as near.
 
 set -u
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -54,6 +57,7 @@ subcase_count() {
 models=0
 outputs=0
 differ=0
+nearby=0
 shown=0
 declare -A ended=()
 
@@ -78,6 +82,11 @@ run_pair() { # label model args...
     if [ "$ra" -eq "$rb" ] && cmp -s "$work/a.out" "$work/b.out"; then
         return
     fi
+    if [ -n "${TOLERANCE:-}" ] && [ "$ra" -eq "$rb" ] &&
+        python3 "$here/near.py" "$TOLERANCE" "$work/a.out" "$work/b.out" > /dev/null; then
+        nearby=$((nearby + 1))
+        return
+    fi
     differ=$((differ + 1))
     local base
     base=$(basename "$model" .tav)
@@ -87,10 +96,12 @@ run_pair() { # label model args...
         shown=$((shown + 1))
         echo "--- $model ($label: $*): exit $ra vs $rb"
         diff "$work/a.out" "$work/b.out" | head -n 12
+        [ -n "${TOLERANCE:-}" ] && python3 "$here/near.py" "$TOLERANCE" "$work/a.out" "$work/b.out"
     fi
 }
 
-for model in "$work"/models/*.tav "$root"/examples/*.tav; do
+# shellcheck disable=SC2086
+for model in "$work"/models/*.tav "$root"/examples/*.tav ${EXTRA_MODELS:-}; do
     models=$((models + 1))
     run_pair text "$model"
     run_pair json "$model" --json
@@ -103,6 +114,7 @@ for model in "$work"/models/*.tav "$root"/examples/*.tav; do
 done
 
 echo "$models models, $outputs outputs compared, $differ differ"
+[ -n "${TOLERANCE:-}" ] && echo "$nearby more differ only within the tolerance $TOLERANCE"
 summary=""
 for s in solved model_error decomposition_failed solution_failed none; do
     [ -n "${ended[$s]:-}" ] && summary+=" $s ${ended[$s]},"

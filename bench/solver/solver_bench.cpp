@@ -319,7 +319,7 @@ int RunSparse(Analysis& a, const Options& opt, const SkylineTimes& skyline)
             std::printf("sparse decomposition failed\n%s\n", a.Summary.LogText.c_str());
             return 1;
         }
-        alone = RunCholmodAlone(a.System.Sparse->reduced);
+        alone = RunCholmodAlone(a.System.Sparse->matrix);
         cAlone.push_back(alone.factor);
         wAlone.push_back(alone.wallFactor);
         cAnalyse.push_back(alone.analyse);

@@ -221,9 +221,10 @@ enum class SolverPath : int
 
 class SparseSystem; // the sparse path's matrices and factor (solver)
 
-// The system the decomposition step builds from the model's numbering and profile: the
-// elimination of dofs restrained in turned axes renumbers its equations and shrinks its
-// store. Everything after the decomposition addresses the dofs through it.
+// The system the decomposition step builds from the model's numbering and profile: the dofs
+// held in turned axes have no equation in it (they are numbered above its NEQ), so its
+// equations and store are those of the model without them. Everything after the
+// decomposition addresses the dofs through it.
 struct EquationSystem
 {
     bool built = false;

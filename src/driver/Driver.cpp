@@ -165,11 +165,8 @@ bool DecompositionStep(Analysis& a, SummaryWindow& w)
         StopStep(w, a.Summary.LogText);
         return false;
     }
-    if (a.State.TransformFlag != 0 && !RotateAndEliminate(a)) {
-        StopStep(w, a.Summary.LogText);
-        w.FocusCancel();
-        return false;
-    }
+    if (a.State.TransformFlag != 0)
+        RotateAndEliminate(a);
     const DecompositionOutcome outcome = Decompose(a);
     w.ShowText(a.Summary.LogText);
     if (!outcome.ok) {

@@ -172,7 +172,8 @@ void ReadConstraintRecords(Analysis& a, int firstLine, ConstraintState& c)
 }
 
 // Grids with turned axes whose dof 1 or 2 is held in those axes: the held dof is made a
-// free global dof here and eliminated after the turn. Sets the axis codes.
+// free global dof here, which the system of the decomposition leaves out. Sets the axis
+// codes.
 void PrepareTurnedGrids(Analysis& a, ConstraintState& c)
 {
     ModelStore& m = a.Model;

@@ -4,6 +4,7 @@
 #include "model/Diagnostics.h"
 #include "solver/Profile.h"
 #include "solver/StiffnessStore.h"
+#include "solver/Transform.h"
 
 #include <cmath>
 
@@ -99,7 +100,7 @@ BeamStiffnessInput BeamInputOf(const Analysis& a, int b)
 
 bool AddBeamStiffness(Analysis& a, int b)
 {
-    const std::array<int, 6> eq = BeamEquationList(a, b);
+    const std::array<int, 6> eq = BeamEquationList(a, b, Numbering::System);
     const BeamTerms t = ComputeBeamTerms(BeamInputOf(a, b));
     for (int k = 0; k < t.count; ++k) {
         if (!std::isfinite(t.terms[static_cast<std::size_t>(k)].value)) {
@@ -107,11 +108,26 @@ bool AddBeamStiffness(Analysis& a, int b)
             return false;
         }
     }
-    for (int k = 0; k < t.count; ++k) {
-        const BeamTerm& term = t.terms[static_cast<std::size_t>(k)];
-        AddStiffnessTerm(a, eq[static_cast<std::size_t>(term.row)],
-                         eq[static_cast<std::size_t>(term.col)], term.value);
+    const ModelStore& m = a.Model;
+    ElementTurns turns;
+    turns.AddGrid(m, GridIndexOf(m, m.Beams(b).gridA), UA);
+    turns.AddGrid(m, GridIndexOf(m, m.Beams(b).gridB), UB);
+    if (turns.count == 0) {
+        for (int k = 0; k < t.count; ++k) {
+            const BeamTerm& term = t.terms[static_cast<std::size_t>(k)];
+            AddStiffnessTerm(a, eq[static_cast<std::size_t>(term.row)],
+                             eq[static_cast<std::size_t>(term.col)], term.value);
+        }
+        return true;
     }
+    ElementMatrix k{};
+    for (int n = 0; n < t.count; ++n) {
+        const BeamTerm& term = t.terms[static_cast<std::size_t>(n)];
+        const auto r = static_cast<std::size_t>(term.row), c = static_cast<std::size_t>(term.col);
+        k[r][c] = k[c][r] = term.value;
+    }
+    TurnIntoDofAxes(k, 6, turns);
+    AddElementMatrix(a, k, 6, eq.data());
     return true;
 }
 

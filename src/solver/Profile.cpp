@@ -10,11 +10,6 @@ namespace tavu {
 
 namespace {
 
-int AbsEquation(const GridRow& g, int dof)
-{
-    return std::abs(g.equation[static_cast<std::size_t>(dof)]);
-}
-
 // Lowers the top row of every column the element couples to the smallest of its
 // equations. top(j) is kept in DiagPos(j+1) while the profile is built.
 template <std::size_t N> void Couple(Vec<long long>& diag, int neq, const std::array<int, N>& list)
@@ -32,7 +27,16 @@ template <std::size_t N> void Couple(Vec<long long>& diag, int neq, const std::a
 
 } // namespace
 
-std::array<int, 6> BeamEquationList(const Analysis& a, int b)
+int AbsEquation(const Analysis& a, Numbering n, int g, int d)
+{
+    const int e = n == Numbering::System ? SystemEquation(a.System, g, d)
+                  : a.Model.Grids.Has(g) && g >= 1
+                      ? a.Model.Grids(g).equation[static_cast<std::size_t>(d)]
+                      : 0;
+    return std::abs(e);
+}
+
+std::array<int, 6> BeamEquationList(const Analysis& a, int b, Numbering n)
 {
     const ModelStore& m = a.Model;
     std::array<int, 6> list{};
@@ -42,12 +46,12 @@ std::array<int, 6> BeamEquationList(const Analysis& a, int b)
         if (g == 0 || !m.Grids.Has(g))
             continue;
         for (int d = 1; d <= 3; ++d)
-            list[static_cast<std::size_t>(3 * end + d - 1)] = AbsEquation(m.Grids(g), d);
+            list[static_cast<std::size_t>(3 * end + d - 1)] = AbsEquation(a, n, g, d);
     }
     return list;
 }
 
-std::array<int, 8> QuadEquationList(const Analysis& a, int q)
+std::array<int, 8> QuadEquationList(const Analysis& a, int q, Numbering n)
 {
     const ModelStore& m = a.Model;
     std::array<int, 8> list{};
@@ -55,8 +59,8 @@ std::array<int, 8> QuadEquationList(const Analysis& a, int q)
         const int g = GridIndexOf(m, m.Quads(q).grid[static_cast<std::size_t>(k)]);
         if (g == 0 || !m.Grids.Has(g))
             continue;
-        list[static_cast<std::size_t>(2 * k - 2)] = AbsEquation(m.Grids(g), 1);
-        list[static_cast<std::size_t>(2 * k - 1)] = AbsEquation(m.Grids(g), 2);
+        list[static_cast<std::size_t>(2 * k - 2)] = AbsEquation(a, n, g, DofU);
+        list[static_cast<std::size_t>(2 * k - 1)] = AbsEquation(a, n, g, DofV);
     }
     return list;
 }
@@ -67,7 +71,7 @@ namespace {
 // to it by an element, a grid's springs or its turned axes.
 void CoupleEquations(const Analysis& a, Vec<long long>& diag, int neq)
 {
-    ForEachCoupling(a, [&](const auto& list) { Couple(diag, neq, list); });
+    ForEachCoupling(a, Numbering::Model, [&](const auto& list) { Couple(diag, neq, list); });
 }
 
 // The root mean square of the column heights. Heights are at most NEQ (below 2^25), so the

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 
 namespace tavu {
 
@@ -20,29 +19,42 @@ inline constexpr long long MaxStiffnessTerms = 500000000;
 // DiagPos then stays as built, with ProfileSize the size it would need.
 bool BuildProfile(Analysis& a);
 
+// Whose equation numbers a list gives: the model's, as the numbering left them (the profile
+// and the counts of model processing), or the system's, which the decomposition step
+// assembles and factors: there the dofs held in turned axes lie above NEQ.
+enum class Numbering
+{
+    Model,
+    System,
+};
+
+// Absolute equation number of dof d (1..3) of grid index g in the numbering; 0 when the grid
+// does not exist.
+int AbsEquation(const Analysis& a, Numbering n, int g, int d);
+
 // The element equation lists: absolute equation numbers of u, v, rotation at grid A, then
 // at grid B (a beam), or u, v at corners 1..4 (a quad). Grids that do not exist give 0.
-std::array<int, 6> BeamEquationList(const Analysis& a, int b);
-std::array<int, 8> QuadEquationList(const Analysis& a, int q);
+std::array<int, 6> BeamEquationList(const Analysis& a, int b, Numbering n);
+std::array<int, 8> QuadEquationList(const Analysis& a, int q, Numbering n);
 
 // Calls couple(list) with every list of equations the stiffness couples: the lists of the
 // beams, then of the quads, then the u, v pair of every grid with springs or turned axes
 // (so that their coupling terms have a place even when no element uses the grid).
-template <class F> void ForEachCoupling(const Analysis& a, F&& couple)
+template <class F> void ForEachCoupling(const Analysis& a, Numbering n, F&& couple)
 {
     const ModelStore& m = a.Model;
     const int nBeams = static_cast<int>(std::min<long long>(m.nBeams, m.Beams.Last()));
     const int nQuads = static_cast<int>(std::min<long long>(m.nQuads, m.Quads.Last()));
     for (int b = 1; b <= nBeams; ++b)
-        couple(BeamEquationList(a, b));
+        couple(BeamEquationList(a, b, n));
     for (int q = 1; q <= nQuads; ++q)
-        couple(QuadEquationList(a, q));
+        couple(QuadEquationList(a, q, n));
     const int nGrids = static_cast<int>(std::min<long long>(m.nGrids, m.Grids.Last()));
     for (int i = 1; i <= nGrids; ++i) {
         const GridRow& g = m.Grids(i);
         const bool springs = g.spring[DofU] != 0 || g.spring[DofV] != 0;
         if (springs || g.axisCode > 0)
-            couple(std::array<int, 2>{std::abs(g.equation[DofU]), std::abs(g.equation[DofV])});
+            couple(std::array<int, 2>{AbsEquation(a, n, i, DofU), AbsEquation(a, n, i, DofV)});
     }
 }
 

@@ -4,6 +4,7 @@
 #include "model/Diagnostics.h"
 #include "solver/Profile.h"
 #include "solver/StiffnessStore.h"
+#include "solver/Transform.h"
 
 #include <cmath>
 
@@ -87,11 +88,12 @@ double ComputeQuadStrainMatrix(Analysis& a, int gi, int gj, int q)
 
 bool AddQuadStiffness(Analysis& a, int q)
 {
-    const QuadRow& quad = a.Model.Quads(q);
+    const ModelStore& m = a.Model;
+    const QuadRow& quad = m.Quads(q);
     QuadStiffnessRow& kq = a.System.QuadMatrices(q);
     const double t = quad.thickness;
     a.Quad.QuadFactor = QuadMaterialFactor(quad.modulus, quad.poisson, quad.shearModulus);
-    const std::array<int, 8> eq = QuadEquationList(a, q);
+    const std::array<int, 8> eq = QuadEquationList(a, q, Numbering::System);
     kq.factor = a.Quad.QuadFactor;
     const int n = QuadIsTriangle(a, q) ? 6 : 8;
     const auto notFinite = [&a, q] {
@@ -101,6 +103,11 @@ bool AddQuadStiffness(Analysis& a, int q)
     if (!AllFinite(kq.factor))
         return notFinite();
 
+    // A quad at grids whose dofs are turned into their own axes is added whole, turned;
+    // any other adds its terms point by point.
+    ElementTurns turns;
+    for (int k = 1; k <= n / 2; ++k)
+        turns.AddGrid(m, GridIndexOf(m, quad.grid[static_cast<std::size_t>(k)]), 2 * k - 2);
     for (int gi = 1; gi <= 2; ++gi) {
         for (int gj = 1; gj <= 2; ++gj) {
             const double detJ = ComputeQuadStrainMatrix(a, gi, gj, q);
@@ -118,11 +125,21 @@ bool AddQuadStiffness(Analysis& a, int q)
                     if (!std::isfinite(kij))
                         return notFinite();
                     kq.packed[at++] += kij;
-                    AddStiffnessTerm(a, eq[static_cast<std::size_t>(i - 1)],
-                                     eq[static_cast<std::size_t>(j - 1)], kij);
+                    if (turns.count == 0)
+                        AddStiffnessTerm(a, eq[static_cast<std::size_t>(i - 1)],
+                                         eq[static_cast<std::size_t>(j - 1)], kij);
                 }
             }
         }
+    }
+    if (turns.count > 0) {
+        ElementMatrix k{};
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
+            for (std::size_t j = i; j < static_cast<std::size_t>(n); ++j)
+                k[i][j] = k[j][i] = kq.packed[at++];
+        TurnIntoDofAxes(k, n, turns);
+        AddElementMatrix(a, k, n, eq.data());
     }
     return true;
 }

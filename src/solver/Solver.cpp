@@ -8,6 +8,7 @@
 #include "solver/RigidBody.h"
 #include "solver/SparseSolver.h"
 #include "solver/StiffnessStore.h"
+#include "solver/Transform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,8 +26,9 @@ void ShowLog(Analysis& a, const std::string& text)
         a.Progress->ShowProgressText(text);
 }
 
-// Grounded springs act along the grid's dof axes; here they are turned into x-y terms.
-// A penalty-restrained dof takes its terms at its absolute equation number.
+// Grounded springs act along the grid's dof axes: into x-y terms for a grid whose equations
+// are in x-y, on the diagonal for one whose equations are turned into those axes. A
+// penalty-restrained dof takes its terms at its absolute equation number.
 void AddGroundedSprings(Analysis& a)
 {
     const ModelStore& m = a.Model;
@@ -36,8 +38,9 @@ void AddGroundedSprings(Analysis& a)
         const double ky = g.spring[DofV];
         const double kr = g.spring[DofR];
         if (kx != 0 || ky != 0) {
-            const double c = std::cos(g.axisAngle);
-            const double s = std::sin(g.axisAngle);
+            const double angle = g.axisCode > 0 ? 0.0 : g.axisAngle;
+            const double c = std::cos(angle);
+            const double s = std::sin(angle);
             const int eu = std::abs(SystemEquation(a.System, i, DofU));
             const int ev = std::abs(SystemEquation(a.System, i, DofV));
             AddStiffnessTerm(a, eu, eu, c * c * kx + s * s * ky);
@@ -71,22 +74,21 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 constexpr double SkylineAlwaysBelow = 2.0e7;
 
 // Lays out the sparse system when the setting asks for it or, with the automatic choice,
-// when its factor is predicted to cost less than the profile's. False when the sparse path
-// was asked for and there is no memory for it.
+// when its factor is predicted to cost less than the system's store (laid out already).
+// False when the sparse path was asked for and there is no memory for it.
 bool ChoosePath(Analysis& a)
 {
     EquationSystem& s = a.System;
     s.Path = SolverPath::Skyline;
     s.Sparse.reset();
     const SolverPath want = a.SolverChoice;
-    const int neq = std::max(a.Model.NEQ, 0);
     if (want == SolverPath::Skyline ||
-        (want == SolverPath::Auto && SkylineFactorCost(a.Profile, neq) < SkylineAlwaysBelow))
+        (want == SolverPath::Auto && SkylineFactorCost(s.Store, s.NEQ) < SkylineAlwaysBelow))
         return true;
     std::unique_ptr<SparseSystem> sparse = LayOutSparseSystem(a);
     if (!sparse)
         return want != SolverPath::Sparse;
-    if (want == SolverPath::Sparse || SparseIsCheaper(*sparse, a.Profile, neq)) {
+    if (want == SolverPath::Sparse || SparseIsCheaper(*sparse, s.Store, s.NEQ)) {
         s.Sparse = std::move(sparse);
         s.Path = SolverPath::Sparse;
     }
@@ -96,29 +98,28 @@ bool ChoosePath(Analysis& a)
 // The system starts from the model's numbering and profile, with an empty store, every
 // time the step runs: a repeated run (the decomposition failed, Stage is still 1) meets
 // nothing of the earlier one. Each table is created afresh in the memory it already has;
-// the store of the path not taken is emptied. A store too large for the memory (also a
-// sparse layout asked for and not possible) throws std::bad_alloc, which ends the step.
+// the store of the path not taken is emptied. The dofs held in turned axes get no
+// equation: the system's numbering and store follow from the model's without them. A
+// store too large for the memory (also a sparse layout asked for and not possible) throws
+// std::bad_alloc, which ends the step.
 void StartSystem(Analysis& a)
 {
     const ModelStore& m = a.Model;
     EquationSystem& s = a.System;
     s.built = true;
-    s.NEQ = m.NEQ;
-    s.GridEquations.Create(m.nGrids);
-    for (int i = 1; i <= m.nGrids; ++i)
-        s.GridEquations(i) = m.Grids(i).equation;
+    const std::vector<int> held = HeldInTurnedAxes(m);
+    s.NEQ = NumberSystemEquations(m, held, s.GridEquations);
     s.Store.KValues.Clear();
+    ReduceProfile(a.Profile, std::max(m.NEQ, 0), held, s.Store);
     if (!ChoosePath(a))
         throw std::bad_alloc();
     const bool sparse = s.Sparse != nullptr;
-    s.Store.DiagPos = sparse ? Vec<long long>() : a.Profile.DiagPos;
-    s.Store.ProfileSize = a.Profile.ProfileSize;
-    s.Store.MaxActiveColumn = a.Profile.MaxActiveColumn;
-    s.Store.RmsActiveColumn = a.Profile.RmsActiveColumn;
-    const long long last = a.Profile.ProfileSize - 1;
+    if (sparse)
+        s.Store.DiagPos = Vec<long long>();
+    const long long last = s.Store.ProfileSize - 1;
     s.QuadMatrices.Create(m.nQuads);
     if (sparse)
-        s.Sparse->assembled.Values.assign(s.Sparse->assembled.RowIndex.size(), 0.0);
+        s.Sparse->matrix.Values.assign(s.Sparse->matrix.RowIndex.size(), 0.0);
     else
         s.Store.KValues.Create(last < 1 ? 1 : last);
 }
@@ -207,7 +208,6 @@ DecompositionOutcome Succeeded(Analysis& a, double minRatio)
 DecompositionOutcome DecomposeSparse(Analysis& a)
 {
     SparseSystem& s = *a.System.Sparse;
-    s.Reduce();
     const SparseFactorSize z = s.Size();
     std::string& log = a.Summary.LogText;
     log += CRLF;

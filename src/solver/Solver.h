@@ -1,6 +1,7 @@
 #pragma once
-// The decomposition stage: element processing and assembly, rotation and elimination of
-// turned grids' dofs, and the L*D*Lt decomposition with its pivot-ratio check.
+// The decomposition stage: element processing and assembly (element matrices turned into
+// their grids' dof axes), the penalty diagonals, and the L*D*Lt decomposition with its
+// pivot-ratio check.
 
 #include "common/Analysis.h"
 
@@ -14,11 +15,11 @@ namespace tavu {
 // std::bad_alloc.
 bool AssembleStiffness(Analysis& a);
 
-// Turns the u, v pair of every grid with a positive axis code into the grid's axes,
-// eliminates the equations restrained in those axes and applies the penalty diagonals.
-// Appends "Rotating and eliminating dofs" when TransformFlag is 1. Returns false, with a
-// line naming the grid in LogText, when the store has no room to turn a grid's pair.
-bool RotateAndEliminate(Analysis& a);
+// The step after assembly for models with turned grids or penalty dofs: the u, v pairs of
+// turned grids were turned at the elements and the dofs held in their axes never got an
+// equation; this appends "Rotating and eliminating dofs" when TransformFlag is 1 and sets
+// the penalty diagonals.
+void RotateAndEliminate(Analysis& a);
 
 struct DecompositionOutcome
 {

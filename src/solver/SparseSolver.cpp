@@ -1,7 +1,6 @@
 #include "solver/SparseSolver.h"
 
 #include "solver/Profile.h"
-#include "solver/Transform.h"
 
 #include <algorithm>
 #include <cholmod.h>
@@ -87,17 +86,22 @@ SparseSystem::~SparseSystem() = default;
 
 void SparseSystem::Add(long long i, long long j, double value)
 {
-    const int n = assembled.Columns();
+    const int n = matrix.Columns();
     if (i > j)
         std::swap(i, j);
     if (i < 1 || j > n)
         return;
-    const auto first =
-        assembled.RowIndex.begin() + assembled.ColStart[static_cast<std::size_t>(j - 1)];
-    const auto last = assembled.RowIndex.begin() + assembled.ColStart[static_cast<std::size_t>(j)];
+    const auto first = matrix.RowIndex.begin() + matrix.ColStart[static_cast<std::size_t>(j - 1)];
+    const auto last = matrix.RowIndex.begin() + matrix.ColStart[static_cast<std::size_t>(j)];
     const auto at = std::lower_bound(first, last, i - 1);
     if (at != last && *at == i - 1)
-        assembled.Values[static_cast<std::size_t>(at - assembled.RowIndex.begin())] += value;
+        matrix.Values[static_cast<std::size_t>(at - matrix.RowIndex.begin())] += value;
+}
+
+void SparseSystem::SetDiagonal(long long e, double value)
+{
+    if (e >= 1 && e <= matrix.Columns() && !matrix.Values.empty())
+        Diagonal(matrix, static_cast<std::size_t>(e - 1)) = value;
 }
 
 bool SparseSystem::Analyse()
@@ -105,7 +109,7 @@ bool SparseSystem::Analyse()
     Cholmod& ch = *chol_;
     if (ch.L)
         cholmod_l_free_factor(&ch.L, &ch.c);
-    cholmod_sparse A = ViewOf(reduced, false);
+    cholmod_sparse A = ViewOf(matrix, false);
     ch.L = cholmod_l_analyze(&A, &ch.c);
     if (!ch.L || ch.c.status < CHOLMOD_OK)
         return false;
@@ -117,10 +121,10 @@ SparseFactorResult SparseSystem::Factor(double limit)
 {
     Cholmod& ch = *chol_;
     SparseFactorResult res;
-    const std::size_t n = static_cast<std::size_t>(reduced.Columns());
+    const std::size_t n = static_cast<std::size_t>(matrix.Columns());
     if (n == 0)
         return res;
-    cholmod_sparse A = ViewOf(reduced, true);
+    cholmod_sparse A = ViewOf(matrix, true);
     cholmod_l_factorize(&A, ch.L, &ch.c);
     if (ch.c.status < CHOLMOD_OK || !ch.L->is_super) {
         // Out of memory (or an inconsistent analysis): nothing of the factor is valid.
@@ -141,9 +145,9 @@ SparseFactorResult SparseSystem::Factor(double limit)
     // with one of them: only then is it reduced, and its pivot ratio counts.
     std::vector<char> coupled(n, 0);
     for (std::size_t j = 0; j < n; ++j)
-        for (auto p = reduced.ColStart[j]; p < reduced.ColStart[j + 1] - 1; ++p) {
+        for (auto p = matrix.ColStart[j]; p < matrix.ColStart[j + 1] - 1; ++p) {
             const std::size_t r =
-                static_cast<std::size_t>(reduced.RowIndex[static_cast<std::size_t>(p)]);
+                static_cast<std::size_t>(matrix.RowIndex[static_cast<std::size_t>(p)]);
             coupled[std::max(position[r], position[j])] = 1;
         }
 
@@ -188,7 +192,7 @@ SparseFactorResult SparseSystem::Factor(double limit)
     };
     for (std::size_t k = 0; k < n; ++k) {
         const std::size_t j = static_cast<std::size_t>(perm[k]);
-        const double d0 = Diagonal(reduced, j);
+        const double d0 = Diagonal(matrix, j);
         if (!(std::isfinite(d0) && d0 > 0))
             return fail(j, d0);
         if (k == minor)
@@ -225,7 +229,7 @@ SparseFactorSize SparseSystem::Size() const
 void SparseSystem::Solve(double* u) const
 {
     Cholmod& ch = *chol_;
-    const std::size_t n = static_cast<std::size_t>(reduced.Columns());
+    const std::size_t n = static_cast<std::size_t>(matrix.Columns());
     if (n == 0 || !ch.L)
         return;
     cholmod_dense b{};
@@ -252,7 +256,7 @@ void BuildPattern(const Analysis& a, int neq, CompressedColumns& m)
     // Which lists hold each equation (compressed rows of the incidence).
     std::vector<std::int64_t> listStart{0}, listEq;
     std::vector<std::int64_t> count(static_cast<std::size_t>(neq) + 2, 0);
-    ForEachCoupling(a, [&](const auto& list) {
+    ForEachCoupling(a, Numbering::System, [&](const auto& list) {
         for (int e : list)
             if (e >= 1 && e <= neq) {
                 listEq.push_back(e);
@@ -296,59 +300,15 @@ void BuildPattern(const Analysis& a, int neq, CompressedColumns& m)
     m.Values.clear();
 }
 
-// The model equations the step eliminates, in its order: for each grid in table order
-// whose axis code is 1 or 2, the free equation of its u or v.
-std::vector<int> EliminatedEquations(const Analysis& a, int neq)
-{
-    std::vector<int> out;
-    const ModelStore& m = a.Model;
-    for (int i = 1; i <= m.nGrids; ++i) {
-        const int code = m.Grids(i).axisCode;
-        if (code != EliminateU && code != EliminateV)
-            continue;
-        const int n = m.Grids(i).equation[code == EliminateU ? DofU : DofV];
-        if (n >= 1 && n <= neq)
-            out.push_back(n);
-    }
-    return out;
-}
-
 } // namespace
 
 std::unique_ptr<SparseSystem> LayOutSparseSystem(const Analysis& a)
 {
-    const int neq = std::max(a.Model.NEQ, 0);
+    const int neq = std::max(a.System.NEQ, 0);
     try {
         auto s = std::make_unique<SparseSystem>();
-        BuildPattern(a, neq, s->assembled);
-        s->eliminated = EliminatedEquations(a, neq);
-        s->reducedOf.assign(static_cast<std::size_t>(neq) + 1, 0);
-        for (int e : s->eliminated)
-            s->reducedOf[static_cast<std::size_t>(e)] = -1;
-        int next = 0;
-        for (int e = 1; e <= neq; ++e)
-            s->reducedOf[static_cast<std::size_t>(e)] =
-                s->reducedOf[static_cast<std::size_t>(e)] < 0 ? 0 : ++next;
-
-        // The reduced pattern: the survivors keep their order, so rows stay ascending.
-        CompressedColumns& r = s->reduced;
-        r.ColStart.assign(1, 0);
-        r.RowIndex.clear();
-        for (int j = 1; j <= neq; ++j) {
-            if (s->reducedOf[static_cast<std::size_t>(j)] == 0)
-                continue;
-            const auto& m = s->assembled;
-            for (auto p = m.ColStart[static_cast<std::size_t>(j) - 1];
-                 p < m.ColStart[static_cast<std::size_t>(j)]; ++p) {
-                const int row =
-                    s->reducedOf[static_cast<std::size_t>(m.RowIndex[static_cast<std::size_t>(p)]) +
-                                 1];
-                if (row != 0)
-                    r.RowIndex.push_back(row - 1);
-            }
-            r.ColStart.push_back(static_cast<std::int64_t>(r.RowIndex.size()));
-        }
-        if (r.Columns() > 0 && !s->Analyse())
+        BuildPattern(a, neq, s->matrix);
+        if (s->matrix.Columns() > 0 && !s->Analyse())
             return nullptr;
         s->flops = std::max(s->flops, 0.0);
         return s;
@@ -376,126 +336,6 @@ bool SparseIsCheaper(const SparseSystem& s, const StiffnessProfile& p, int neq)
     // faster path for slender and square plates alike (bench/README.md).
     constexpr double SkylineSpeedup = 6.0;
     return s.flops >= 0 && 0.5 * s.flops < SkylineFactorCost(p, neq) / SkylineSpeedup;
-}
-
-bool RotateAndEliminateSparse(Analysis& a, int& badGrid)
-{
-    EquationSystem& sys = a.System;
-    SparseSystem& s = *sys.Sparse;
-    CompressedColumns& m = s.assembled;
-    const ModelStore& model = a.Model;
-    const int neq0 = m.Columns();
-    badGrid = 0;
-
-    struct Turn
-    {
-        double c, s;
-    };
-    std::vector<Turn> turnAt(static_cast<std::size_t>(neq0) + 1, Turn{1, 0});
-    std::vector<int> turnedGrid(static_cast<std::size_t>(neq0) + 1, 0);
-    auto turn = [&](const Turn& t, std::int64_t pu, std::int64_t pv) {
-        double& x = m.Values[static_cast<std::size_t>(pu)];
-        double& y = m.Values[static_cast<std::size_t>(pv)];
-        const double tx = t.c * x + t.s * y, ty = t.c * y - t.s * x;
-        x = tx;
-        y = ty;
-    };
-    for (int g = 1; g <= model.nGrids; ++g) {
-        const GridRow& row = model.Grids(g);
-        if (row.axisCode <= 0)
-            continue;
-        const int ju = std::abs(row.equation[DofU]);
-        const int jv = ju + 1;
-        badGrid = g;
-        if (ju < 1 || std::abs(row.equation[DofV]) != jv || jv > neq0)
-            return false;
-        // Columns ju and jv hold the same rows above ju (every list that holds one of the
-        // pair holds the other), then row ju of column jv and the diagonals.
-        const auto cu = m.ColStart[static_cast<std::size_t>(ju - 1)];
-        const auto cv = m.ColStart[static_cast<std::size_t>(jv - 1)];
-        const auto hu = m.ColStart[static_cast<std::size_t>(ju)] - cu;
-        if (m.ColStart[static_cast<std::size_t>(jv)] - cv != hu + 1 ||
-            !std::equal(m.RowIndex.begin() + cu, m.RowIndex.begin() + cu + hu,
-                        m.RowIndex.begin() + cv))
-            return false;
-        const Turn t{std::cos(row.axisAngle), std::sin(row.axisAngle)};
-        turnAt[static_cast<std::size_t>(ju)] = t;
-        turnedGrid[static_cast<std::size_t>(ju)] = g;
-        for (std::int64_t k = 0; k + 1 < hu; ++k)
-            turn(t, cu + k, cv + k);
-        // The 2 x 2 block: rows first, then columns.
-        double& kuu = m.Values[static_cast<std::size_t>(cu + hu - 1)];
-        double& kuv = m.Values[static_cast<std::size_t>(cv + hu - 1)];
-        double& kvv = m.Values[static_cast<std::size_t>(cv + hu)];
-        const double ruu = t.c * kuu + t.s * kuv, rvu = t.c * kuv - t.s * kuu;
-        const double ruv = t.c * kuv + t.s * kvv, rvv = t.c * kvv - t.s * kuv;
-        kuu = t.c * ruu + t.s * ruv;
-        kuv = t.c * ruv - t.s * ruu;
-        kvv = t.c * rvv - t.s * rvu;
-    }
-    badGrid = 0;
-    // Rows ju and jv of the later columns, adjacent where present.
-    for (int k = 1; k <= neq0; ++k)
-        for (auto p = m.ColStart[static_cast<std::size_t>(k) - 1];
-             p + 1 < m.ColStart[static_cast<std::size_t>(k)]; ++p) {
-            const auto ju = m.RowIndex[static_cast<std::size_t>(p)] + 1;
-            if (turnedGrid[static_cast<std::size_t>(ju)] == 0 || k <= ju + 1)
-                continue;
-            if (m.RowIndex[static_cast<std::size_t>(p) + 1] != ju) {
-                badGrid = turnedGrid[static_cast<std::size_t>(ju)];
-                return false;
-            }
-            turn(turnAt[static_cast<std::size_t>(ju)], p, p + 1);
-            ++p;
-        }
-
-    // Penalty diagonals, at the model's numbers (no eliminated dof carries a penalty).
-    for (int i = 1; i <= model.nGrids; ++i)
-        for (int d = 1; d <= 3; ++d) {
-            const int e = SystemEquation(sys, i, d);
-            if (e < 0 && -e <= neq0)
-                Diagonal(m, static_cast<std::size_t>(-e - 1)) = PenaltyStiffness;
-        }
-
-    // The grids' equations as the elimination one by one leaves them: the k-th eliminated
-    // dof takes the number NEQ - k + 1 of the count before it, the others close up.
-    std::vector<int> eliminatedAs(static_cast<std::size_t>(neq0) + 1, 0);
-    for (std::size_t k = 0; k < s.eliminated.size(); ++k)
-        eliminatedAs[static_cast<std::size_t>(s.eliminated[k])] = neq0 - static_cast<int>(k);
-    for (long long g = 1; g <= sys.GridEquations.Last(); ++g)
-        for (int d = 1; d <= 3; ++d) {
-            int& e = sys.GridEquations(g)[static_cast<std::size_t>(d)];
-            const int ae = std::abs(e);
-            if (ae < 1 || ae > neq0)
-                continue;
-            if (eliminatedAs[static_cast<std::size_t>(ae)] != 0)
-                e = eliminatedAs[static_cast<std::size_t>(ae)];
-            else
-                e = e > 0 ? s.reducedOf[static_cast<std::size_t>(ae)]
-                          : -s.reducedOf[static_cast<std::size_t>(ae)];
-        }
-    sys.NEQ = s.reduced.Columns();
-    return true;
-}
-
-void SparseSystem::Reduce()
-{
-    CompressedColumns& m = assembled;
-    if (m.Values.empty())
-        return;
-    CompressedColumns& r = reduced;
-    r.Values.assign(r.RowIndex.size(), 0.0);
-    std::size_t q = 0;
-    for (int j = 1; j <= m.Columns(); ++j) {
-        if (reducedOf[static_cast<std::size_t>(j)] == 0)
-            continue;
-        for (auto p = m.ColStart[static_cast<std::size_t>(j) - 1];
-             p < m.ColStart[static_cast<std::size_t>(j)]; ++p)
-            if (reducedOf[static_cast<std::size_t>(m.RowIndex[static_cast<std::size_t>(p)]) + 1] !=
-                0)
-                r.Values[q++] = m.Values[static_cast<std::size_t>(p)];
-    }
-    m = CompressedColumns{};
 }
 
 int SparseSolverThreads()

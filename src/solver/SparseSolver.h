@@ -2,8 +2,8 @@
 // The sparse path of the decomposition step: the stiffness in compressed columns, put
 // into a fill-reducing order and factored as L*Lt by CHOLMOD (supernodal). It takes the
 // place of the active-column store for models whose profile would cost more than the
-// factor; the equations, their rotation, elimination and penalties, the pivot-ratio
-// check and the failure report are the same as on the store.
+// factor; the equations, the element terms, the penalties, the pivot-ratio check and the
+// failure report are the same as on the store.
 
 #include "common/Analysis.h"
 
@@ -39,8 +39,8 @@ struct SparseFactorSize
     int rmsColumn = 0;   // root mean square of the column counts, nearest integer
 };
 
-// The sparse path's system: the matrix in the model's numbering (assembly), the one
-// factored (after elimination), and CHOLMOD's analysis and factor of it.
+// The sparse path's system: the matrix in the system's numbering and CHOLMOD's analysis
+// and factor of it.
 class SparseSystem
 {
 public:
@@ -49,24 +49,17 @@ public:
     SparseSystem(const SparseSystem&) = delete;
     SparseSystem& operator=(const SparseSystem&) = delete;
 
-    CompressedColumns assembled; // model numbering: equations 1..modelEquations
-    CompressedColumns reduced;   // after elimination: equations 1..NEQ, the one factored
-    // Equation after elimination (1..NEQ) of each model equation, 0 when it is eliminated;
-    // entry 0 unused.
-    std::vector<int> reducedOf;
-    // Model equations eliminated, in the order the step eliminates them.
-    std::vector<int> eliminated;
-    double flops = -1; // of the factorization, from the analysis; -1 until analysed
+    CompressedColumns matrix; // equations 1..NEQ: assembled, then factored
+    double flops = -1;        // of the factorization, from the analysis; -1 until analysed
 
-    // Adds value to K(i, j) in the model numbering; pairs outside the pattern are dropped.
+    // Adds value to K(i, j); pairs outside the pattern are dropped.
     void Add(long long i, long long j, double value);
+    // Replaces K(e, e) by value; nothing for e outside 1..NEQ.
+    void SetDiagonal(long long e, double value);
 
-    // Moves the assembled values into `reduced`, without the eliminated equations, and
-    // frees `assembled`. Nothing when that was done.
-    void Reduce();
-    // Orders and analyses `reduced` (values not needed). False when CHOLMOD cannot.
+    // Orders and analyses the matrix (values not needed). False when CHOLMOD cannot.
     bool Analyse();
-    // Factors `reduced` with the analysis; the pivot ratios are checked against limit.
+    // Factors the matrix with the analysis; the pivot ratios are checked against limit.
     SparseFactorResult Factor(double limit);
     SparseFactorSize Size() const;
     // Solves K u = f in place, u[1..NEQ] (u[0] untouched). Needs a successful Factor.
@@ -77,10 +70,9 @@ private:
     std::unique_ptr<Cholmod> chol_;
 };
 
-// Lays out the sparse system of the model: the patterns from the element equation lists
-// (and the u, v pair of grids with springs or turned axes), the elimination of dofs
-// restrained in turned axes, and the analysis. Null when there is not enough memory or
-// the analysis fails.
+// Lays out the sparse system: the pattern from the element equation lists of the system's
+// numbering (and the u, v pair of grids with springs or turned axes), and the analysis.
+// Null when there is not enough memory or the analysis fails.
 std::unique_ptr<SparseSystem> LayOutSparseSystem(const Analysis& a);
 
 // The predicted multiply-adds of the active-column factorization: the sum of the squared
@@ -89,12 +81,6 @@ double SkylineFactorCost(const StiffnessProfile& p, int neq);
 
 // Whether the factor of the sparse system costs less than the profile's.
 bool SparseIsCheaper(const SparseSystem& s, const StiffnessProfile& p, int neq);
-
-// Turns the turned grids' u, v pairs of `assembled` into their axes and sets the penalty
-// diagonals; renumbers the system's grid equations and NEQ as the elimination on the store
-// does (the eliminated equations leave the matrix with Reduce). Returns false, with the
-// grid, when a pair is not where it should be.
-bool RotateAndEliminateSparse(Analysis& a, int& badGrid);
 
 // Threads for CHOLMOD and the BLAS under it: 1 unless TAVU_SOLVER_THREADS says otherwise
 // (a number, or "all" for every core).

@@ -31,4 +31,16 @@ void AddStiffnessTerm(Analysis& a, long long i, long long j, double value)
     p.KValues(p.DiagPos(col) + std::llabs(i - j)) += value;
 }
 
+void SetStiffnessDiagonal(Analysis& a, long long e, double value)
+{
+    if (a.System.Sparse) {
+        a.System.Sparse->SetDiagonal(e, value);
+        return;
+    }
+    if (!HasStiffnessTerm(a, e, e))
+        return;
+    StiffnessProfile& p = a.System.Store;
+    p.KValues(p.DiagPos(e)) = value;
+}
+
 } // namespace tavu

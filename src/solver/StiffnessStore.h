@@ -26,4 +26,7 @@ bool HasStiffnessTerm(const Analysis& a, long long i, long long j);
 // the term goes to its compressed columns.
 void AddStiffnessTerm(Analysis& a, long long i, long long j, double value);
 
+// Replaces the diagonal K(e, e) of equation e (1..NEQ) by value, on either path.
+void SetStiffnessDiagonal(Analysis& a, long long e, double value);
+
 } // namespace tavu

@@ -2,101 +2,129 @@
 
 #include "common/Numbers.h"
 #include "solver/Solver.h"
-#include "solver/SparseSolver.h"
 #include "solver/StiffnessStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace tavu {
 
-bool RotateEquationPair(StiffnessProfile& p, int neq, int ju, double c, double s)
+std::vector<int> HeldInTurnedAxes(const ModelStore& m)
 {
-    const int jv = ju + 1;
-    if (ju < 1 || jv > neq)
-        return false;
-    // Column jv must hold row ju and reach exactly as high as column ju, so that the two
-    // columns pair row by row.
-    if (ColumnHeight(p, jv) != ColumnHeight(p, ju) + 1)
-        return false;
-    for (int k = jv + 1; k <= neq; ++k) {
-        const long long h = ColumnHeight(p, k);
-        const bool holdsV = k - jv < h;
-        const bool holdsU = k - ju < h;
-        if (holdsV && !holdsU)
-            return false;
-    }
-    Vec<double>& kv = p.KValues;
-    const long long du = p.DiagPos(ju);
-    const long long dv = p.DiagPos(jv);
-
-    // The 2 x 2 block: rows first, then columns, as for every other term.
-    const double kuu = kv(du), kuv = kv(dv + 1), kvv = kv(dv);
-    const double ruu = c * kuu + s * kuv, rvu = c * kuv - s * kuu; // R K, column ju
-    const double ruv = c * kuv + s * kvv, rvv = c * kvv - s * kuv; // R K, column jv
-    kv(du) = c * ruu + s * ruv;
-    kv(dv + 1) = c * ruv - s * ruu;
-    kv(dv) = c * rvv - s * rvu;
-
-    // Rows ju and jv of the later columns.
-    for (int k = jv + 1; k <= neq; ++k) {
-        if (k - jv >= ColumnHeight(p, k))
+    std::vector<int> held;
+    for (int i = 1; i <= m.nGrids; ++i) {
+        const GridRow& g = m.Grids(i);
+        if (g.axisCode != EliminateU && g.axisCode != EliminateV)
             continue;
-        const long long pu = p.DiagPos(k) + (k - ju);
-        const double x = kv(pu), y = kv(pu - 1);
-        kv(pu) = c * x + s * y;
-        kv(pu - 1) = c * y - s * x;
+        const int e = g.equation[g.axisCode == EliminateU ? DofU : DofV];
+        if (e >= 1 && e <= m.NEQ)
+            held.push_back(e);
     }
-    // Columns ju and jv above row ju.
-    const long long h = ColumnHeight(p, ju);
-    for (long long m = 1; m < h; ++m) {
-        const double x = kv(du + m), y = kv(dv + 1 + m);
-        kv(du + m) = c * x + s * y;
-        kv(dv + 1 + m) = c * y - s * x;
-    }
-    return true;
+    return held;
 }
 
-void EliminateEquation(Analysis& a, int n)
+int NumberSystemEquations(const ModelStore& m, const std::vector<int>& held,
+                          Vec<DofEquations>& equations)
 {
-    EquationSystem& sys = a.System;
-    StiffnessProfile& p = sys.Store;
-    const int neq = sys.NEQ;
-    TAVU_ASSERT(n >= 1 && n <= neq);
-    Vec<double>& kv = p.KValues;
+    const int neq0 = std::max(m.NEQ, 0);
+    equations.Create(m.nGrids);
+    for (int i = 1; i <= m.nGrids; ++i)
+        equations(i) = m.Grids(i).equation;
+    if (held.empty())
+        return neq0;
 
-    long long shift = ColumnHeight(p, n);
-    for (int j = n + 1; j <= neq; ++j) {
-        long long h = ColumnHeight(p, j);
-        const long long dj = p.DiagPos(j);
-        const long long height = h;
-        for (long long k = 0; k < height; ++k) {
-            if (j - k == n) {
-                ++shift;
-                --h;
-            } else {
-                kv(dj + k - shift) = kv(dj + k);
-            }
-        }
-        p.DiagPos(j) = p.DiagPos(j - 1) + h;
-    }
+    // systemOf(1..NEQ0): the system's number of each model equation.
+    std::vector<int> systemOf(static_cast<std::size_t>(neq0) + 1, 0);
+    for (std::size_t k = 0; k < held.size(); ++k)
+        systemOf[static_cast<std::size_t>(held[k])] = neq0 - static_cast<int>(k);
+    int next = 0;
+    for (int e = 1; e <= neq0; ++e)
+        if (systemOf[static_cast<std::size_t>(e)] == 0)
+            systemOf[static_cast<std::size_t>(e)] = ++next;
 
-    for (long long g = 1; g <= sys.GridEquations.Last(); ++g) {
+    for (int i = 1; i <= m.nGrids; ++i)
         for (int d = 1; d <= 3; ++d) {
-            int& e = sys.GridEquations(g)[static_cast<std::size_t>(d)];
+            int& e = equations(i)[static_cast<std::size_t>(d)];
             const int ae = std::abs(e);
-            if (ae > neq)
-                continue;
-            if (ae > n)
-                e = e > 0 ? ae - 1 : -(ae - 1);
-            else if (ae == n)
-                e = neq;
+            if (ae >= 1 && ae <= neq0)
+                e = e > 0 ? systemOf[static_cast<std::size_t>(ae)]
+                          : -systemOf[static_cast<std::size_t>(ae)];
         }
-    }
-    sys.NEQ = neq - 1;
+    return next;
 }
 
-bool RotateAndEliminate(Analysis& a)
+void ReduceProfile(const StiffnessProfile& model, int neq0, const std::vector<int>& held,
+                   StiffnessProfile& out)
+{
+    out.MaxActiveColumn = model.MaxActiveColumn;
+    out.RmsActiveColumn = model.RmsActiveColumn;
+    if (held.empty()) {
+        out.DiagPos = model.DiagPos;
+        out.ProfileSize = model.ProfileSize;
+        return;
+    }
+    // heldUpTo[e]: the held equations among 1..e of the model's numbering.
+    std::vector<int> heldUpTo(static_cast<std::size_t>(neq0) + 1, 0);
+    for (int e : held)
+        heldUpTo[static_cast<std::size_t>(e)] = 1;
+    for (std::size_t e = 1; e < heldUpTo.size(); ++e)
+        heldUpTo[e] += heldUpTo[e - 1];
+
+    const int neq = neq0 - static_cast<int>(held.size());
+    Vec<long long>& diag = out.DiagPos;
+    diag.Create(neq + 1);
+    diag(1) = 2;
+    int j = 0; // the system's column
+    for (int col = 1; col <= neq0; ++col) {
+        const std::size_t c = static_cast<std::size_t>(col);
+        if (heldUpTo[c] != heldUpTo[c - 1])
+            continue;
+        const long long height = model.DiagPos(col + 1) - model.DiagPos(col);
+        const long long top = col - height + 1;
+        const long long heldRows = heldUpTo[c - 1] - heldUpTo[static_cast<std::size_t>(top) - 1];
+        ++j;
+        diag(j + 1) = diag(j) + height - heldRows;
+    }
+    out.ProfileSize = diag(neq + 1);
+}
+
+void ElementTurns::AddGrid(const ModelStore& m, int g, int slot)
+{
+    if (!m.Grids.Has(g) || m.Grids(g).axisCode <= 0)
+        return;
+    const double angle = m.Grids(g).axisAngle;
+    pairs[static_cast<std::size_t>(count++)] = {slot, std::cos(angle), std::sin(angle)};
+}
+
+void TurnIntoDofAxes(ElementMatrix& k, int n, const ElementTurns& t)
+{
+    for (int p = 0; p < t.count; ++p) {
+        const ElementTurns::Pair& pair = t.pairs[static_cast<std::size_t>(p)];
+        const std::size_t u = static_cast<std::size_t>(pair.slot), v = u + 1;
+        const double c = pair.c, s = pair.s;
+        for (std::size_t j = 0; j < static_cast<std::size_t>(n); ++j) { // rows u and v
+            const double x = k[u][j], y = k[v][j];
+            k[u][j] = c * x + s * y;
+            k[v][j] = c * y - s * x;
+        }
+        for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) { // then the columns
+            const double x = k[i][u], y = k[i][v];
+            k[i][u] = c * x + s * y;
+            k[i][v] = c * y - s * x;
+        }
+    }
+}
+
+void AddElementMatrix(Analysis& a, const ElementMatrix& k, int n, const int* eq)
+{
+    for (int i = 0; i < n; ++i)
+        for (int j = i; j < n; ++j)
+            AddStiffnessTerm(a, eq[i], eq[j],
+                             k[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]);
+}
+
+void RotateAndEliminate(Analysis& a)
 {
     const ModelStore& m = a.Model;
     EquationSystem& sys = a.System;
@@ -105,45 +133,13 @@ bool RotateAndEliminate(Analysis& a)
         if (a.Progress)
             a.Progress->ShowProgressText(a.Summary.LogText);
     }
-
-    auto cannotTurn = [&](int i) {
-        AppendLine(a.Summary.LogText,
-                   "Grid" + NumberText(i) + " cannot be turned into its dof axes");
-        return false;
-    };
-    if (sys.Sparse) {
-        int badGrid = 0;
-        return RotateAndEliminateSparse(a, badGrid) || cannotTurn(badGrid);
-    }
-
-    for (int i = 1; i <= m.nGrids; ++i) {
-        const GridRow& g = m.Grids(i);
-        if (g.axisCode <= 0)
-            continue;
-        const int ju = std::abs(SystemEquation(sys, i, DofU));
-        const bool pairOk = ju >= 1 && std::abs(SystemEquation(sys, i, DofV)) == ju + 1;
-        if (!pairOk || !RotateEquationPair(sys.Store, sys.NEQ, ju, std::cos(g.axisAngle),
-                                           std::sin(g.axisAngle)))
-            return cannotTurn(i);
-    }
-
-    for (int i = 1; i <= m.nGrids; ++i) {
-        const int code = m.Grids(i).axisCode;
-        if (code != EliminateU && code != EliminateV)
-            continue;
-        const int n = SystemEquation(sys, i, code == EliminateU ? 1 : 2);
-        if (n >= 1 && n <= sys.NEQ)
-            EliminateEquation(a, n);
-    }
-
-    for (int i = 1; i <= m.nGrids; ++i) {
+    // The penalty replaces whatever the elements and springs put on the diagonal.
+    for (int i = 1; i <= m.nGrids; ++i)
         for (int d = 1; d <= 3; ++d) {
             const int e = SystemEquation(sys, i, d);
             if (e < 0 && -e <= sys.NEQ)
-                sys.Store.KValues(sys.Store.DiagPos(-e)) = PenaltyStiffness;
+                SetStiffnessDiagonal(a, -e, PenaltyStiffness);
         }
-    }
-    return true;
 }
 
 } // namespace tavu

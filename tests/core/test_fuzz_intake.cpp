@@ -172,10 +172,10 @@ std::string BrokenInvariant(const Analysis& a, bool profiled)
         return true;
     };
     for (int b = 1; b <= m.nBeams; ++b)
-        if (!covers(BeamEquationList(a, b).data(), 6))
+        if (!covers(BeamEquationList(a, b, Numbering::Model).data(), 6))
             return "beam outside the profile";
     for (int q = 1; q <= m.nQuads; ++q)
-        if (!covers(QuadEquationList(a, q).data(), 8))
+        if (!covers(QuadEquationList(a, q, Numbering::Model).data(), 8))
             return "quad outside the profile";
     for (int i = 1; i <= m.nGrids; ++i) {
         const GridRow& g = m.Grids(i);

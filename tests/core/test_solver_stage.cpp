@@ -1,5 +1,5 @@
-// The grounded springs, rotation and elimination against dense products, the rigid-body
-// count and the failure texts of the decomposition stage.
+// The grounded springs, the system of a model with turned grids against dense products,
+// the rigid-body count and the failure texts of the decomposition stage.
 
 #include "TestSupport.h"
 #include "common/Numbers.h"
@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -41,19 +40,6 @@ TEST(GroundedSprings, ActAlongTheGridAxes)
     }
 }
 
-// A random symmetric matrix with zeros outside the store's profile.
-Dense RandomInProfile(const Analysis& a, std::mt19937& rng)
-{
-    const int n = a.System.NEQ;
-    std::uniform_real_distribution<double> d(-1, 1);
-    Dense k(n + 1, std::vector<double>(n + 1, 0.0));
-    for (int i = 1; i <= n; ++i)
-        for (int j = i; j <= n; ++j)
-            if (HasStiffnessTerm(a, i, j))
-                k[i][j] = k[j][i] = d(rng) + (i == j ? 5 : 0);
-    return k;
-}
-
 // R K Rt with R = [[c, s], [-s, c]] on rows and columns ju, ju + 1.
 Dense Rotated(Dense k, std::size_t ju, double c, double s)
 {
@@ -76,81 +62,68 @@ Dense Without(Dense k, int n)
     return k;
 }
 
-TEST(Elimination, RemovesTheEquationAndRenumbers)
+TEST(TurnedAxes, TheSystemIsTheAssembledStiffnessTurnedWithoutTheHeldDofs)
 {
-    std::mt19937 rng(11);
-    // Equations eliminated in turn (their numbers at that moment).
-    for (const std::vector<int>& order : {std::vector<int>{1}, {7}, {4}, {3, 5}}) {
-        SCOPED_TRACE(order.front());
-        Analysis a;
-        MakeStore(a, {0, 1, 1, 2, 1, 3, 5, 5});
-        // Grid g has its u at equation g (grid 6 by penalty) and a restrained v (8).
-        std::vector<HandGrid> grids;
-        for (int e = 1; e <= 7; ++e)
-            grids.push_back({0, 0, 0, e == 6 ? -6 : e, 8, 0, 0});
-        MakeGrids(a, grids);
-        Dense k = RandomInProfile(a, rng);
-        FillStore(a, k);
-        std::vector<int> number = {0, 1, 2, 3, 4, 5, 6, 7};
-        int neq = 7;
-        for (int n : order) {
-            EliminateEquation(a, n);
-            k = Without(k, n);
-            for (int& e : number)
-                e = e == n ? neq : e > n && e <= neq ? e - 1 : e;
-            --neq;
-        }
-        ASSERT_EQ(a.System.NEQ, neq);
-        ExpectDenseNear(DenseK(a), k, 0, "eliminated");
-        for (int g = 1; g <= 7; ++g) {
-            const DofEquations& e = a.System.GridEquations(g);
-            EXPECT_EQ(e[1], g == 6 && number[g] <= neq ? -number[g] : number[g]) << "grid " << g;
-            EXPECT_EQ(e[2], 8) << "restrained dofs keep their number";
-        }
-    }
-}
+    // Grids turned by 30, -135 and 90 degrees with u held (grid 2), v held (grid 4) or one
+    // of them prescribed (grid 5, turned only), another prescribed dof (grid 1), springs on
+    // a turned and on an unturned POLAR grid, beams with offsets and a quad; in table order
+    // grid 4 comes before grid 2 in the numbering (NSEQ), so the held dofs leave the system
+    // in table order, not in equation order.
+    Analysis a;
+    ReadModelText(
+        a, {"GRID 1 0 0",     "GRID 2 4 0 30",     "GRID 3 4 3",         "GRID 4 0 3 -135",
+            "GRID 5 8 0 90",  "GRID 6 5 40 POLAR", "QUAD 1 1 2 3 4 1 1", "BEAM 1 2 5 1 1 0.2 -0.1",
+            "BEAM 2 3 5 1 1", "BEAM 3 5 6 1 1",    "PROP 1 0.5 0.1",     "MATL 1 1000 0.25",
+            "DOFS DEF 1 1 1", "NSEQ 1 4 3 2 6 5",  "RACT 1 -1 1 1",      "RACT 2 1 0 0",
+            "RACT 4 0 1 1",   "RACT 5 -1 0 0",     "SPRG 4 50 60 0",     "SPRG 6 70 80 0",
+            "ENDMODEL"});
+    ASSERT_EQ(a.Model.Grids(2).axisCode, EliminateU);
+    ASSERT_EQ(a.Model.Grids(4).axisCode, EliminateV);
+    ASSERT_EQ(a.Model.Grids(5).axisCode, TurnOnly);
 
-TEST(RotateAndEliminate, TurnsEliminatesAndPenalisesLikeTheDenseProducts)
-{
-    // Grid 2's pair (equations 3, 4) is turned and one of it held (axis code 1: u, 2: v), or
-    // left alone (flag 2); later columns reach the pair at various heights. Grid 3's u is
-    // prescribed (penalty), grid 4's u is equation 8.
-    std::mt19937 rng(3);
-    const std::tuple<double, int, int> cases[] = {{30, 2, 1}, {-135, 1, 1}, {90, 2, 1}, {0, 0, 2}};
-    for (const auto& [angle, code, flag] : cases) {
-        SCOPED_TRACE(angle);
-        Analysis a;
-        MakeStore(a, {0, 1, 1, 2, 2, 3, 3, 1, 5});
-        MakeGrids(a, {{0, 0, 0, 1, 2, 0, 0},
-                      {1, 0, angle * DEG, 3, 4, 0, code},
-                      {2, 0, 0, -5, 6, 7, 0},
-                      {3, 0, 0, 8, 0, 0, 0}});
-        Dense k = RandomInProfile(a, rng);
-        FillStore(a, k);
-        a.State.TransformFlag = flag;
-        a.Summary.LogText = "before";
-        ASSERT_TRUE(RotateAndEliminate(a));
-        EXPECT_EQ(a.Summary.LogText,
-                  flag == 1 ? "before\r\nRotating and eliminating dofs" : "before");
-        DofEquations grid2 = {0, 3, 4, 0}, grid3 = {0, -5, 6, 7}, grid4 = {0, 8, 0, 0};
-        if (code > 0) {
-            const int n = 2 + code; // the held dof: it goes above the system as 8
-            k = Without(Rotated(k, 3, std::cos(angle * DEG), std::sin(angle * DEG)), n);
-            grid2 = code == 1 ? DofEquations{0, 8, 3, 0} : DofEquations{0, 3, 8, 0};
-            grid3 = {0, -4, 5, 6};
-            grid4 = {0, 7, 0, 0};
-        }
-        const int penalty = -grid3[1];
-        Dense got = DenseK(a);
-        EXPECT_EQ(got[penalty][penalty], 1.0e99);
-        got[penalty][penalty] = k[penalty][penalty]; // the rest compares at its own scale
-        ExpectDenseNear(got, k, 1e-15, "transformed");
-        EXPECT_EQ(a.System.NEQ, code > 0 ? 7 : 8);
-        EXPECT_EQ(a.System.GridEquations(2), grid2);
-        EXPECT_EQ(a.System.GridEquations(3), grid3);
-        EXPECT_EQ(a.System.GridEquations(4), grid4);
-        EXPECT_EQ(a.Model.NEQ, 8) << "the model's numbering stays as read";
+    // The stiffness in x-y and in the model's numbering: the same model with no grid turned.
+    Analysis xy = a;
+    for (int i = 1; i <= xy.Model.nGrids; ++i)
+        xy.Model.Grids(i).axisCode = 0;
+    ASSERT_TRUE(AssembleStiffness(xy));
+    ASSERT_EQ(xy.System.NEQ, a.Model.NEQ);
+    Dense k = DenseK(xy);
+    for (int i : {2, 4, 5}) {
+        const GridRow& g = a.Model.Grids(i);
+        k = Rotated(k, static_cast<std::size_t>(std::abs(g.equation[DofU])), std::cos(g.axisAngle),
+                    std::sin(g.axisAngle));
     }
+    const int uHeld = a.Model.Grids(2).equation[DofU], vHeld = a.Model.Grids(4).equation[DofV];
+    k = Without(Without(k, std::max(uHeld, vHeld)), std::min(uHeld, vHeld));
+
+    a.State.TransformFlag = 1;
+    a.Summary.LogText = "before";
+    ASSERT_TRUE(AssembleStiffness(a));
+    RotateAndEliminate(a);
+    EXPECT_EQ(a.Summary.LogText.substr(a.Summary.LogText.rfind("\r\n")),
+              "\r\nRotating and eliminating dofs");
+    ASSERT_EQ(a.System.NEQ, a.Model.NEQ - 2);
+    Dense got = DenseK(a);
+    for (int i : {1, 5}) { // the prescribed dofs hold the penalty, whatever was assembled
+        const int e = -SystemEquation(a.System, i, DofU);
+        ASSERT_GT(e, 0);
+        EXPECT_EQ(got[e][e], PenaltyStiffness);
+        got[e][e] = k[e][e];
+    }
+    ExpectDenseNear(got, k, 1e-14, "turned system");
+
+    // The held dofs lie above the system, grid 2's first (table order); the rest close up.
+    EXPECT_EQ(SystemEquation(a.System, 2, DofU), a.Model.NEQ);
+    EXPECT_EQ(SystemEquation(a.System, 4, DofV), a.Model.NEQ - 1);
+    for (int i = 1; i <= a.Model.nGrids; ++i)
+        for (int d = 1; d <= 3; ++d) {
+            const int e0 = a.Model.Grids(i).equation[static_cast<std::size_t>(d)];
+            const int e = SystemEquation(a.System, i, d);
+            if (std::abs(e0) > a.Model.NEQ || e0 == uHeld || e0 == vHeld)
+                continue;
+            const int below = (std::abs(e0) > uHeld) + (std::abs(e0) > vHeld);
+            EXPECT_EQ(e, e0 > 0 ? e0 - below : e0 + below) << "grid " << i << " dof " << d;
+        }
 }
 
 TEST(RigidBody, CountsTheMotionsTheRestraintsLeaveFree)
