@@ -103,17 +103,18 @@ bool IsPdfFileName(const std::string& path)
     return Extension(path) == "pdf";
 }
 
-bool WritePlotFile(const Analysis& a, const std::string& path, std::string& error)
+bool WritePlotFile(const Analysis& a, const std::string& path, const std::string& view,
+                   std::string& error)
 {
     const PlotModel model = BuildPlotModel(a);
+    PlotOptions options;
+    if (!view.empty())
+        ViewFromWord(view, options.view);
     if (Extension(path) == "svg") {
-        const WorldWindow window = WorldWindowFor(model, PlotImageSize, PlotImageSize, 96, 96);
-        const std::string svg =
-            PlotSvg(DrawPlot(model, MaxMagnification, false), window, PlotImageSize, PlotImageSize);
+        const std::string svg = PlotSvgFor(model, options, PlotImageSize, PlotImageSize);
         return WriteBytes(path, QByteArray(svg.data(), static_cast<qsizetype>(svg.size())), error);
     }
-    const QImage image =
-        RenderPlotImage(model, MaxMagnification, false, QSize(PlotImageSize, PlotImageSize));
+    const QImage image = RenderPlotImage(model, options, QSize(PlotImageSize, PlotImageSize));
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);

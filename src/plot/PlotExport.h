@@ -36,9 +36,11 @@ bool IsPlotFileName(const std::string& path);
 // True for a path ending in ".pdf" (any letter case).
 bool IsPdfFileName(const std::string& path);
 
-// Writes the model and, when the analysis is solved, its deformed shape at full
-// magnification: PNG or SVG by the path's extension. False with a reason on failure.
-bool WritePlotFile(const Analysis& a, const std::string& path, std::string& error);
+// Writes the picture of a view (its --view word; empty for the deformed shape) at full
+// magnification, with the supports and loads: PNG or SVG by the path's extension. A model
+// without results is drawn alone. False with a reason on failure.
+bool WritePlotFile(const Analysis& a, const std::string& path, const std::string& view,
+                   std::string& error);
 
 // Writes the result listings as printed pages (Deflections, Reactions, Beam Forces,
 // Quad Stresses with corner values; a listing without lines is left out), each listing
