@@ -8,6 +8,7 @@
 #include <QPen>
 #include <QPolygonF>
 #include <QVector>
+#include <algorithm>
 
 namespace tavu::plot {
 
@@ -47,12 +48,15 @@ void PaintPlot(QPainter& painter, const QRectF& surface, const PlotPicture& pict
     };
 
     painter.setClipRect(surface);
+    // Fills without smoothing, each outlined in its colour: no seams between the pieces.
+    const bool smooth = painter.testRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::Antialiasing, false);
     for (const PlotFill& f : picture.Fills) {
-        // The outline in the fill's colour closes the hairline gaps between pieces.
-        painter.setPen(pen(f.colour, 0.8));
+        painter.setPen(pen(f.colour, 1));
         painter.setBrush(ColourOf(f.colour));
         painter.drawPolygon(polygon(f.polygon));
     }
+    painter.setRenderHint(QPainter::Antialiasing, smooth);
     painter.setBrush(Qt::NoBrush);
     for (const auto& [segments, colour] :
          {std::pair{&picture.Model, picture.ModelColour},
@@ -72,8 +76,12 @@ void PaintPlot(QPainter& painter, const QRectF& surface, const PlotPicture& pict
     const QFontMetricsF metrics(painter.font(), painter.device());
     for (const auto* labels : {&picture.Labels, &picture.ValueLabels})
         for (const PlotLabel& label : *labels) {
+            // A text that would run off the right edge ends there.
+            const QString text = FromBytes(label.text);
+            QPointF at = map(label.at);
+            at.setX(std::min(at.x(), surface.right() - metrics.horizontalAdvance(text) - 2));
             painter.setPen(ColourOf(label.colour));
-            painter.drawText(map(label.at) + QPointF(0, metrics.ascent()), FromBytes(label.text));
+            painter.drawText(at + QPointF(0, metrics.ascent()), text);
         }
 
     // The legend and the colour bar stay in place whatever the zoom.
@@ -103,16 +111,13 @@ void PaintView(QPainter& painter, const QRectF& surface, const PlotModel& model,
     PaintPlot(painter, surface, DrawPlot(model, options), window);
 }
 
-QImage RenderPlotImage(const PlotModel& model, const PlotOptions& options, QSize size)
+QImage RenderPlotImage(const PlotPicture& picture, const WorldWindow& window, QSize size)
 {
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const double ppx = image.logicalDpiX() > 0 ? image.logicalDpiX() : 96;
-    const double ppy = image.logicalDpiY() > 0 ? image.logicalDpiY() : 96;
-    const WorldWindow window = WorldWindowFor(model, image.width(), image.height(), ppx, ppy);
-    PaintView(painter, QRectF(0, 0, image.width(), image.height()), model, options, window);
+    PaintPlot(painter, QRectF(0, 0, image.width(), image.height()), picture, window);
     return image;
 }
 

@@ -22,7 +22,7 @@ void PaintPlot(QPainter& painter, const QRectF& surface, const PlotPicture& pict
 void PaintView(QPainter& painter, const QRectF& surface, const PlotModel& model,
                PlotOptions options, const WorldWindow& window);
 
-// A view of the model fitted onto a white image of the given size.
-QImage RenderPlotImage(const PlotModel& model, const PlotOptions& options, QSize size);
+// A picture painted onto a white image of the given size showing the world window.
+QImage RenderPlotImage(const PlotPicture& picture, const WorldWindow& window, QSize size);
 
 } // namespace tavu::plot

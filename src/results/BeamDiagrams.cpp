@@ -162,7 +162,8 @@ LocalDeflection MemberDeflection(const MemberState& s, double x)
     if (s.EA > 0)
         d.u += s.load.pa * x * (L - x) / (2 * s.EA);
 
-    if (s.kind == BendBeam) {
+    if (s.kind == BendBeam || !(s.EI > 0) || !std::isfinite(s.EI)) {
+        // No bending between the ends: an axial member, or one whose ends only twist.
         d.v = s.vA + (s.vB - s.vA) * xi;
         return d;
     }
@@ -176,9 +177,6 @@ LocalDeflection MemberDeflection(const MemberState& s, double x)
         d.v = (1 - 3 * xi2 + 2 * xi3) * s.vA + L * (xi - 2 * xi2 + xi3) * s.rA +
               (3 * xi2 - 2 * xi3) * s.vB + L * (xi3 - xi2) * s.rB;
     }
-    if (!(s.EI > 0) || !std::isfinite(s.EI))
-        return d;
-
     // The load's shape with end A held: EI v'''' = q, v(0) = v'(0) = 0, plus the cubic that
     // holds end B (v = v' = 0, or v = v'' = 0 at a hinge).
     const double qA = s.load.qA, dq = (s.load.qB - s.load.qA) / L;

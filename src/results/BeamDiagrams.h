@@ -77,7 +77,8 @@ BeamDiagram ComputeBeamDiagram(const MemberState& s, int intervals = DiagramInte
 // The deflection at x along the member axis, in its axes: the cubic through the end
 // displacements and rotations (the rotation at a PIN member's end B is free: no moment
 // there), plus the shape of the distributed load with the ends held; axially linear plus
-// the held shape of the axial load. A BEND member stays straight.
+// the held shape of the axial load. A member without bending stiffness (no EI, or BEND)
+// stays straight.
 struct LocalDeflection
 {
     double u = 0, v = 0;

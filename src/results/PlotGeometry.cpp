@@ -836,13 +836,6 @@ double SymbolSizeFor(const WorldWindow& window, double widthPixels)
     return std::isfinite(size) && size > 0 ? size : 0;
 }
 
-std::string PlotSvgFor(const PlotModel& m, PlotOptions options, int width, int height)
-{
-    const WorldWindow window = WorldWindowFor(m, width, height, 96, 96);
-    options.symbolSize = SymbolSizeFor(window, width);
-    return PlotSvg(DrawPlot(m, options), window, width, height);
-}
-
 ColourBarLayout LayOutColourBar(const ColourBar& bar, double width, double height)
 {
     ColourBarLayout layout;

@@ -246,10 +246,6 @@ int MagnificationAfterScroll(int magnification, ScrollAction action, int thumbPo
 // and the colour bar.
 std::string PlotSvg(const PlotPicture& picture, const WorldWindow& window, int width, int height);
 
-// The picture of a view fitted onto width x height pixels (at 96 pixels per inch) as an
-// SVG document.
-std::string PlotSvgFor(const PlotModel& m, PlotOptions options, int width, int height);
-
 // The colour bar on a surface of width x height pixels: a column of cells at the right
 // edge, the largest value on top, with the title and the values at its ends (texts end at
 // their x, their top at y). Nothing on a surface too small or for a bar without bands.

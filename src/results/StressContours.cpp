@@ -178,7 +178,7 @@ Rgb BandColour(int band, int bands)
     const double h = (1 - t) * 4; // 4 blue, 3 cyan, 2 green, 1 yellow, 0 red
     auto channel = [](double v) { return static_cast<int>(std::lround(255 * std::clamp(v, 0.0, 1.0))); };
     const double r = std::clamp(2 - h, 0.0, 1.0);
-    const double g = h < 1 ? h : std::clamp(3 - h, 0.0, 1.0);
+    const double g = std::clamp(std::min(4 - h, h), 0.0, 1.0);
     const double b = std::clamp(h - 2, 0.0, 1.0);
     return {channel(r), channel(g), channel(b)};
 }
