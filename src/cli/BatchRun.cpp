@@ -307,8 +307,8 @@ void BeamResults(const Analysis& a, const JsonAdd& add)
         // Along the beam, x from end A.
         const BeamDiagram d = ComputeBeamDiagram(MemberStateOf(a, b));
         nlohmann::json extremes;
-        for (const auto& [name, k] : {std::pair{"N", DiagramN}, std::pair{"V", DiagramV},
-                                      std::pair{"M", DiagramM}}) {
+        for (const auto& [name, k] :
+             {std::pair{"N", DiagramN}, std::pair{"V", DiagramV}, std::pair{"M", DiagramM}}) {
             const DiagramExtreme& x = d.extreme[static_cast<std::size_t>(k)];
             extremes[name] = {{"max", Number(x.max)},
                               {"max_at", Number(x.maxAt)},

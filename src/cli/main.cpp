@@ -73,6 +73,7 @@ struct Options
 // (usage error or --help), or -1 to go on.
 int ParseOptions(int argc, char** argv, Options& o)
 {
+    // clang-format off
     static const option options[] = {{"json", no_argument, nullptr, 'j'},
                                      {"scalars", required_argument, nullptr, 's'},
                                      {"plot", required_argument, nullptr, 'p'},
@@ -81,6 +82,7 @@ int ParseOptions(int argc, char** argv, Options& o)
                                      {"view", required_argument, nullptr, 'v'},
                                      {"help", no_argument, nullptr, 'h'},
                                      {nullptr, 0, nullptr, 0}};
+    // clang-format on
     opterr = 0;
     for (;;) {
         const int c = getopt_long(argc, argv, "", options, nullptr);

@@ -315,7 +315,7 @@ struct LoadSet
     Vec<BeamSpanLoad> SpanLoads;    // (0..nBeams): what the fixed-end forces come from
     // (0..nGrids): Fx, Fy, M of the LOAD records at each grid, in x-y, scaled and summed.
     Vec<std::array<double, 3>> GridLoads;
-    QuadStressTable InitialStress;  // (0..nQuads): -D eps0 of a temperature load
+    QuadStressTable InitialStress; // (0..nQuads): -D eps0 of a temperature load
 };
 
 struct ResultSet

@@ -58,9 +58,8 @@ void PaintPlot(QPainter& painter, const QRectF& surface, const PlotPicture& pict
     }
     painter.setRenderHint(QPainter::Antialiasing, smooth);
     painter.setBrush(Qt::NoBrush);
-    for (const auto& [segments, colour] :
-         {std::pair{&picture.Model, picture.ModelColour},
-          std::pair{&picture.Deformed, picture.DeformedColour}}) {
+    for (const auto& [segments, colour] : {std::pair{&picture.Model, picture.ModelColour},
+                                           std::pair{&picture.Deformed, picture.DeformedColour}}) {
         QVector<QLineF> lines;
         lines.reserve(static_cast<qsizetype>(segments->size()));
         for (const PlotSegment& s : *segments)

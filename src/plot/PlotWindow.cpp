@@ -1,8 +1,8 @@
 #include "plot/PlotWindow.h"
 
 #include "common/Analysis.h"
-#include "driver/Driver.h"
 #include "common/Numbers.h"
+#include "driver/Driver.h"
 #include "plot/PlotApi.h"
 #include "plot/PlotExport.h"
 #include "plot/PlotRenderer.h"
@@ -12,23 +12,23 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPrinter>
-#include <QPushButton>
-#include <QWheelEvent>
-#include <QCloseEvent>
 #include <QFontMetricsF>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -258,9 +258,8 @@ PlotWindow::PlotWindow(Analysis& a, QWidget* mainWindow)
     // The row above the surface: the view, element numbers and the picture's output.
     views_ = new QComboBox(this);
     views_->setObjectName(QStringLiteral("plotView"));
-    connect(views_, &QComboBox::activated, this, [this](int index) {
-        SetView(static_cast<PlotView>(views_->itemData(index).toInt()));
-    });
+    connect(views_, &QComboBox::activated, this,
+            [this](int index) { SetView(static_cast<PlotView>(views_->itemData(index).toInt())); });
     elementNumbers_ = new QCheckBox(QStringLiteral("Element Numbers"), this);
     elementNumbers_->setObjectName(QStringLiteral("plotElementNumbers"));
     connect(elementNumbers_, &QCheckBox::toggled, this, [this](bool on) {
@@ -388,9 +387,9 @@ void PlotWindow::SavePicture()
     else if (SavePlotPicture(model_, options_, surface_->Window(), surface_->width(),
                              surface_->height(), ToBytes(path), error))
         return;
-    QMessageBox::warning(this, QStringLiteral("Save Picture"),
-                         QStringLiteral("The picture could not be saved to %1:\n%2")
-                             .arg(path, FromBytes(error)));
+    QMessageBox::warning(
+        this, QStringLiteral("Save Picture"),
+        QStringLiteral("The picture could not be saved to %1:\n%2").arg(path, FromBytes(error)));
 }
 
 void PlotWindow::PrintPicture()
@@ -505,6 +504,13 @@ void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool /*deformation*/,
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void ShowPlotOfListing(Analysis& a, QWidget* mainWindow, int kind)
+{
+    ShowPlotWindow(a, mainWindow, true, std::string_view());
+    if (PlotWindow* window = OpenWindow())
+        window->SetView(ViewOfListing(kind));
 }
 
 void ClosePlotWindow()

@@ -6,10 +6,9 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <string_view>
-
-#include <functional>
 
 class QCheckBox;
 class QComboBox;

@@ -33,11 +33,11 @@ enum DiagramQuantity : int
 // What the diagrams and the deflected shape of one beam come from, in its axes.
 struct MemberState
 {
-    int kind = PlainBeam; // the element kind: PinBeam means a hinge at B
-    double L = 0;         // length between the axis ends
-    BeamForces ends{};    // the listing's end forces
-    BeamSpanLoad load;    // distributed load, gravity included
-    double P = 0;         // axial compressive load of a beam-column
+    int kind = PlainBeam;  // the element kind: PinBeam means a hinge at B
+    double L = 0;          // length between the axis ends
+    BeamForces ends{};     // the listing's end forces
+    BeamSpanLoad load;     // distributed load, gravity included
+    double P = 0;          // axial compressive load of a beam-column
     double EI = 0, EA = 0; // for the shape between the ends; 0 when not known
     // Displacements of the axis ends along x and y, and the rotations of the end grids.
     double uA = 0, vA = 0, rA = 0, uB = 0, vB = 0, rB = 0;
@@ -62,9 +62,9 @@ struct DiagramExtreme
 
 struct BeamDiagram
 {
-    std::vector<double> x;                       // stations from A, ascending: 0 .. L
-    std::array<std::vector<double>, 3> value;    // N, V, M at the stations
-    std::array<DiagramExtreme, 3> extreme;       // of N, V, M
+    std::vector<double> x;                    // stations from A, ascending: 0 .. L
+    std::array<std::vector<double>, 3> value; // N, V, M at the stations
+    std::array<DiagramExtreme, 3> extreme;    // of N, V, M
 };
 
 // Equal intervals of the stations; the diagram adds the points where V or M is extreme.

@@ -163,7 +163,9 @@ const char* const DiagramLegend[3] = {
 // the extremes.
 void DrawDiagrams(const PlotModel& m, PlotView view, PlotPicture& picture)
 {
-    const int k = view == PlotView::Axial ? DiagramN : view == PlotView::Shear ? DiagramV : DiagramM;
+    const int k = view == PlotView::Axial   ? DiagramN
+                  : view == PlotView::Shear ? DiagramV
+                                            : DiagramM;
     double largest = 0;
     for (const MemberPlot& member : m.Members)
         for (double v : member.diagram.value[static_cast<std::size_t>(k)])
@@ -306,14 +308,14 @@ void DrawSupports(const PlotModel& m, double h, PlotPicture& picture)
                     P + PlotPoint{-r, r}, P + PlotPoint{-r, -r}});
         }
         // Springs: a zigzag away from the grid along the dof.
-        for (const auto& [on, d] : {std::pair{s.springU && !s.u, u}, std::pair{s.springV && !s.v, v}}) {
+        for (const auto& [on, d] :
+             {std::pair{s.springU && !s.u, u}, std::pair{s.springV && !s.v, v}}) {
             if (!on)
                 continue;
             const PlotPoint across{-d.y, d.x};
             std::vector<PlotPoint> zig{P, P - (0.6 * h) * d};
             for (int i = 1; i <= 5; ++i)
-                zig.push_back(P - ((0.6 + 0.4 * i) * h) * d +
-                              ((i % 2 ? 0.5 : -0.5) * h) * across);
+                zig.push_back(P - ((0.6 + 0.4 * i) * h) * d + ((i % 2 ? 0.5 : -0.5) * h) * across);
             zig.push_back(P - (3.0 * h) * d);
             stroke(zig);
             ground(d, 3.0);
@@ -712,6 +714,13 @@ bool ViewFromWord(const std::string& word, PlotView& view)
             return true;
         }
     return false;
+}
+
+PlotView ViewOfListing(int kind)
+{
+    return kind == BeamForcesKind     ? PlotView::Moment
+           : kind == QuadStressesKind ? PlotView::VonMises
+                                      : PlotView::Deformed;
 }
 
 WorldWindow ZoomedWindow(const WorldWindow& fit, const ViewZoom& zoom)

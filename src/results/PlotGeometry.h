@@ -78,22 +78,27 @@ const char* ViewTitle(PlotView view);
 // The view of a word; false for a word that names none.
 bool ViewFromWord(const std::string& word, PlotView& view);
 
+// The view that shows what a result listing (kind 1..4) lists: the deformed shape for
+// deflections and reactions, the moments for beam forces, the von Mises stress for quad
+// stresses.
+PlotView ViewOfListing(int kind);
+
 // A beam as the plot draws it: the member's axis between its ends (moved off the grids by
 // the end offsets), the diagrams along it and its deflected curve.
 struct MemberPlot
 {
     int beam = 0; // beam index
     PlotPoint A, B;
-    BeamDiagram diagram;                 // empty unless solved
-    std::vector<PlotPoint> curve;        // points of the axis, A to B
+    BeamDiagram diagram;                    // empty unless solved
+    std::vector<PlotPoint> curve;           // points of the axis, A to B
     std::vector<PlotPoint> curveDeflection; // their global deflections; empty unless solved
 };
 
 // What the supports and springs of a grid hold, for its symbol.
 struct SupportMark
 {
-    int grid = 0;         // grid index
-    double axisAngle = 0; // of the dofs the flags are about
+    int grid = 0;                                           // grid index
+    double axisAngle = 0;                                   // of the dofs the flags are about
     bool u = false, v = false, r = false;                   // restrained or prescribed
     bool springU = false, springV = false, springR = false; // grounded springs
 };
@@ -113,11 +118,11 @@ struct PlotModel
     PlotBoxData PlotBox;
 
     bool Solved = false;
-    std::vector<MemberPlot> Members;               // beams of non-zero length
-    std::vector<SupportMark> Supports;             // grids with a support or spring
-    std::vector<std::array<double, 3>> GridLoads;  // [1..nGrids]: Fx, Fy, M of LOAD records
-    std::vector<PlotLabel> ElementLabels;          // beam and quad ids at their middles
-    GridStressField Stresses;                      // quad corner stresses averaged at grids
+    std::vector<MemberPlot> Members;                   // beams of non-zero length
+    std::vector<SupportMark> Supports;                 // grids with a support or spring
+    std::vector<std::array<double, 3>> GridLoads;      // [1..nGrids]: Fx, Fy, M of LOAD records
+    std::vector<PlotLabel> ElementLabels;              // beam and quad ids at their middles
+    GridStressField Stresses;                          // quad corner stresses averaged at grids
     std::vector<std::array<PlotPoint, 5>> QuadCorners; // [quad index][1..4], for contours
 
     // Nothing is drawn: no grids, all grids at one point, or no finite extent.

@@ -28,8 +28,8 @@ std::vector<FieldPoint> Clipped(const std::vector<FieldPoint>& polygon, double l
             out.push_back(p);
         if ((fp >= 0) != (fq >= 0)) {
             const double t = fp / (fp - fq);
-            out.push_back({{p.at.x + t * (q.at.x - p.at.x), p.at.y + t * (q.at.y - p.at.y)},
-                           level});
+            out.push_back(
+                {{p.at.x + t * (q.at.x - p.at.x), p.at.y + t * (q.at.y - p.at.y)}, level});
         }
     }
     return out;
@@ -176,7 +176,9 @@ Rgb BandColour(int band, int bands)
     // The hue runs from 240 degrees (blue) to 0 (red).
     const double t = bands > 1 ? std::clamp(band, 0, bands - 1) / double(bands - 1) : 0.5;
     const double h = (1 - t) * 4; // 4 blue, 3 cyan, 2 green, 1 yellow, 0 red
-    auto channel = [](double v) { return static_cast<int>(std::lround(255 * std::clamp(v, 0.0, 1.0))); };
+    auto channel = [](double v) {
+        return static_cast<int>(std::lround(255 * std::clamp(v, 0.0, 1.0)));
+    };
     const double r = std::clamp(2 - h, 0.0, 1.0);
     const double g = std::clamp(std::min(4 - h, h), 0.0, 1.0);
     const double b = std::clamp(h - 2, 0.0, 1.0);
@@ -192,9 +194,8 @@ ContourPicture BuildContours(const GridStressField& field, StressQuantity quanti
     double lo = std::numeric_limits<double>::infinity(), hi = -lo;
     for (int q = 1; q <= quads; ++q)
         for (int k = 1; k <= field.corners[static_cast<std::size_t>(q)]; ++k) {
-            const double v =
-                StressValueOf(field.corner[static_cast<std::size_t>(q)][static_cast<std::size_t>(k)],
-                              quantity);
+            const double v = StressValueOf(
+                field.corner[static_cast<std::size_t>(q)][static_cast<std::size_t>(k)], quantity);
             if (std::isfinite(v)) {
                 lo = std::min(lo, v);
                 hi = std::max(hi, v);

@@ -33,8 +33,7 @@ struct Solved
 };
 
 // Every station of one diagram against its closed form.
-void ExpectAlong(const BeamDiagram& d, int k, const Curve& want, double tolerance,
-                 const char* what)
+void ExpectAlong(const BeamDiagram& d, int k, const Curve& want, double tolerance, const char* what)
 {
     ASSERT_GT(d.x.size(), 2u) << what;
     for (std::size_t i = 0; i < d.x.size(); ++i)
@@ -47,13 +46,16 @@ TEST(BeamDiagrams, FollowTheClosedFormsOfStaticallyDeterminateBeams)
     // Simply supported, L = 6, EI = 1000, uniform q = -2 (downwards): in the listing's
     // signs V runs linearly from qL/2 = -6 to 6 and M = 6x - x^2 peaks at qL^2/8 = 9 at
     // midspan; the deflected curve is the exact one, 5qL^4/384EI at midspan.
-    const Solved simple({"GRID 1 0 0", "GRID 2 6 0", "BEAM 1 1 2 1 1", "PROP 1 1 1",
-                         "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 0", "RACT 2 0 1 0",
-                         "ENDMODEL", "BLOAD 1 -2"});
+    const Solved simple({"GRID 1 0 0", "GRID 2 6 0", "BEAM 1 1 2 1 1", "PROP 1 1 1", "MATL 1 1000",
+                         "DOFS DEF 1 1 1", "RACT 1 1 1 0", "RACT 2 0 1 0", "ENDMODEL",
+                         "BLOAD 1 -2"});
     const BeamDiagram s = simple.Diagram(1);
-    ExpectAlong(s, DiagramN, [](double) { return 0.0; }, 1e-12, "N");
-    ExpectAlong(s, DiagramV, [](double x) { return -6 + 2 * x; }, 1e-9, "V");
-    ExpectAlong(s, DiagramM, [](double x) { return 6 * x - x * x; }, 1e-9, "M");
+    ExpectAlong(
+        s, DiagramN, [](double) { return 0.0; }, 1e-12, "N");
+    ExpectAlong(
+        s, DiagramV, [](double x) { return -6 + 2 * x; }, 1e-9, "V");
+    ExpectAlong(
+        s, DiagramM, [](double x) { return 6 * x - x * x; }, 1e-9, "M");
     EXPECT_NEAR(s.extreme[DiagramM].max, 9, 1e-9);
     EXPECT_NEAR(s.extreme[DiagramM].maxAt, 3, 1e-9);
     EXPECT_NEAR(s.extreme[DiagramV].minAt, 0, 1e-12);
@@ -73,7 +75,8 @@ TEST(BeamDiagrams, FollowTheClosedFormsOfStaticallyDeterminateBeams)
                              "MATL 1 1000", "DOFS DEF 1 1 1", "RACT 1 1 1 1", "ENDMODEL",
                              "BLOAD 1 0 3"});
     const BeamDiagram c = cantilever.Diagram(1);
-    ExpectAlong(c, DiagramV, [&](double x) { return q * (L * L - x * x) / (2 * L); }, 1e-9, "V");
+    ExpectAlong(
+        c, DiagramV, [&](double x) { return q * (L * L - x * x) / (2 * L); }, 1e-9, "V");
     ExpectAlong(
         c, DiagramM,
         [&](double x) { return (q / L) * ((L * L * L - x * x * x) / 3 - x * (L * L - x * x) / 2); },
@@ -87,9 +90,9 @@ TEST(BeamDiagrams, HingesAndRigidJointsAsTheStructureHoldsThem)
 {
     // A PIN member fixed at A, on a roller at its hinged end B, uniform q = -10, L = 4, no
     // shear term: M = 0 at B, -qL^2/8 at A, 9qL^2/128 at 5L/8; the curve has no moment at B.
-    const Solved pin({"GRID 1 0 0", "GRID 2 4 0", "BEAM 1 1 2 1 1 PIN", "PROP 1 1 1",
-                      "MATL 1 1000", "DOFS DEF 1 1 1", "DOFS 2 1 1 0", "RACT 1 1 1 1",
-                      "RACT 2 0 1 0", "ENDMODEL", "BLOAD 1 -10"});
+    const Solved pin({"GRID 1 0 0", "GRID 2 4 0", "BEAM 1 1 2 1 1 PIN", "PROP 1 1 1", "MATL 1 1000",
+                      "DOFS DEF 1 1 1", "DOFS 2 1 1 0", "RACT 1 1 1 1", "RACT 2 0 1 0", "ENDMODEL",
+                      "BLOAD 1 -10"});
     const BeamDiagram p = pin.Diagram(1);
     EXPECT_NEAR(p.value[DiagramM].back(), 0, 1e-12);
     EXPECT_NEAR(p.value[DiagramM].front(), -20, 1e-9);
@@ -124,13 +127,13 @@ TEST(StressContours, GridValuesAreTheReportedCornerStressesAveraged)
     // A plate of two quads and a triangle beside a frame; the report's corner values of
     // the quads that meet at a grid, averaged, are the contour's value at that grid.
     BatchRun run;
-    RunBatch(run,
-             testing::CrlfText({"GRID 1 0 0", "GRID 2 3 0", "GRID 3 3 4", "GRID 4 0 4",
-                                "GRID 5 6 0", "GRID 6 6 4", "GRID 7 8 2", "QUAD 1 1 2 3 4 1 1",
-                                "QUAD 2 2 5 6 3 1 1", "QUAD 3 5 7 6 0 1 1", "PROP 1 0.1",
-                                "MATL 1 2E8 0.3", "DOFS DEF 1 1 0", "RACT 1 1 1",
-                                "RACT 4 1 0", "ENDMODEL", "LOAD 7 5 -20", "LOAD 6 3 0"}),
-             {});
+    RunBatch(
+        run,
+        testing::CrlfText({"GRID 1 0 0", "GRID 2 3 0", "GRID 3 3 4", "GRID 4 0 4", "GRID 5 6 0",
+                           "GRID 6 6 4", "GRID 7 8 2", "QUAD 1 1 2 3 4 1 1", "QUAD 2 2 5 6 3 1 1",
+                           "QUAD 3 5 7 6 0 1 1", "PROP 1 0.1", "MATL 1 2E8 0.3", "DOFS DEF 1 1 0",
+                           "RACT 1 1 1", "RACT 4 1 0", "ENDMODEL", "LOAD 7 5 -20", "LOAD 6 3 0"}),
+        {});
     ASSERT_TRUE(run.solved) << run.readText;
     const nlohmann::json report = nlohmann::json::parse(BatchJson(run));
     std::map<int, std::array<double, 6>> sum; // grid id: five columns and a count
@@ -147,7 +150,8 @@ TEST(StressContours, GridValuesAreTheReportedCornerStressesAveraged)
     for (int q = 1; q <= a.Model.nQuads; ++q)
         for (int k = 1; k <= field.corners[static_cast<std::size_t>(q)]; ++k) {
             const int id = a.Model.Quads(q).grid[static_cast<std::size_t>(k)];
-            const StressState& got = field.corner[static_cast<std::size_t>(q)][static_cast<std::size_t>(k)];
+            const StressState& got =
+                field.corner[static_cast<std::size_t>(q)][static_cast<std::size_t>(k)];
             for (int c = 0; c < 5; ++c) {
                 const double want = sum[id][static_cast<std::size_t>(c)] / sum[id][5];
                 EXPECT_NEAR(StressValueOf(got, static_cast<StressQuantity>(c)), want,
@@ -180,8 +184,8 @@ TEST(StressContours, GridValuesAreTheReportedCornerStressesAveraged)
 TEST(StressContours, BandsRunFromBlueToRed)
 {
     const ContourScale scale{-2, 10, 12};
-    const std::pair<double, int> cases[] = {{-5, 0}, {-2, 0}, {-1.01, 0}, {-0.99, 1},
-                                            {4, 6},  {9.5, 11}, {10, 11}, {NAN, 0}};
+    const std::pair<double, int> cases[] = {{-5, 0}, {-2, 0},   {-1.01, 0}, {-0.99, 1},
+                                            {4, 6},  {9.5, 11}, {10, 11},   {NAN, 0}};
     for (const auto& [value, band] : cases)
         EXPECT_EQ(BandOf(scale, value), band) << value;
     EXPECT_EQ(BandOf({3, 3, 1}, 3), 0);

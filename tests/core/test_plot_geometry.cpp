@@ -201,11 +201,13 @@ TEST(PlotWorldWindow, ZoomKeepsThePointUnderTheCursorAndStaysWithinItsLimits)
     const WorldWindow fit{0, 10, 0, 5};
     // Where a world point lies on the surface, as fractions of its width and height.
     auto fraction = [](const WorldWindow& w, PlotPoint p) {
-        return PlotPoint{(p.x - w.Left) / (w.Right - w.Left), (p.y - w.Bottom) / (w.Top - w.Bottom)};
+        return PlotPoint{(p.x - w.Left) / (w.Right - w.Left),
+                         (p.y - w.Bottom) / (w.Top - w.Bottom)};
     };
     ViewZoom z;
-    for (const auto& [step, fixed] : {std::pair{2.0, PlotPoint{1, 1}}, std::pair{4.0, PlotPoint{9, 4}},
-                                      std::pair{0.25, PlotPoint{5, 2.5}}}) {
+    for (const auto& [step, fixed] :
+         {std::pair{2.0, PlotPoint{1, 1}}, std::pair{4.0, PlotPoint{9, 4}},
+          std::pair{0.25, PlotPoint{5, 2.5}}}) {
         const WorldWindow before = ZoomedWindow(fit, z);
         const ViewZoom next = ZoomAbout(fit, z, step, fixed);
         const WorldWindow after = ZoomedWindow(fit, next);

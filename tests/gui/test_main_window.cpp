@@ -754,7 +754,8 @@ private slots:
         QCOMPARE(Plot()->View(), PlotView::VonMises);
         for (int i = 0; i < pictures.size(); ++i)
             for (int j = i + 1; j < pictures.size(); ++j)
-                QVERIFY2(pictures[i] != pictures[j], qPrintable(u"views %1 and %2"_s.arg(i).arg(j)));
+                QVERIFY2(pictures[i] != pictures[j],
+                         qPrintable(u"views %1 and %2"_s.arg(i).arg(j)));
 
         // Zoom with + and the wheel, back with Home; the pictures go out as files.
         auto* surface = Plot()->findChild<plot::PlotSurface*>();
@@ -780,6 +781,18 @@ private slots:
         s_->Trigger(u"toolPlot"_s);
         QCOMPARE(Plot()->findChild<QScrollBar*>()->value(), 7);
         QCOMPARE(Plot()->View(), PlotView::Deformed);
+
+        // The results window's Plot shows what its listing lists.
+        s_->Trigger(u"toolSoln"_s);
+        QWidget* results = s_->w.Results();
+        for (const auto& [option, view] : {std::pair{u"option713"_s, PlotView::Moment},
+                                           std::pair{u"option714"_s, PlotView::VonMises},
+                                           std::pair{u"option712"_s, PlotView::Deformed}}) {
+            QTest::mouseClick(results->findChild<QAbstractButton*>(option), Qt::LeftButton);
+            results->findChild<QPushButton*>(u"plotButton"_s)->click();
+            QVERIFY(Plot());
+            QCOMPARE(Plot()->View(), view);
+        }
 
         // A model that cannot be read says so instead of showing an empty window.
         s_->Trigger(u"actionNew"_s);

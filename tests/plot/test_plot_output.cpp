@@ -38,8 +38,8 @@ TEST(PlotRenderer, DrawsWhereTheWorldWindowPutsThingsWithYUp)
         SCOPED_TRACE(stage);
         run.analysis.State.Stage = stage;
         const PlotModel model = BuildPlotModel(run.analysis);
-        const QImage image = RenderPlotImage(DrawPlot(model, 20, false),
-                                             WorldWindowFor(model, 200, 200, 96, 96), QSize(200, 200));
+        const QImage image = RenderPlotImage(
+            DrawPlot(model, 20, false), WorldWindowFor(model, 200, 200, 96, 96), QSize(200, 200));
         ASSERT_EQ(image.size(), QSize(200, 200));
         for (int x : {26, 100, 174})
             EXPECT_TRUE(Dark(image, x, 100)) << x;
