@@ -113,7 +113,21 @@ void PlotSurface::SetPicture(const PlotModel* model, const PlotOptions& options)
 {
     model_ = model;
     options_ = options;
+    pictureValid_ = false;
     update();
+}
+
+const PlotPicture& PlotSurface::PictureFor(const PlotOptions& o) const
+{
+    const PlotOptions& c = pictureOptions_;
+    if (!pictureValid_ || c.view != o.view || c.magnification != o.magnification ||
+        c.showGridNumbers != o.showGridNumbers || c.showElementNumbers != o.showElementNumbers ||
+        c.symbolSize != o.symbolSize) {
+        picture_ = DrawPlot(*model_, o);
+        pictureOptions_ = o;
+        pictureValid_ = true;
+    }
+    return picture_;
 }
 
 void PlotSurface::SetNote(const QString& note)
@@ -147,7 +161,7 @@ QImage PlotSurface::Picture() const
     const WorldWindow window = Window();
     PlotOptions options = options_;
     options.symbolSize = SymbolSizeFor(window, width());
-    return RenderPlotImage(DrawPlot(*model_, options), window, size());
+    return RenderPlotImage(PictureFor(options), window, size());
 }
 
 void PlotSurface::paintEvent(QPaintEvent*)
@@ -163,7 +177,10 @@ void PlotSurface::paintEvent(QPaintEvent*)
     if (!model_ || width() < 1 || height() < 1)
         return;
     painter.setRenderHint(QPainter::Antialiasing);
-    PaintView(painter, QRectF(rect()), *model_, options_, Window());
+    const WorldWindow window = Window();
+    PlotOptions options = options_;
+    options.symbolSize = SymbolSizeFor(window, width());
+    PaintPlot(painter, QRectF(rect()), PictureFor(options), window);
 }
 
 PlotPoint PlotSurface::WorldAt(QPointF pixel) const

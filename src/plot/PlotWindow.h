@@ -58,9 +58,15 @@ private:
     void ZoomAt(double step, QPointF pixel);
     PlotPoint WorldAt(QPointF pixel) const;
 
+    // The picture of the options at a symbol size: panning draws it again as it is.
+    const PlotPicture& PictureFor(const PlotOptions& options) const;
+
     const PlotModel* model_ = nullptr;
     PlotOptions options_;
     ViewZoom zoom_;
+    mutable PlotPicture picture_;
+    mutable PlotOptions pictureOptions_;
+    mutable bool pictureValid_ = false;
     QString note_;
     bool dragging_ = false;
     QPointF lastDrag_;

@@ -183,7 +183,9 @@ void DrawDiagrams(const PlotModel& m, PlotView view, PlotPicture& picture)
     for (const MemberPlot& member : m.Members) {
         const BeamDiagram& d = member.diagram;
         const std::vector<double>& value = d.value[static_cast<std::size_t>(k)];
-        if (value.size() < 2 || !(d.x.back() > 0))
+        // A beam of length 0, or one whose values are not all numbers, draws no diagram.
+        if (value.size() < 2 || !(d.x.back() > 0) ||
+            !std::all_of(value.begin(), value.end(), [](double v) { return std::isfinite(v); }))
             continue;
         const double L = d.x.back();
         const PlotPoint along = member.B - member.A;
@@ -202,8 +204,6 @@ void DrawDiagrams(const PlotModel& m, PlotView view, PlotPicture& picture)
             patch = {base(x)};
         };
         for (std::size_t i = 0; i < value.size(); ++i) {
-            if (!std::isfinite(value[i]))
-                return;
             if (i > 0 && (value[i] >= 0) != positive) {
                 // The zero between the stations ends one area and starts the next.
                 const double t = value[i - 1] / (value[i - 1] - value[i]);
@@ -250,7 +250,10 @@ StressQuantity QuantityOf(PlotView view)
 
 void DrawContours(const PlotModel& m, PlotView view, PlotPicture& picture)
 {
-    const ContourPicture contours = BuildContours(m.Stresses, QuantityOf(view));
+    // Fewer cells per quad in a large mesh, whose quads are small on the surface anyway.
+    const std::size_t quads = m.Stresses.corners.size();
+    const int cells = quads > 20000 ? 1 : quads > 2000 ? 2 : 4;
+    const ContourPicture contours = BuildContours(m.Stresses, QuantityOf(view), cells);
     const int bands = contours.scale.bands;
     for (const ContourPiece& piece : contours.pieces)
         picture.Fills.push_back({piece.polygon, BandColour(piece.band, bands)});
