@@ -126,11 +126,16 @@ template <class Raise> void AddMember(PlotModel& m, const Analysis& a, int b, Ra
     m.Members.push_back(std::move(member));
 }
 
-void DrawDeformed(const PlotModel& m, double factor, PlotPicture& picture)
+// Each point moved by its deflection / MaxDeflection * scale: the quotient first, so that
+// the tiniest deflections still draw.
+void DrawDeformed(const PlotModel& m, double scale, PlotPicture& picture)
 {
+    auto shifted = [&](PlotPoint p, PlotPoint d) {
+        return p + scale * PlotPoint{d.x / m.MaxDeflection, d.y / m.MaxDeflection};
+    };
     auto moved = [&](int g) {
         const auto i = static_cast<std::size_t>(g);
-        return m.GridPosition[i] + factor * m.PlotDeflection[i];
+        return shifted(m.GridPosition[i], m.PlotDeflection[i]);
     };
     auto add = [&picture](const PlotSegment& segment) {
         if (Finite(segment.from) && Finite(segment.to))
@@ -142,8 +147,8 @@ void DrawDeformed(const PlotModel& m, double factor, PlotPicture& picture)
         if (member.curveDeflection.size() != member.curve.size())
             continue;
         for (std::size_t i = 0; i + 1 < member.curve.size(); ++i)
-            add({member.curve[i] + factor * member.curveDeflection[i],
-                 member.curve[i + 1] + factor * member.curveDeflection[i + 1]});
+            add({shifted(member.curve[i], member.curveDeflection[i]),
+                 shifted(member.curve[i + 1], member.curveDeflection[i + 1])});
         const auto edge = std::find(m.EdgeBeam.begin(), m.EdgeBeam.end(), member.beam);
         if (edge != m.EdgeBeam.end())
             curved[static_cast<std::size_t>(edge - m.EdgeBeam.begin())] = true;
@@ -178,7 +183,8 @@ void DrawDiagrams(const PlotModel& m, PlotView view, PlotPicture& picture)
         picture.Legend.push_back("All values are 0");
         return;
     }
-    const double scale = DiagramFraction * m.ModelSpan / largest;
+    // The value over the largest first, so that the tiniest values still draw.
+    const double length = DiagramFraction * m.ModelSpan;
     const double significant = 1e-3 * largest;
     for (const MemberPlot& member : m.Members) {
         const BeamDiagram& d = member.diagram;
@@ -193,7 +199,7 @@ void DrawDiagrams(const PlotModel& m, PlotView view, PlotPicture& picture)
         if (k == DiagramM)
             side = -1.0 * side; // the stretched fibre of a positive moment is on the right
         auto base = [&](double x) { return member.A + (x / L) * along; };
-        auto ordinate = [&](double x, double v) { return base(x) + (v * scale) * side; };
+        auto ordinate = [&](double x, double v) { return base(x) + (v / largest * length) * side; };
 
         PlotStroke outline{{}, DiagramLine, 1.5};
         std::vector<PlotPoint> patch{base(0)};
@@ -357,7 +363,7 @@ void DrawLoads(const PlotModel& m, double h, PlotPicture& picture)
         if (!Finite(P))
             continue;
         if (F > 0 && std::isfinite(F) && largest > 0) {
-            const PlotPoint d = (1.0 / F) * PlotPoint{load[0], load[1]};
+            const PlotPoint d{load[0] / F, load[1] / F};
             const PlotPoint tail = P - (std::max(1.5, 5 * F / largest) * h) * d;
             stroke({tail, P});
             head(P, d);
@@ -583,7 +589,7 @@ PlotPicture DrawPlot(const PlotModel& m, const PlotOptions& options)
         picture.ModelColour = UndeformedGrey;
         picture.DeformedColour = DeformedBlue;
         const double factor = MagnificationFactor(m, options.magnification);
-        DrawDeformed(m, factor, picture);
+        DrawDeformed(m, DeformationScale(m, options.magnification), picture);
         picture.Legend.push_back("Deformed shape: deflections magnified " + Trimmed(factor, 4) +
                                  " times (largest " + Trimmed(m.MaxDeflection, 4) + ")");
     } else if (view == PlotView::Deformed) {
