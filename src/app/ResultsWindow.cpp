@@ -80,7 +80,7 @@ ResultsWindow::ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWin
                              ResultsHost host)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      a_(a), prompts_(prompts), host_(std::move(host))
+      a_(a), prompts_(prompts), host_(std::move(host)), mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("resultsWindow"));
     setWindowTitle(QString::fromLatin1(ResultsTitle));
@@ -135,6 +135,14 @@ ResultsWindow::ResultsWindow(Analysis& a, UserPrompts& prompts, QWidget* mainWin
     connect(print_, &QPushButton::clicked, this, [this] { Print(); });
     connect(copy_, &QPushButton::clicked, this, [this] { Copy(); });
     connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+    // Beside the options: the plot of the listing shown (the deformed shape, the moments,
+    // the von Mises stress).
+    plot_ = new QPushButton(QStringLiteral("P&lot"), this);
+    plot_->setObjectName(QStringLiteral("plotButton"));
+    plot_->setAutoDefault(false);
+    plot_->setGeometry(du.Rect({175, 10, 60, 18}));
+    connect(plot_, &QPushButton::clicked, this,
+            [this] { ShowPlotOfListing(a_, mainWindow_, kind_); });
     // Escape is Cancel.
     plot::CloseOnEscape(this);
 

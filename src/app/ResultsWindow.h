@@ -5,6 +5,7 @@
 
 #include "common/Analysis.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -64,6 +65,8 @@ private:
     QPushButton* print_ = nullptr;
     QPushButton* copy_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QPushButton* plot_ = nullptr; // the plot of what the listing shows
+    QPointer<QWidget> mainWindow_;
 
     int kind_ = 1;
     bool average_ = false;

@@ -4,6 +4,7 @@
 #include "driver/Commands.h"
 #include "driver/Driver.h"
 #include "model/Diagnostics.h"
+#include "results/BeamDiagrams.h"
 #include "results/Listings.h"
 
 #include <algorithm>
@@ -303,6 +304,18 @@ void BeamResults(const Analysis& a, const JsonAdd& add)
         e["grids"] = {beam.gridA, beam.gridB};
         e["end_a"] = Triple({f[AxialA], f[ShearA], f[MomentA]});
         e["end_b"] = Triple({f[AxialB], f[ShearB], f[MomentB]});
+        // Along the beam, x from end A.
+        const BeamDiagram d = ComputeBeamDiagram(MemberStateOf(a, b));
+        nlohmann::json extremes;
+        for (const auto& [name, k] :
+             {std::pair{"N", DiagramN}, std::pair{"V", DiagramV}, std::pair{"M", DiagramM}}) {
+            const DiagramExtreme& x = d.extreme[static_cast<std::size_t>(k)];
+            extremes[name] = {{"max", Number(x.max)},
+                              {"max_at", Number(x.maxAt)},
+                              {"min", Number(x.min)},
+                              {"min_at", Number(x.minAt)}};
+        }
+        e["extremes"] = extremes;
         add(e);
     }
 }

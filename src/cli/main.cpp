@@ -9,6 +9,7 @@
 #include "driver/Commands.h"
 #include "driver/Driver.h"
 #include "model/Diagnostics.h"
+#include "results/PlotGeometry.h"
 #include "solver/BlasThreads.h"
 
 #include <cerrno>
@@ -29,7 +30,9 @@ namespace {
 
 const char* const Usage =
     "usage: tavu-solve [--json] [--scalars S1,S2,...] [--solver auto|skyline|sparse]\n"
-    "                  [--plot FILE.png|FILE.svg] [--pdf FILE.pdf] MODEL.tav\n";
+    "                  [--plot FILE.png|FILE.svg [--view deformed|axial|shear|moment|sx|sy|sxy|\n"
+    "                                            principal|vonmises]]\n"
+    "                  [--pdf FILE.pdf] MODEL.tav\n";
 
 // A file could not be written (sysexits' EX_CANTCREAT), or standard output could not
 // (EX_IOERR).
@@ -63,19 +66,23 @@ struct Options
     std::vector<double> scalars;
     tavu::SolverPath solver = tavu::SolverPath::Auto;
     std::string plotPath, pdfPath, modelPath;
+    std::string view; // of --plot; empty for the deformed shape
 };
 
 // Reads the command line into o; returns an exit status when the run should end here
 // (usage error or --help), or -1 to go on.
 int ParseOptions(int argc, char** argv, Options& o)
 {
+    // clang-format off
     static const option options[] = {{"json", no_argument, nullptr, 'j'},
                                      {"scalars", required_argument, nullptr, 's'},
                                      {"plot", required_argument, nullptr, 'p'},
                                      {"pdf", required_argument, nullptr, 'f'},
                                      {"solver", required_argument, nullptr, 'S'},
+                                     {"view", required_argument, nullptr, 'v'},
                                      {"help", no_argument, nullptr, 'h'},
                                      {nullptr, 0, nullptr, 0}};
+    // clang-format on
     opterr = 0;
     for (;;) {
         const int c = getopt_long(argc, argv, "", options, nullptr);
@@ -106,6 +113,15 @@ int ParseOptions(int argc, char** argv, Options& o)
         case 'f':
             o.pdfPath = optarg;
             break;
+        case 'v': {
+            tavu::PlotView view{};
+            if (std::string(optarg) == "model" || !tavu::ViewFromWord(optarg, view))
+                return UsageError(std::string("--view is deformed, axial, shear, moment, sx, sy, "
+                                              "sxy, principal or vonmises: ") +
+                                  optarg);
+            o.view = optarg;
+            break;
+        }
         case 'h':
             std::cout << Usage;
             return 0;
@@ -116,6 +132,8 @@ int ParseOptions(int argc, char** argv, Options& o)
     }
     if (optind != argc - 1)
         return UsageError(optind >= argc ? "no model file given" : "more than one model file");
+    if (!o.view.empty() && o.plotPath.empty())
+        return UsageError("--view chooses the picture of --plot");
 
 #if defined(TAVU_WITH_PLOT)
     if (!o.plotPath.empty() && !tavu::plot::IsPlotFileName(o.plotPath))
@@ -248,7 +266,7 @@ int WriteFiles(const tavu::BatchRun& run, const Options& o, int status)
         if (run.analysis.State.Stage == tavu::ModelPending)
             std::cerr << "tavu-solve: the model could not be read; " << o.plotPath
                       << " not written\n";
-        else if (!tavu::plot::WritePlotFile(run.analysis, o.plotPath, error))
+        else if (!tavu::plot::WritePlotFile(run.analysis, o.plotPath, o.view, error))
             status = Fail(ExitCannotWrite, "cannot write " + o.plotPath + ": " + error);
     }
     if (!o.pdfPath.empty()) {

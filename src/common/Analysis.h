@@ -300,6 +300,14 @@ private:
     Table<double> data_;
 };
 
+// The distributed load along a beam, gravity included, in the beam's axes: axial per unit
+// length, and transverse (positive to the left of A->B) at A and B, linear between them.
+struct BeamSpanLoad
+{
+    double pa = 0;
+    double qA = 0, qB = 0;
+};
+
 // The load case: the records' input, scaled and summed over the subcases, and the
 // element terms computed from it.
 struct LoadSet
@@ -309,7 +317,10 @@ struct LoadSet
     Vec<BeamLoadRow> BeamLoads;     // (0..nBeams)
     Vec<QuadLoadRow> QuadLoads;     // (0..nQuads)
     Vec<BeamForces> FixedEndForces; // (0..nBeams): of the loads, beam ends held
-    QuadStressTable InitialStress;  // (0..nQuads): -D eps0 of a temperature load
+    Vec<BeamSpanLoad> SpanLoads;    // (0..nBeams): what the fixed-end forces come from
+    // (0..nGrids): Fx, Fy, M of the LOAD records at each grid, in x-y, scaled and summed.
+    Vec<std::array<double, 3>> GridLoads;
+    QuadStressTable InitialStress; // (0..nQuads): -D eps0 of a temperature load
 };
 
 struct ResultSet

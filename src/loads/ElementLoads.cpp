@@ -75,6 +75,7 @@ bool BeamLoadVector(Analysis& a, int b)
 
     const BeamForces fe = BeamFixedEndForces(in);
     a.Loads.FixedEndForces(b) = fe;
+    a.Loads.SpanLoads(b) = {in.pa, in.qA, in.qB};
     const double NA = fe[AxialA], VA = fe[ShearA], MA = fe[MomentA];
     const double NB = fe[AxialB], VB = fe[ShearB], MB = fe[MomentB];
 

@@ -86,6 +86,15 @@ long long ForEachGridDof(const Analysis& a, long long first, long long last, con
 
 Applied ApplyLoad(Analysis& a, long long first, long long last, const LoadFields& f, double s)
 {
+    // Kept in x-y for the plot's load arrows.
+    ForEachItem(a.Model.GridIndex, first, last, [&](int g) {
+        const double gamma = a.Model.Grids(g).axisAngle;
+        const double c = std::cos(gamma), sn = std::sin(gamma);
+        std::array<double, 3>& load = a.Loads.GridLoads(g);
+        load[0] += (f.N(2) * c - f.N(3) * sn) * s;
+        load[1] += (f.N(2) * sn + f.N(3) * c) * s;
+        load[2] += f.N(4) * s;
+    });
     return {ForEachGridDof(a, first, last, f, s,
                            [&](long long e, double load) { AddLoadToDof(a, e, load); })};
 }
@@ -184,6 +193,8 @@ void StartLoadCase(Analysis& a)
     loads.BeamLoads.Create(m.nBeams);
     loads.QuadLoads.Create(m.nQuads);
     loads.FixedEndForces.Create(m.nBeams);
+    loads.SpanLoads.Create(m.nBeams);
+    loads.GridLoads.Create(m.nGrids);
     loads.InitialStress.Create(m.nQuads);
 }
 

@@ -16,6 +16,11 @@ struct Analysis;
 void ShowPlotWindow(Analysis& a, QWidget* mainWindow, bool deformation,
                     std::string_view editorText);
 
+// Opens (or raises) the plot window of a solved model on the view of a result listing
+// (kind 1..4): the deformed shape for deflections and reactions, the moments for beam
+// forces, the von Mises stress for quad stresses.
+void ShowPlotOfListing(Analysis& a, QWidget* mainWindow, int kind);
+
 // Closes the plot window when it is open (Quit).
 void ClosePlotWindow();
 

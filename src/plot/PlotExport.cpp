@@ -103,28 +103,64 @@ bool IsPdfFileName(const std::string& path)
     return Extension(path) == "pdf";
 }
 
-bool WritePlotFile(const Analysis& a, const std::string& path, std::string& error)
+bool IsPictureFileName(const std::string& path)
 {
-    const PlotModel model = BuildPlotModel(a);
-    if (Extension(path) == "svg") {
-        const WorldWindow window = WorldWindowFor(model, PlotImageSize, PlotImageSize, 96, 96);
-        const std::string svg =
-            PlotSvg(DrawPlot(model, MaxMagnification, false), window, PlotImageSize, PlotImageSize);
+    return IsPlotFileName(path) || IsPdfFileName(path);
+}
+
+bool SavePlotPicture(const PlotModel& model, const PlotOptions& options, const WorldWindow& window,
+                     int width, int height, const std::string& path, std::string& error)
+{
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    PlotOptions sized = options;
+    sized.symbolSize = SymbolSizeFor(window, width);
+    const PlotPicture picture = DrawPlot(model, sized);
+    const std::string ext = Extension(path);
+    if (ext == "svg") {
+        const std::string svg = PlotSvg(picture, window, width, height);
         return WriteBytes(path, QByteArray(svg.data(), static_cast<qsizetype>(svg.size())), error);
     }
-    const QImage image =
-        RenderPlotImage(model, MaxMagnification, false, QSize(PlotImageSize, PlotImageSize));
     QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (ext == "pdf") {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(QStringLiteral("TAVU"));
+        writer.setResolution(96);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            error = "the PDF writer could not start";
+            return false;
+        }
+        // The surface's picture, scaled to the page's width or height.
+        const double k = std::min(writer.width() / double(width), writer.height() / double(height));
+        painter.scale(k, k);
+        painter.setRenderHint(QPainter::Antialiasing);
+        PaintPlot(painter, QRectF(0, 0, width, height), picture, window);
+        painter.end();
+    } else {
         QImageWriter writer(&buffer, "png");
-        if (!writer.write(image)) {
+        if (!writer.write(RenderPlotImage(picture, window, QSize(width, height)))) {
             error = ToBytes(writer.errorString());
             return false;
         }
     }
+    buffer.close();
     return WriteBytes(path, bytes, error);
+}
+
+bool WritePlotFile(const Analysis& a, const std::string& path, const std::string& view,
+                   std::string& error)
+{
+    const PlotModel model = BuildPlotModel(a);
+    PlotOptions options;
+    if (!view.empty())
+        ViewFromWord(view, options.view);
+    const WorldWindow window = WorldWindowFor(model, PlotImageSize, PlotImageSize, 96, 96);
+    return SavePlotPicture(model, options, window, PlotImageSize, PlotImageSize, path, error);
 }
 
 bool WriteListingsPdf(const Analysis& a, const std::string& modelFileName, const std::string& path,

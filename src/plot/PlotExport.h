@@ -8,7 +8,10 @@
 
 namespace tavu {
 struct Analysis;
-}
+struct PlotModel;
+struct PlotOptions;
+struct WorldWindow;
+} // namespace tavu
 
 namespace tavu::plot {
 
@@ -36,9 +39,20 @@ bool IsPlotFileName(const std::string& path);
 // True for a path ending in ".pdf" (any letter case).
 bool IsPdfFileName(const std::string& path);
 
-// Writes the model and, when the analysis is solved, its deformed shape at full
-// magnification: PNG or SVG by the path's extension. False with a reason on failure.
-bool WritePlotFile(const Analysis& a, const std::string& path, std::string& error);
+// Writes the picture of a view (its --view word; empty for the deformed shape) at full
+// magnification, with the supports and loads: PNG or SVG by the path's extension. A model
+// without results is drawn alone. False with a reason on failure.
+bool WritePlotFile(const Analysis& a, const std::string& path, const std::string& view,
+                   std::string& error);
+
+// Saves a view as it shows on a surface of width x height pixels within the world window:
+// PNG or SVG of that size, or PDF (the picture on an A4 page in landscape), by the path's
+// extension. False with a reason on failure; nothing is left of a file not written whole.
+bool SavePlotPicture(const PlotModel& model, const PlotOptions& options, const WorldWindow& window,
+                     int width, int height, const std::string& path, std::string& error);
+
+// True for a path ending in ".png", ".svg" or ".pdf" (any letter case).
+bool IsPictureFileName(const std::string& path);
 
 // Writes the result listings as printed pages (Deflections, Reactions, Beam Forces,
 // Quad Stresses with corner values; a listing without lines is left out), each listing

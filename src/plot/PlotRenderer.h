@@ -1,6 +1,6 @@
 #pragma once
-// Paints the plot's picture with QPainter: the window's drawing surface and the image
-// files of tavu-solve use the same code.
+// Paints the plot's picture with QPainter: the window's drawing surface, its copies and
+// saved pictures, and the image files of tavu-solve use the same code.
 
 #include "results/PlotGeometry.h"
 
@@ -11,13 +11,18 @@ class QPainter;
 
 namespace tavu::plot {
 
-// Maps the world window onto the surface rectangle (y up) and paints the picture:
-// white background, the model and the deformed shape in black, the grid numbers with
-// their top-left corner at the grid.
+// Maps the world window onto the surface rectangle (y up) and paints the picture: white
+// background, fills, the model, the deformed shape, strokes, texts, then the legend in
+// the upper left corner and the colour bar at the right edge.
 void PaintPlot(QPainter& painter, const QRectF& surface, const PlotPicture& picture,
                const WorldWindow& window);
 
-// The model of a plot at a magnification on a white image of the given size.
-QImage RenderPlotImage(const PlotModel& model, int magnification, bool showGridNumbers, QSize size);
+// Paints a view of the model onto the surface within the world window; the symbols take
+// their size from the surface.
+void PaintView(QPainter& painter, const QRectF& surface, const PlotModel& model,
+               PlotOptions options, const WorldWindow& window);
+
+// A picture painted onto a white image of the given size showing the world window.
+QImage RenderPlotImage(const PlotPicture& picture, const WorldWindow& window, QSize size);
 
 } // namespace tavu::plot

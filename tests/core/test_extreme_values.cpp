@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "common/Numbers.h"
 #include "results/Listings.h"
+#include "results/PlotGeometry.h"
 
 #include <array>
 #include <cctype>
@@ -126,6 +127,21 @@ TEST(ExtremeValues, EveryRunFailsWithAMessageOrReportsOnlyFiniteNumbers)
             const std::string text = BatchText(batch);
             for (const char* bad : {"NaN", "Inf"}) // as the listings and NumberText show them
                 EXPECT_EQ(text.find(bad), std::string::npos) << bad << " in\n" << text;
+            // Every view of the plot draws only points that are numbers.
+            const PlotModel plot = BuildPlotModel(batch.analysis);
+            for (int view = 0; view < PlotViewCount; ++view) {
+                PlotOptions options;
+                options.view = static_cast<PlotView>(view);
+                const PlotPicture p = DrawPlot(plot, options);
+                std::size_t bad = 0;
+                for (const PlotFill& f : p.Fills)
+                    for (const PlotPoint& q : f.polygon)
+                        bad += !std::isfinite(q.x) || !std::isfinite(q.y);
+                for (const PlotStroke& st : p.Strokes)
+                    for (const PlotPoint& q : st.points)
+                        bad += !std::isfinite(q.x) || !std::isfinite(q.y);
+                EXPECT_EQ(bad, 0u) << ViewWord(options.view);
+            }
         } else {
             // The message: a diagnostic, or the decomposition's stop with its grid and dof.
             EXPECT_TRUE(!report["diagnostics"].empty() ||

@@ -196,6 +196,32 @@ TEST(PlotWorldWindow, ShowsTheWholeBoxAndKeepsProportions)
     }
 }
 
+TEST(PlotWorldWindow, ZoomKeepsThePointUnderTheCursorAndStaysWithinItsLimits)
+{
+    const WorldWindow fit{0, 10, 0, 5};
+    // Where a world point lies on the surface, as fractions of its width and height.
+    auto fraction = [](const WorldWindow& w, PlotPoint p) {
+        return PlotPoint{(p.x - w.Left) / (w.Right - w.Left),
+                         (p.y - w.Bottom) / (w.Top - w.Bottom)};
+    };
+    ViewZoom z;
+    for (const auto& [step, fixed] :
+         {std::pair{2.0, PlotPoint{1, 1}}, std::pair{4.0, PlotPoint{9, 4}},
+          std::pair{0.25, PlotPoint{5, 2.5}}}) {
+        const WorldWindow before = ZoomedWindow(fit, z);
+        const ViewZoom next = ZoomAbout(fit, z, step, fixed);
+        const WorldWindow after = ZoomedWindow(fit, next);
+        EXPECT_NEAR(next.factor, z.factor * step, 1e-12);
+        EXPECT_NEAR((after.Right - after.Left) * step, before.Right - before.Left, 1e-9);
+        EXPECT_NEAR(fraction(after, fixed).x, fraction(before, fixed).x, 1e-12) << step;
+        EXPECT_NEAR(fraction(after, fixed).y, fraction(before, fixed).y, 1e-12) << step;
+        z = next;
+    }
+    EXPECT_EQ(ZoomAbout(fit, z, 1e9, {1, 1}).factor, MaxZoom);
+    EXPECT_EQ(ZoomAbout(fit, z, 0, {1, 1}).factor, MinZoom);
+    EXPECT_EQ(ZoomAbout(fit, z, 2, {NAN, 1}).factor, z.factor) << "a point not on the surface";
+}
+
 TEST(PlotSvg, MapsTheWindowOntoThePictureWithYUp)
 {
     const PlotPicture p{

@@ -9,6 +9,7 @@
 #include "app/AppIcon.h"
 #include "app/ModelEditor.h"
 #include "app/ScalarsDialog.h"
+#include "plot/PlotWindow.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -151,6 +152,16 @@ int main(int argc, char** argv)
     SaveResults(s, 100,
                 {{"option714", "results-4-quad-stresses.png"},
                  {"averageStresses", "results-5-quad-averaged.png"}});
+
+    // The plot window on the plate's tangential stress.
+    s.Trigger(u"toolPlot"_s);
+    auto* plot = s.w.findChild<plot::PlotWindow*>();
+    Check(plot != nullptr, "plot window shown");
+    if (plot) {
+        plot->SetView(PlotView::Sy);
+        Save(plot, "plot-window.png");
+        plot->close();
+    }
 
     // The load case scalars dialog of the subcase example.
     s.Open(examples + u"subcases.tav"_s);

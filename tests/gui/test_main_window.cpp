@@ -720,26 +720,79 @@ private slots:
         QVERIFY(Plot() && !Plot()->findChild<QScrollBar*>());
         QVERIFY(DarkPixels(PlotImage()) > 0);
 
-        // Solved: the scroll bar moves the deformed shape, the box shows the grid numbers.
+        // Solved: the deformed shape at full magnification with its factor; the scroll bar
+        // moves it, the box shows the grid numbers.
         QVERIFY(s_->Solve(plate));
         s_->Trigger(u"toolPlot"_s);
         auto* bar = Plot()->findChild<QScrollBar*>();
         QVERIFY(bar && bar->isEnabled());
-        QCOMPARE(bar->value(), 0);
-        const QImage still = PlotImage();
-        bar->setSliderPosition(20);
+        QCOMPARE(bar->value(), 20);
+        QCOMPARE(Plot()->View(), PlotView::Deformed);
+        QVERIFY(Plot()->findChild<QLabel*>(u"plotMagnificationFactor"_s)->text().startsWith(u"x "));
         const QImage deformed = PlotImage();
+        bar->setSliderPosition(0);
+        const QImage still = PlotImage();
         QVERIFY(deformed != still);
-        auto* numbers = Plot()->findChild<QCheckBox*>();
+        QVERIFY(Plot()->findChild<QLabel*>(u"plotMagnificationFactor"_s)->text().isEmpty());
+        bar->setSliderPosition(20);
+        auto* numbers = Plot()->findChild<QCheckBox*>(u"plotGridNumbers"_s);
         numbers->click();
         QVERIFY(DarkPixels(PlotImage()) > DarkPixels(deformed));
         numbers->click();
         QCOMPARE(PlotImage(), deformed);
 
-        // Opened again: at the magnification last chosen, grid numbers off.
+        // The views of the plate with its edge beams: each its own picture.
+        auto* views = Plot()->findChild<QComboBox*>(u"plotView"_s);
+        QCOMPARE(views->count(), PlotViewCount);
+        QList<QImage> pictures{deformed};
+        for (int i = 0; i < views->count(); ++i) {
+            views->setCurrentIndex(i);
+            emit views->activated(i);
+            if (Plot()->View() != PlotView::Deformed)
+                pictures << PlotImage();
+        }
+        QCOMPARE(Plot()->View(), PlotView::VonMises);
+        for (int i = 0; i < pictures.size(); ++i)
+            for (int j = i + 1; j < pictures.size(); ++j)
+                QVERIFY2(pictures[i] != pictures[j],
+                         qPrintable(u"views %1 and %2"_s.arg(i).arg(j)));
+
+        // Zoom with + and the wheel, back with Home; the pictures go out as files.
+        auto* surface = Plot()->findChild<plot::PlotSurface*>();
+        const QImage fitted = PlotImage();
+        QTest::keyClick(surface, Qt::Key_Plus);
+        QVERIFY(PlotImage() != fitted);
+        QTest::keyClick(surface, Qt::Key_Home);
+        QCOMPARE(PlotImage(), fitted);
+        QString target;
+        const auto chooser = plot::PictureFileChooser();
+        const auto restore = qScopeGuard([&] { plot::PictureFileChooser() = chooser; });
+        plot::PictureFileChooser() = [&target](QWidget*) { return target; };
+        for (const QString name : {u"p.png"_s, u"p.svg"_s, u"p.pdf"_s}) {
+            target = Scratch(name);
+            Plot()->findChild<QPushButton*>(u"plotSave"_s)->click();
+            QVERIFY2(QFileInfo(target).size() > 500, qPrintable(name));
+        }
+        Plot()->findChild<QPushButton*>(u"plotCopy"_s)->click();
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), surface->size());
+
+        // Opened again: at the magnification last chosen, the deformed shape, numbers off.
+        bar->setSliderPosition(7);
         s_->Trigger(u"toolPlot"_s);
-        QCOMPARE(Plot()->findChild<QScrollBar*>()->value(), 20);
-        QCOMPARE(PlotImage(), deformed);
+        QCOMPARE(Plot()->findChild<QScrollBar*>()->value(), 7);
+        QCOMPARE(Plot()->View(), PlotView::Deformed);
+
+        // The results window's Plot shows what its listing lists.
+        s_->Trigger(u"toolSoln"_s);
+        QWidget* results = s_->w.Results();
+        for (const auto& [option, view] : {std::pair{u"option713"_s, PlotView::Moment},
+                                           std::pair{u"option714"_s, PlotView::VonMises},
+                                           std::pair{u"option712"_s, PlotView::Deformed}}) {
+            QTest::mouseClick(results->findChild<QAbstractButton*>(option), Qt::LeftButton);
+            results->findChild<QPushButton*>(u"plotButton"_s)->click();
+            QVERIFY(Plot());
+            QCOMPARE(Plot()->View(), view);
+        }
 
         // A model that cannot be read says so instead of showing an empty window.
         s_->Trigger(u"actionNew"_s);

@@ -37,8 +37,9 @@ TEST(PlotRenderer, DrawsWhereTheWorldWindowPutsThingsWithYUp)
     for (int stage : {int(Solved), int(Decomposed)}) {
         SCOPED_TRACE(stage);
         run.analysis.State.Stage = stage;
-        const QImage image =
-            RenderPlotImage(BuildPlotModel(run.analysis), 20, false, QSize(200, 200));
+        const PlotModel model = BuildPlotModel(run.analysis);
+        const QImage image = RenderPlotImage(
+            DrawPlot(model, 20, false), WorldWindowFor(model, 200, 200, 96, 96), QSize(200, 200));
         ASSERT_EQ(image.size(), QSize(200, 200));
         for (int x : {26, 100, 174})
             EXPECT_TRUE(Dark(image, x, 100)) << x;

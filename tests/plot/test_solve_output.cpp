@@ -84,6 +84,43 @@ TEST_F(SolveOutput, PlotFilesShowTheModel)
     EXPECT_EQ(QImage(Path("beam.PNG")).size(), QSize(800, 800));
 }
 
+TEST_F(SolveOutput, EveryViewDrawsItsOwnPicture)
+{
+    // A frame beside a plate: the deformed shape, the three diagrams and five stresses.
+    const char* const views[] = {"deformed", "axial", "shear",     "moment",  "sx",
+                                 "sy",       "sxy",   "principal", "vonmises"};
+    std::vector<QImage> images;
+    for (const char* view : views) {
+        const QString png = Path(view) + QStringLiteral(".png");
+        ASSERT_EQ(Solve({"--plot", png, "--view", view, Data("frame_and_plate.tav")}), 0)
+            << view << errors;
+        images.emplace_back(png);
+        ASSERT_EQ(images.back().size(), QSize(800, 800)) << view;
+        // Coloured pixels: the diagrams' areas and the contours' bands, far fewer in the
+        // deformed shape's lines.
+        int coloured = 0;
+        for (int y = 0; y < 800; y += 2)
+            for (int x = 0; x < 800; x += 2) {
+                const QColor c = images.back().pixelColor(x, y);
+                coloured += c.saturation() > 60 && c.value() > 60;
+            }
+        EXPECT_GT(coloured, std::string(view) == "deformed" ? 100 : 2000) << view;
+    }
+    for (std::size_t i = 0; i < images.size(); ++i)
+        for (std::size_t j = i + 1; j < images.size(); ++j)
+            EXPECT_NE(images[i], images[j]) << views[i] << " and " << views[j];
+
+    // The SVG of the moment: the areas as polygons, the legend's sign convention, the
+    // largest moment of the girder with its place.
+    ASSERT_EQ(Solve({"--plot", Path("m.svg"), "--view", "moment", Data("frame_and_plate.tav")}), 0);
+    QFile svg(Path("m.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QByteArray text = svg.readAll();
+    EXPECT_TRUE(text.contains("<polygon") && text.contains("drawn on the stretched side") &&
+                text.contains("(x="))
+        << text.left(2000).toStdString();
+}
+
 TEST_F(SolveOutput, FailuresAreReportedWithoutAFile)
 {
     const struct
@@ -104,6 +141,11 @@ TEST_F(SolveOutput, FailuresAreReportedWithoutAFile)
          64,
          "--pdf writes a .pdf file",
          "a.svg"},
+        {{"--plot", Path("v.png"), "--view", "model", Data("cantilever.tav")},
+         64,
+         "--view is deformed, axial",
+         "v.png"},
+        {{"--view", "moment", Data("cantilever.tav")}, 64, "--view chooses the picture", "x"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Solve(c.arguments), c.status) << c.message;
