@@ -224,8 +224,10 @@ TEST(PlotWorldWindow, ZoomKeepsThePointUnderTheCursorAndStaysWithinItsLimits)
 
 TEST(PlotSvg, MapsTheWindowOntoThePictureWithYUp)
 {
-    const PlotPicture p{
-        {{{0, 0}, {10, 5}}}, {{{0, 5}, {10, 0}}, {{5, 0}, {5, 5}}}, {{{10, 5}, " 7<"}}};
+    PlotPicture p;
+    p.Model = {{{0, 0}, {10, 5}}};
+    p.Deformed = {{{0, 5}, {10, 0}}, {{5, 0}, {5, 5}}};
+    p.Labels = {{{10, 5}, " 7<"}};
     const std::string svg = PlotSvg(p, {0, 10, 0, 5}, 200, 100);
     for (const char* part : {"width=\"200\" height=\"100\"", "d=\"M0.00 100.00L200.00 0.00\"",
                              "d=\"M0.00 0.00L200.00 100.00M100.00 100.00L100.00 0.00\"",

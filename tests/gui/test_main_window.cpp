@@ -768,7 +768,7 @@ private slots:
         const auto chooser = plot::PictureFileChooser();
         const auto restore = qScopeGuard([&] { plot::PictureFileChooser() = chooser; });
         plot::PictureFileChooser() = [&target](QWidget*) { return target; };
-        for (const QString name : {u"p.png"_s, u"p.svg"_s, u"p.pdf"_s}) {
+        for (const QString& name : {u"p.png"_s, u"p.svg"_s, u"p.pdf"_s}) {
             target = Scratch(name);
             Plot()->findChild<QPushButton*>(u"plotSave"_s)->click();
             QVERIFY2(QFileInfo(target).size() > 500, qPrintable(name));
