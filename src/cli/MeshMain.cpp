@@ -5,7 +5,7 @@
 //
 // An existing model is never replaced without --force, and the mesh file never.
 
-#include "OutputFiles.h"
+#include "CommandLine.h"
 #include "driver/Commands.h"
 #include "mesh/GmshImport.h"
 #include "mesh/MeshModel.h"
@@ -70,12 +70,11 @@ int ParseOptions(int argc, char** argv, Options& o)
             std::cout << Usage;
             return 0;
         default:
-            return UsageError(std::string("unknown or incomplete option: ") +
-                              (optind > 0 && optind <= argc ? argv[optind - 1] : "?"));
+            return UsageError(tavu::RefusedOptionText(argc, argv));
         }
     }
-    if (optind != argc - 1)
-        return UsageError(optind >= argc ? "no mesh file given" : "more than one mesh file");
+    if (const std::string error = tavu::SingleFileError(argc, "mesh"); !error.empty())
+        return UsageError(error);
     o.inputPath = argv[optind];
     if (!tavu::mesh::IsMeshFileName(o.inputPath))
         return UsageError("tavu-mesh reads a .geo or .msh file: " + o.inputPath);

@@ -7,7 +7,7 @@
 // another output or anything but a regular file is refused before anything is written.
 
 #include "BatchRun.h"
-#include "OutputFiles.h"
+#include "CommandLine.h"
 #include "driver/Commands.h"
 #include "driver/Driver.h"
 #include "model/Diagnostics.h"
@@ -141,12 +141,11 @@ int ParseOptions(int argc, char** argv, Options& o)
             std::cout << Usage;
             return 0;
         default:
-            return UsageError(std::string("unknown or incomplete option: ") +
-                              (optind > 0 && optind <= argc ? argv[optind - 1] : "?"));
+            return UsageError(tavu::RefusedOptionText(argc, argv));
         }
     }
-    if (optind != argc - 1)
-        return UsageError(optind >= argc ? "no model file given" : "more than one model file");
+    if (const std::string error = tavu::SingleFileError(argc, "model"); !error.empty())
+        return UsageError(error);
 
     if (!o.vtuPath.empty() && !HasExtension(o.vtuPath, "VTU"))
         return UsageError("--vtu writes a .vtu file: " + o.vtuPath);

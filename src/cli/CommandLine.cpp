@@ -1,4 +1,4 @@
-#include "OutputFiles.h"
+#include "CommandLine.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,9 +6,23 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <getopt.h>
 #include <unistd.h>
 
 namespace tavu {
+
+std::string RefusedOptionText(int argc, char** argv)
+{
+    return std::string("unknown or incomplete option: ") +
+           (optind > 0 && optind <= argc ? argv[optind - 1] : "?");
+}
+
+std::string SingleFileError(int argc, const std::string& noun)
+{
+    if (optind == argc - 1)
+        return {};
+    return optind >= argc ? "no " + noun + " file given" : "more than one " + noun + " file";
+}
 
 bool HoldStandardDescriptors()
 {

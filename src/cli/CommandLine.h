@@ -1,6 +1,7 @@
 #pragma once
-// The files the command-line programs write: none may replace their input, another of their
-// outputs or anything that is not a regular file, and each is written whole or not at all.
+// What the command-line programs share: their arguments' errors, and the files they write:
+// none may replace their input, another of their outputs or anything that is not a regular
+// file, and each is written whole or not at all.
 
 #include <functional>
 #include <ostream>
@@ -9,6 +10,13 @@
 #include <vector>
 
 namespace tavu {
+
+// The usage errors of a command line read by getopt_long: the option it refused last
+// ("unknown or incomplete option: --x"), and, when the arguments after the options are not
+// exactly one file, "no model file given" or "more than one model file" (noun "model");
+// "" when there is one.
+std::string RefusedOptionText(int argc, char** argv);
+std::string SingleFileError(int argc, const std::string& noun);
 
 // Standard input, output and error stay open for the whole run: a descriptor the caller
 // closed is taken by /dev/null, so that no file opened later becomes standard output.
