@@ -7,9 +7,11 @@
 #include "solver/Profile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tavu::mesh {
 
@@ -80,6 +82,12 @@ std::vector<std::string> RangeItems(const std::vector<int>& ids)
         i = j + 1;
     }
     return items;
+}
+
+template <class T> void SortUnique(std::vector<T>& v)
+{
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
 }
 
 std::uint64_t EdgeKey(int a, int b)
@@ -254,7 +262,7 @@ private:
             if (g.dim == 1 && !IsBeamGroup(g))
                 for (const MeshCell& c : g.cells)
                     if (c.nodes == 2)
-                        loadedSides_.emplace(EdgeKey(GridOf(c.node[0]), GridOf(c.node[1])), 0);
+                        loadedSides_.insert(EdgeKey(GridOf(c.node[0]), GridOf(c.node[1])));
     }
 
     double SignedArea(const PlaneElement& e, const Prepared& p) const
@@ -302,8 +310,7 @@ private:
             p.beamGrids.push_back(b.a);
             p.beamGrids.push_back(b.b);
         }
-        std::sort(p.beamGrids.begin(), p.beamGrids.end());
-        p.beamGrids.erase(std::unique(p.beamGrids.begin(), p.beamGrids.end()), p.beamGrids.end());
+        SortUnique(p.beamGrids);
     }
 
     // A triangle's side from its third corner back to its first takes no QLOAD: the corners
@@ -351,14 +358,14 @@ private:
             if (g.dim > 1)
                 continue;
             std::vector<int> grids;
-            long long notGrids = 0;
+            std::vector<std::size_t> notGrids; // node tags
             std::vector<std::pair<int, int>> edges;
             bool unloadable = false;
             for (const MeshCell& c : g.cells) {
                 for (int k = 0; k < c.nodes; ++k) {
                     const int grid = GridOf(c.node[static_cast<std::size_t>(k)]);
                     if (grid == 0)
-                        ++notGrids;
+                        notGrids.push_back(c.node[static_cast<std::size_t>(k)]);
                     else
                         grids.push_back(grid);
                 }
@@ -373,10 +380,9 @@ private:
                         edges.emplace_back(it->second.quad, it->second.edge);
                 }
             }
-            std::sort(grids.begin(), grids.end());
-            grids.erase(std::unique(grids.begin(), grids.end()), grids.end());
-            std::sort(edges.begin(), edges.end());
-            edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+            SortUnique(grids);
+            SortUnique(notGrids);
+            SortUnique(edges);
 
             const std::string kind = g.dim == 0       ? "Point group "
                                      : IsBeamGroup(g) ? "Beam group "
@@ -385,8 +391,9 @@ private:
                             Plural(static_cast<long long>(grids.size()), "grid"));
             if (!grids.empty())
                 AppendWrapped(lines, grids.size() == 1 ? "  grid " : "  grids ", RangeItems(grids));
-            if (notGrids > 0)
-                lines.push_back("$   (" + Plural(notGrids, "node") + " on no element left out)");
+            if (!notGrids.empty())
+                lines.push_back("$   (" + Plural(static_cast<long long>(notGrids.size()), "node") +
+                                " on no element left out)");
             if (!edges.empty()) {
                 std::vector<std::string> items;
                 for (const auto& [quad, edge] : edges)
@@ -402,7 +409,7 @@ private:
     const Mesh& mesh_;
     std::unordered_map<std::size_t, std::size_t> position_; // node tag -> position
     std::vector<int> grid_;                                 // by node position: grid id or 0
-    std::unordered_map<std::uint64_t, int> loadedSides_;
+    std::unordered_set<std::uint64_t> loadedSides_;
 };
 
 // What a text is made for: the user's model (placeholders, NSEQ), or a count of the
