@@ -511,6 +511,10 @@ void MainWindow::OpenModelPath(const QString& path)
 
 void MainWindow::ImportMesh()
 {
+    if (!mesh::MeshImportAvailable()) {
+        prompts_.Report(this, Latin(ImportMeshTitle), Latin(NoMeshImportText));
+        return;
+    }
     const QString path =
         prompts_.OpenFileName(this, Latin(ImportMeshTitle), modelFolder_, Latin(MeshFileFilter));
     if (!path.isEmpty() && MayReplaceText())

@@ -199,6 +199,8 @@ std::string EditorTextOfFile(std::string_view fileText);
 inline constexpr const char* ImportMeshText = "&Import Mesh...";
 inline constexpr const char* ImportMeshTitle = "Import Mesh";
 inline constexpr const char* MeshFileFilter = "Gmsh Files (*.geo *.msh);;All Files (*.*)";
+inline constexpr const char* NoMeshImportText =
+    "This build of TAVU has no mesh import: it was built without Gmsh.";
 inline constexpr const char* ExportResultsText = "&Export Results...";
 inline constexpr const char* ExportResultsTitle = "Export Results";
 inline constexpr const char* VtuFileFilter = "VTK Files (*.vtu);;All Files (*.*)";

@@ -71,6 +71,14 @@ private slots:
             s.prompts.log.last().startsWith(u"Report Import Mesh: cannot read /no/such/mesh.msh"_s),
             qPrintable(s.prompts.log.join(u'\n')));
     }
+#else
+    void importSaysItIsNotAvailable()
+    {
+        Session s;
+        s.Trigger(u"actionImportMesh"_s);
+        QCOMPARE(s.prompts.log,
+                 QStringList{u"Report Import Mesh: "_s + QString::fromLatin1(NoMeshImportText)});
+    }
 #endif
 
     void exportFollowsTheResults()
