@@ -10,6 +10,7 @@ packages=(
     nlohmann-json3-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libopenblas-dev liblapacke-dev libsuitesparse-dev
+    libgmsh-dev python3-meshio
     poppler-utils xvfb xauth fonts-dejavu-core
     "$@"
 )

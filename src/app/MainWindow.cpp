@@ -10,8 +10,11 @@
 #include "app/Prompts.h"
 #include "app/ResultsWindow.h"
 #include "app/SummaryDialog.h"
+#include "mesh/GmshImport.h"
+#include "mesh/MeshModel.h"
 #include "plot/PlotApi.h"
 #include "plot/WindowSupport.h"
+#include "results/ResultExport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,12 +29,14 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <functional>
+#include <sstream>
 
 namespace tavu::app {
 
@@ -142,6 +147,9 @@ void MainWindow::CreateActions()
     printAction_ = make("P&rint Model", "actionPrintModel", &MainWindow::PrintModel);
     plotModelAction_ = make("Plot Model", "actionPlotModel", &MainWindow::PlotModel);
     exitAction_ = make("E&xit", "actionExit", &MainWindow::ExitProgram);
+    importMeshAction_ = make(ImportMeshText, "actionImportMesh", &MainWindow::ImportMesh);
+    exportResultsAction_ =
+        make(ExportResultsText, "actionExportResults", &MainWindow::ExportResults);
     resetAction_ =
         make("&Reset Solution", "actionResetSolution", &MainWindow::ResetSolutionCommand);
     runAction_ = make("R&un Solution", "actionRunSolution", &MainWindow::RunSolution);
@@ -258,6 +266,8 @@ void MainWindow::CreateMenus()
     file->addAction(saveAsAction_);
     recentMenu_ = file->addMenu(Latin(RecentFilesMenuText));
     recentMenu_->setObjectName(QStringLiteral("menuRecentFiles"));
+    file->addAction(importMeshAction_);
+    file->addAction(exportResultsAction_);
     file->addSeparator();
     file->addAction(printAction_);
     file->addAction(plotModelAction_);
@@ -351,6 +361,7 @@ void MainWindow::Apply(CommandEvent event)
     runAction_->setEnabled(states_.runSolution);
     showAction_->setEnabled(states_.showSolution);
     plotAction_->setEnabled(states_.plotDeformation);
+    exportResultsAction_->setEnabled(states_.exportResults);
     buttons_[3]->setEnabled(states_.runSolution);
     buttons_[4]->setEnabled(states_.showSolution);
     buttons_[5]->setEnabled(states_.plotDeformation);
@@ -396,6 +407,7 @@ bool MainWindow::LoadModelFile(const QString& path, bool reportMissing)
         return false;
     }
     modelPath_ = path;
+    suggestedPath_.clear();
     format_ = content.format;
     editor_->SetModelText(content.text);
     SetTextChanged(false);
@@ -449,6 +461,7 @@ void MainWindow::NewModel()
     if (!PromptSaveChanges())
         return;
     modelPath_.clear();
+    suggestedPath_.clear();
     ResetSolution(a_);
     a_.TypedScalars = {};
     editor_->SetModelText(QString());
@@ -467,7 +480,7 @@ void MainWindow::OpenModel()
     FocusEditor();
 }
 
-void MainWindow::OpenModelPath(const QString& path)
+bool MainWindow::MayReplaceText()
 {
     bool go = true;
     const bool untitled = modelPath_.isEmpty();
@@ -487,8 +500,90 @@ void MainWindow::OpenModelPath(const QString& path)
             break;
         }
     }
-    if (go)
+    return go;
+}
+
+void MainWindow::OpenModelPath(const QString& path)
+{
+    if (MayReplaceText())
         LoadModelFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath()), true);
+}
+
+void MainWindow::ImportMesh()
+{
+    if (!mesh::MeshImportAvailable()) {
+        prompts_.Report(this, Latin(ImportMeshTitle), Latin(NoMeshImportText));
+        return;
+    }
+    const QString path =
+        prompts_.OpenFileName(this, Latin(ImportMeshTitle), modelFolder_, Latin(MeshFileFilter));
+    if (!path.isEmpty() && MayReplaceText())
+        ImportMeshPath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    FocusEditor();
+}
+
+void MainWindow::ImportMeshPath(const QString& path)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const mesh::MeshRead read = mesh::ReadMeshFile(ToCore(path));
+    mesh::ImportResult imported;
+    if (read.failure == mesh::ReadFailure::None)
+        imported = mesh::ImportMesh(read.mesh);
+    else
+        imported.error = read.error;
+    QApplication::restoreOverrideCursor();
+    if (!imported.ok) {
+        prompts_.Report(this, Latin(ImportMeshTitle), QString::fromStdString(imported.error));
+        return;
+    }
+    // A new text that is not saved yet: nothing is solved, and Save As offers the mesh's
+    // name with the model extension.
+    modelPath_.clear();
+    const QFileInfo mesh(path);
+    suggestedPath_ = mesh.dir().filePath(mesh.completeBaseName() + QStringLiteral(".tav"));
+    ResetSolution(a_);
+    a_.TypedScalars = {};
+    format_ = ModelFileFormat{};
+    editor_->SetModelText(QString::fromStdString(EditorTextOfFile(imported.model.text)));
+    SetTextChanged(true);
+    Apply(CommandEvent::NewModel);
+    SetStatusPart(1);
+    SetStatusPart(3);
+}
+
+void MainWindow::ExportResults()
+{
+    const QFileInfo model(modelPath_);
+    const QString initial = modelPath_.isEmpty()
+                                ? QString()
+                                : model.dir().filePath(model.completeBaseName() +
+                                                       QStringLiteral(".") + Latin(VtuSuffix));
+    const QString name = prompts_.SaveFileName(this, Latin(ExportResultsTitle), modelFolder_,
+                                               initial, Latin(VtuFileFilter), Latin(VtuSuffix));
+    if (name.isEmpty())
+        return;
+    const QFileInfo target(name);
+    QString error;
+    if (target.exists() && model.exists() &&
+        target.canonicalFilePath() == model.canonicalFilePath()) {
+        error = QStringLiteral("It is the model file.");
+    } else if (a_.State.Stage != Solved) {
+        error = QStringLiteral("There are no results.");
+    } else {
+        std::ostringstream vtu;
+        WriteVtu(vtu, a_);
+        QSaveFile file(name);
+        const std::string bytes = vtu.str();
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                static_cast<qint64>(bytes.size()) ||
+            !file.commit())
+            error = file.errorString();
+    }
+    if (!error.isEmpty())
+        prompts_.Report(
+            this, Latin(ExportResultsTitle),
+            QStringLiteral("The results could not be written to\n%1\n%2").arg(name, error));
 }
 
 void MainWindow::OpenHandedOver(const QString& path)
@@ -585,8 +680,8 @@ void MainWindow::SaveModel()
 
 bool MainWindow::SaveModelAs()
 {
-    const QString name =
-        prompts_.SaveFileName(this, Latin(SaveDialogTitle), modelFolder_, modelPath_);
+    const QString name = prompts_.SaveFileName(this, Latin(SaveDialogTitle), modelFolder_,
+                                               modelPath_.isEmpty() ? suggestedPath_ : modelPath_);
     if (name.isEmpty())
         return false;
     const QString previous = modelPath_;

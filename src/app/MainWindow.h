@@ -57,6 +57,10 @@ public slots:
     void OpenModel();
     void SaveModel();
     bool SaveModelAs();
+    // File, Import Mesh: a Gmsh geometry or mesh made into a new, unsaved model text.
+    void ImportMesh();
+    // File, Export Results: the solution as a VTK file for ParaView.
+    void ExportResults();
     void PrintModel();
     void PlotModel();
     void ExitProgram();
@@ -117,6 +121,9 @@ private:
     bool LoadModelFile(const QString& path, bool reportMissing);
     // File, Open after a file was chosen: asks about unsaved text, then loads.
     void OpenModelPath(const QString& path);
+    // Asks about unsaved text as Open does; false when the text must stay.
+    bool MayReplaceText();
+    void ImportMeshPath(const QString& path);
     void OpenWhenFree(const QString& path);
     void OpenDropped(const QString& path);
     void SetTextChanged(bool changed);
@@ -137,6 +144,7 @@ private:
     QString modelPath_;
     QString modelFolder_;
     QString modelFileName_;
+    QString suggestedPath_; // Save As's first offer for an untitled text (an imported mesh)
     bool textChanged_ = false;
     bool clipboardHasText_ = false;
     ModelFileFormat format_;
@@ -155,6 +163,8 @@ private:
     QAction* printAction_ = nullptr;
     QAction* plotModelAction_ = nullptr;
     QAction* exitAction_ = nullptr;
+    QAction* importMeshAction_ = nullptr;
+    QAction* exportResultsAction_ = nullptr;
     QAction* resetAction_ = nullptr;
     QActionGroup* solverGroup_ = nullptr;
     QAction* runAction_ = nullptr;

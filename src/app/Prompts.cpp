@@ -41,17 +41,19 @@ public:
         QMessageBox::warning(parent, title, Shown(text));
     }
 
-    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder) override
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override
     {
-        return QFileDialog::getOpenFileName(parent, title, folder, ModelFileFilter());
+        return QFileDialog::getOpenFileName(parent, title, folder, filter);
     }
 
     QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
-                         const QString& initialPath) override
+                         const QString& initialPath, const QString& filter,
+                         const QString& suffix) override
     {
-        QFileDialog dialog(parent, title, folder, ModelFileFilter());
+        QFileDialog dialog(parent, title, folder, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("tav"));
+        dialog.setDefaultSuffix(suffix);
         if (!initialPath.isEmpty())
             dialog.selectFile(initialPath);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -11,6 +11,9 @@ class QWidget;
 
 namespace tavu::app {
 
+// The file types of the model file dialogs.
+QString ModelFileFilter();
+
 class UserPrompts
 {
 public:
@@ -24,13 +27,16 @@ public:
     // A notice with an OK button (failed reads and writes).
     virtual void Report(QWidget* parent, const QString& title, const QString& text) = 0;
 
-    // The open-file dialog; empty when cancelled.
-    virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder) = 0;
+    // The open-file dialog for files of the filter's types; empty when cancelled.
+    virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter = ModelFileFilter()) = 0;
 
-    // The save-file dialog, asking before an existing file is replaced; empty when
-    // cancelled.
+    // The save-file dialog, asking before an existing file is replaced; a name typed
+    // without an extension gets the suffix. Empty when cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
-                                 const QString& initialPath) = 0;
+                                 const QString& initialPath,
+                                 const QString& filter = ModelFileFilter(),
+                                 const QString& suffix = QStringLiteral("tav")) = 0;
 
     // A line number from 1 to last, starting at current; nothing when cancelled.
     virtual std::optional<int> AskLineNumber(QWidget* parent, const QString& title,
@@ -39,8 +45,5 @@ public:
 
 // The real message boxes and file dialogs.
 UserPrompts& SystemPrompts();
-
-// The file types of both file dialogs.
-QString ModelFileFilter();
 
 } // namespace tavu::app

@@ -1,15 +1,20 @@
 // tavu-solve: runs a model file through the three steps of a solution and prints the
 // reports and result listings, as text or as one JSON document; on request it also
-// writes the plot of the model (PNG or SVG) and the printed listings (PDF).
+// writes the plot of the model (PNG or SVG), the printed listings (PDF), and the results
+// for ParaView (VTU) and spreadsheets (CSV).
 //
 // No file is ever lost to it: the model is only read, and an output that names the model,
 // another output or anything but a regular file is refused before anything is written.
 
 #include "BatchRun.h"
+#include "CommandLine.h"
 #include "driver/Commands.h"
 #include "driver/Driver.h"
 #include "model/Diagnostics.h"
+#include "model/Tokenizer.h"
+#include "results/Listings.h"
 #include "results/PlotGeometry.h"
+#include "results/ResultExport.h"
 #include "solver/BlasThreads.h"
 
 #include <cerrno>
@@ -32,7 +37,7 @@ const char* const Usage =
     "usage: tavu-solve [--json] [--scalars S1,S2,...] [--solver auto|skyline|sparse]\n"
     "                  [--plot FILE.png|FILE.svg [--view deformed|axial|shear|moment|sx|sy|sxy|\n"
     "                                            principal|vonmises]]\n"
-    "                  [--pdf FILE.pdf] MODEL.tav\n";
+    "                  [--pdf FILE.pdf] [--vtu FILE.vtu] [--csv DIR] MODEL.tav\n";
 
 // A file could not be written (sysexits' EX_CANTCREAT), or standard output could not
 // (EX_IOERR).
@@ -65,9 +70,26 @@ struct Options
     bool json = false;
     std::vector<double> scalars;
     tavu::SolverPath solver = tavu::SolverPath::Auto;
-    std::string plotPath, pdfPath, modelPath;
+    std::string plotPath, pdfPath, vtuPath, csvDir, modelPath;
     std::string view; // of --plot; empty for the deformed shape
+
+    // The files of --csv: DIR/deflections.csv, ...
+    std::vector<std::string> CsvPaths() const
+    {
+        std::vector<std::string> paths;
+        if (!csvDir.empty())
+            for (int kind = tavu::DeflectionsKind; kind <= tavu::QuadStressesKind; ++kind)
+                paths.push_back(csvDir + "/" + tavu::CsvFileNames[static_cast<std::size_t>(kind)]);
+        return paths;
+    }
 };
+
+bool HasExtension(const std::string& path, std::string_view upperExtension)
+{
+    const std::size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && path.find('/', dot) == std::string::npos &&
+           tavu::WordIs(std::string_view(path).substr(dot + 1), upperExtension);
+}
 
 // Reads the command line into o; returns an exit status when the run should end here
 // (usage error or --help), or -1 to go on.
@@ -79,7 +101,9 @@ int ParseOptions(int argc, char** argv, Options& o)
                                      {"plot", required_argument, nullptr, 'p'},
                                      {"pdf", required_argument, nullptr, 'f'},
                                      {"solver", required_argument, nullptr, 'S'},
-                                     {"view", required_argument, nullptr, 'v'},
+                                     {"view", required_argument, nullptr, 'V'},
+                                     {"vtu", required_argument, nullptr, 'v'},
+                                     {"csv", required_argument, nullptr, 'c'},
                                      {"help", no_argument, nullptr, 'h'},
                                      {nullptr, 0, nullptr, 0}};
     // clang-format on
@@ -113,7 +137,7 @@ int ParseOptions(int argc, char** argv, Options& o)
         case 'f':
             o.pdfPath = optarg;
             break;
-        case 'v': {
+        case 'V': {
             tavu::PlotView view{};
             if (std::string(optarg) == "model" || !tavu::ViewFromWord(optarg, view))
                 return UsageError(std::string("--view is deformed, axial, shear, moment, sx, sy, "
@@ -122,19 +146,26 @@ int ParseOptions(int argc, char** argv, Options& o)
             o.view = optarg;
             break;
         }
+        case 'v':
+            o.vtuPath = optarg;
+            break;
+        case 'c':
+            o.csvDir = optarg;
+            break;
         case 'h':
             std::cout << Usage;
             return 0;
         default:
-            return UsageError(std::string("unknown or incomplete option: ") +
-                              (optind > 0 && optind <= argc ? argv[optind - 1] : "?"));
+            return UsageError(tavu::RefusedOptionText(argc, argv));
         }
     }
-    if (optind != argc - 1)
-        return UsageError(optind >= argc ? "no model file given" : "more than one model file");
+    if (const std::string error = tavu::SingleFileError(argc, "model"); !error.empty())
+        return UsageError(error);
     if (!o.view.empty() && o.plotPath.empty())
         return UsageError("--view chooses the picture of --plot");
 
+    if (!o.vtuPath.empty() && !HasExtension(o.vtuPath, "VTU"))
+        return UsageError("--vtu writes a .vtu file: " + o.vtuPath);
 #if defined(TAVU_WITH_PLOT)
     if (!o.plotPath.empty() && !tavu::plot::IsPlotFileName(o.plotPath))
         return UsageError("--plot writes a .png or .svg file: " + o.plotPath);
@@ -147,24 +178,6 @@ int ParseOptions(int argc, char** argv, Options& o)
 #endif
     o.modelPath = argv[optind];
     return -1;
-}
-
-// Standard input, output and error stay open for the whole run: a descriptor the caller
-// closed is taken by /dev/null, so that no file opened later becomes standard output.
-// Returns false when standard output was closed.
-bool HoldStandardDescriptors()
-{
-    bool outputOpen = true;
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
-            continue;
-        if (fd == 1)
-            outputOpen = false;
-        const int null = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-        if (null >= 0 && null != fd) // the lowest free descriptor is fd itself
-            close(null);
-    }
-    return outputOpen;
 }
 
 std::string SystemError()
@@ -209,31 +222,52 @@ int ReadModelFile(const std::string& path, std::string& text, struct stat& st)
 }
 
 // The outputs may be written: each is a new file or a regular file that is neither the
-// model nor the other output (compared as files, whatever path names them). Returns an
-// exit status, or -1 when they may.
+// model nor another output (compared as files, whatever path names them), and the folder
+// of --csv is a folder or new. Returns an exit status, or -1 when they may.
 int CheckOutputs(const Options& o, const struct stat& model)
 {
-    std::vector<std::pair<std::string, struct stat>> seen;
-    for (const std::string* path : {&o.plotPath, &o.pdfPath}) {
-        struct stat st
-        {
-        };
-        if (path->empty() || stat(path->c_str(), &st) != 0)
-            continue; // a new file, or one the writing reports about
-        const auto same = [&st](const struct stat& other) {
-            return st.st_dev == other.st_dev && st.st_ino == other.st_ino;
-        };
-        const std::string refused = "refusing to write " + *path + ": ";
-        if (!S_ISREG(st.st_mode))
-            return Fail(ExitCannotWrite, refused + "it is not a regular file");
-        if (same(model))
-            return Fail(ExitCannotWrite, refused + "it is the model file " + o.modelPath);
-        for (const auto& [otherPath, other] : seen)
-            if (same(other))
-                return Fail(ExitCannotWrite, refused + "it is the same file as " + otherPath);
-        seen.emplace_back(*path, st);
-    }
+    tavu::OutputGuard guard;
+    guard.Protect("the model file " + o.modelPath, model);
+    std::vector<std::string> paths{o.plotPath, o.pdfPath, o.vtuPath};
+    for (const std::string& path : o.CsvPaths())
+        paths.push_back(path);
+    for (const std::string& path : paths)
+        if (const std::string refusal = guard.Refusal(path); !refusal.empty())
+            return Fail(ExitCannotWrite, "refusing to write " + path + ": " + refusal);
+    struct stat st
+    {
+    };
+    if (!o.csvDir.empty() && stat(o.csvDir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        return Fail(ExitCannotWrite, "refusing to write " + o.csvDir + ": it is not a folder");
     return -1;
+}
+
+// The results for other programs (of a solution); returns the exit status, which a file
+// that cannot be written turns into ExitCannotWrite.
+int WriteExports(const tavu::BatchRun& run, const Options& o, int status)
+{
+    if (!run.solved) {
+        for (const std::string* path : {&o.vtuPath, &o.csvDir})
+            if (!path->empty())
+                std::cerr << "tavu-solve: no results to export; " << *path << " not written\n";
+        return status;
+    }
+    const auto write = [&status](const std::string& path, auto content) {
+        const std::string error = tavu::WriteFileWhole(path, content);
+        if (!error.empty())
+            status = Fail(ExitCannotWrite, "cannot write " + path + ": " + error);
+    };
+    if (!o.vtuPath.empty())
+        write(o.vtuPath, [&run](std::ostream& out) { tavu::WriteVtu(out, run.analysis); });
+    if (o.csvDir.empty())
+        return status;
+    if (mkdir(o.csvDir.c_str(), 0777) != 0 && errno != EEXIST)
+        return Fail(ExitCannotWrite, "cannot write " + o.csvDir + ": " + SystemError());
+    const std::vector<std::string> paths = o.CsvPaths();
+    for (int kind = tavu::DeflectionsKind; kind <= tavu::QuadStressesKind; ++kind)
+        write(paths[static_cast<std::size_t>(kind - tavu::DeflectionsKind)],
+              [&run, kind](std::ostream& out) { tavu::WriteCsv(out, run.analysis, kind); });
+    return status;
 }
 
 // Writes the report to standard output as it is made, so that its size never adds to the
@@ -285,7 +319,7 @@ int WriteFiles(const tavu::BatchRun& run, const Options& o, int status)
 int main(int argc, char** argv)
 {
     tavu::StartBlasWithOneThread(argv);
-    const bool outputOpen = HoldStandardDescriptors();
+    const bool outputOpen = tavu::HoldStandardDescriptors();
     Options o;
     if (const int status = ParseOptions(argc, argv, o); status >= 0)
         return status;
@@ -319,6 +353,8 @@ int main(int argc, char** argv)
         if (!o.plotPath.empty() || !o.pdfPath.empty())
             status = WriteFiles(run, o, status);
 #endif
+        if (!o.vtuPath.empty() || !o.csvDir.empty())
+            status = WriteExports(run, o, status);
     } catch (const std::bad_alloc&) {
         status =
             Fail(ExitCannotWrite, tavu::DiagnosticMessage(tavu::Msg::NoMemoryForListings, 0, 0));

@@ -1,5 +1,6 @@
 #include "common/Numbers.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +88,13 @@ void AppendLine(std::string& text, const std::string& line)
 {
     text += CRLF;
     text += line;
+}
+
+std::string ShortestText(double x)
+{
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, x);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
 }
 
 } // namespace tavu

@@ -49,4 +49,8 @@ inline bool AllFinite(std::initializer_list<double> values)
 // Appends line to text with CR LF before it (the summary texts' rule).
 void AppendLine(std::string& text, const std::string& line);
 
+// The shortest text that reads back as exactly x ("0.1", "1e-05", "-2.5e+20"); "nan",
+// "inf" or "-inf" for a value that is not finite.
+std::string ShortestText(double x);
+
 } // namespace tavu

@@ -11,7 +11,10 @@
 
 namespace tavu {
 
-CommandStates NextCommandStates(CommandStates s, CommandEvent event, int stage)
+namespace {
+
+// The Solve items and the three solution buttons.
+CommandStates NextSolveStates(CommandStates s, CommandEvent event, int stage)
 {
     switch (event) {
     case CommandEvent::ProgramStart:
@@ -46,6 +49,16 @@ CommandStates NextCommandStates(CommandStates s, CommandEvent event, int stage)
         s.plotDeformation = false;
         break;
     }
+    return s;
+}
+
+} // namespace
+
+CommandStates NextCommandStates(CommandStates s, CommandEvent event, int stage)
+{
+    s = NextSolveStates(s, event, stage);
+    // Results can be exported exactly while they can be shown.
+    s.exportResults = s.showSolution;
     return s;
 }
 

@@ -23,6 +23,7 @@ struct CommandStates
     bool runSolution = false;     // "R&un Solution" and the "Run" button
     bool showSolution = false;    // "&Show Solution" and the "Soln" button
     bool plotDeformation = false; // "P&lot Deformation" and the "Plot" button
+    bool exportResults = false;   // File, "&Export Results...": only while results exist
 
     bool operator==(const CommandStates&) const = default;
 };
@@ -197,6 +198,19 @@ std::string ModelFileText(std::string_view editorText, LineEndStyle style = {});
 // The editor text of a model file: line ends (CR LF, LF or CR alone) made "\n" and the
 // final line end dropped. Every other byte is kept.
 std::string EditorTextOfFile(std::string_view fileText);
+
+// ---------------------------------------------------------------------------------------
+// Meshes in (through Gmsh), results out (for ParaView).
+
+inline constexpr const char* ImportMeshText = "&Import Mesh...";
+inline constexpr const char* ImportMeshTitle = "Import Mesh";
+inline constexpr const char* MeshFileFilter = "Gmsh Files (*.geo *.msh);;All Files (*.*)";
+inline constexpr const char* NoMeshImportText =
+    "This build of TAVU has no mesh import: it was built without Gmsh.";
+inline constexpr const char* ExportResultsText = "&Export Results...";
+inline constexpr const char* ExportResultsTitle = "Export Results";
+inline constexpr const char* VtuFileFilter = "VTK Files (*.vtu);;All Files (*.*)";
+inline constexpr const char* VtuSuffix = "vtu";
 
 // ---------------------------------------------------------------------------------------
 // Questions about unsaved text.

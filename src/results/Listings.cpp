@@ -106,6 +106,19 @@ int QuadCornerStresses(const Analysis& a, int q, std::array<StressState, 5>& cor
     return n;
 }
 
+bool QuadAverageStresses(const Analysis& a, int q, StressState& average)
+{
+    if (!HasQuadResults(a, q))
+        return false;
+    const auto& qs = a.Results.QuadStresses;
+    std::array<double, 4> avg{};
+    for (int c = 1; c <= 3; ++c)
+        avg[static_cast<std::size_t>(c)] =
+            (qs(q, c, 1) + qs(q, c, 2) + qs(q, c, 3) + qs(q, c, 4)) / 4;
+    average = DeriveStresses(avg[1], avg[2], avg[3]);
+    return true;
+}
+
 bool DeflectionValues(const Analysis& a, int gridId, std::array<double, 3>& values)
 {
     const ModelStore& m = a.Model;
@@ -172,13 +185,10 @@ int QuadStressLines(const Analysis& a, int q, const ListingOptions& options, con
         return 0;
     const QuadRow& quad = a.Model.Quads(q);
     if (options.averageStresses) {
-        const auto& qs = a.Results.QuadStresses;
-        std::array<double, 4> avg{};
-        for (int c = 1; c <= 3; ++c)
-            avg[static_cast<std::size_t>(c)] =
-                (qs(q, c, 1) + qs(q, c, 2) + qs(q, c, 3) + qs(q, c, 4)) / 4;
-        lines[1] = StressLine(sep, sep.leader + sep.leader + FormatId(quad.id, sep.idWidth),
-                              DeriveStresses(avg[1], avg[2], avg[3]));
+        StressState average;
+        QuadAverageStresses(a, q, average);
+        lines[1] =
+            StressLine(sep, sep.leader + sep.leader + FormatId(quad.id, sep.idWidth), average);
         return 1;
     }
     std::array<StressState, 5> corner{};

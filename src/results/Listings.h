@@ -79,6 +79,10 @@ std::array<double, 5> CornerValues(const std::array<double, 5>& s);
 // results for q.
 int QuadCornerStresses(const Analysis& a, int q, std::array<StressState, 5>& corners);
 
+// The stresses of quad index q averaged over its four integration points, as the averaged
+// listing shows them; false when there are no results for q.
+bool QuadAverageStresses(const Analysis& a, int q, StressState& average);
+
 // The heading texts of labels 700..706 for a kind (the rotation columns are headed by
 // the 8-bit character 248, a slashed o).
 std::array<std::string, 7> ResultHeadings(int kind, bool averageStresses);

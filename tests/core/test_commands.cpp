@@ -17,24 +17,25 @@ TEST(CommandStates, FollowTheEventsOfASession)
     {
         E event;
         int stage;
-        const char* after; // R(eset) U(Run) S(how) P(lot), "-" for unavailable
+        const char* after; // R(eset) U(Run) S(how) P(lot) X (export), "-" for unavailable
     } steps[] = {
-        {E::ProgramStart, 0, "----"},      {E::ModelFileLoaded, 0, "-U--"},
-        {E::ModelProcessed, 0, "RU-P"},    {E::EditorFocusGained, 2, "RU-P"},
-        {E::EditorFocusGained, 3, "RUSP"}, {E::TextEdited, 2, "RU--"},
-        {E::EditorFocusGained, 2, "RU--"}, {E::EditorFocusGained, 3, "RUSP"},
-        {E::ModelFileLoaded, 0, "RU--"}, // another model: Reset stays, old results go
-        {E::EditorFocusGained, 3, "RUSP"}, {E::ResetSolution, 0, "-U--"},
-        {E::EditorFocusGained, 0, "-U--"}, {E::ModelProcessed, 0, "RU-P"},
-        {E::NewModel, 0, "----"},          {E::TextEdited, 0, "----"}, // typing enables no Run
-        {E::SaveAsCompleted, 0, "-U--"},   {E::ModelProcessed, 0, "RU-P"},
-        {E::ModelSolved, 2, "RU-P"},       {E::ModelSolved, 3, "RUSP"},
+        {E::ProgramStart, 0, "-----"},      {E::ModelFileLoaded, 0, "-U---"},
+        {E::ModelProcessed, 0, "RU-P-"},    {E::EditorFocusGained, 2, "RU-P-"},
+        {E::EditorFocusGained, 3, "RUSPX"}, {E::TextEdited, 2, "RU---"},
+        {E::EditorFocusGained, 2, "RU---"}, {E::EditorFocusGained, 3, "RUSPX"},
+        {E::ModelFileLoaded, 0, "RU---"}, // another model: Reset stays, old results go
+        {E::EditorFocusGained, 3, "RUSPX"}, {E::ResetSolution, 0, "-U---"},
+        {E::EditorFocusGained, 0, "-U---"}, {E::ModelProcessed, 0, "RU-P-"},
+        {E::NewModel, 0, "-----"},          {E::TextEdited, 0, "-----"}, // typing enables no Run
+        {E::SaveAsCompleted, 0, "-U---"},   {E::ModelProcessed, 0, "RU-P-"},
+        {E::ModelSolved, 2, "RU-P-"},       {E::ModelSolved, 3, "RUSPX"},
     };
     CommandStates s;
     for (const auto& step : steps) {
         s = NextCommandStates(s, step.event, step.stage);
         const std::string letters = {s.resetSolution ? 'R' : '-', s.runSolution ? 'U' : '-',
-                                     s.showSolution ? 'S' : '-', s.plotDeformation ? 'P' : '-'};
+                                     s.showSolution ? 'S' : '-', s.plotDeformation ? 'P' : '-',
+                                     s.exportResults ? 'X' : '-'};
         EXPECT_EQ(letters, step.after) << "step " << &step - steps;
     }
 }

@@ -42,12 +42,12 @@ public:
     {
         log << QStringLiteral("Report %1: %2").arg(title, text);
     }
-    QString OpenFileName(QWidget*, const QString&, const QString& folder) override
+    QString OpenFileName(QWidget*, const QString&, const QString& folder, const QString&) override
     {
         return Name(QStringLiteral("Open"), folder, QString());
     }
     QString SaveFileName(QWidget*, const QString&, const QString& folder,
-                         const QString& initialPath) override
+                         const QString& initialPath, const QString&, const QString&) override
     {
         return Name(QStringLiteral("Save"), folder, initialPath);
     }

@@ -1,0 +1,297 @@
+#include "mesh/GmshImport.h"
+
+#include "model/Tokenizer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#if defined(TAVU_WITH_GMSH)
+#include <gmsh.h>
+#endif
+
+namespace tavu::mesh {
+
+namespace {
+
+std::string_view Extension(std::string_view name)
+{
+    return name.size() < 4 || name[name.size() - 4] != '.' ? std::string_view()
+                                                           : name.substr(name.size() - 3);
+}
+
+std::string FileName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+MeshRead Failed(ReadFailure failure, std::string error)
+{
+    MeshRead r;
+    r.failure = failure;
+    r.error = std::move(error);
+    return r;
+}
+
+// The file must be a regular file that can be opened: Gmsh itself passes over a file it
+// cannot open without a word. Opened without waiting, so a FIFO never blocks.
+MeshRead CheckFile(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Failed(ReadFailure::Unreadable, "cannot read " + path + ": " + std::strerror(errno));
+    struct stat st
+    {
+    };
+    MeshRead r;
+    if (fstat(fd, &st) != 0)
+        r = Failed(ReadFailure::Unreadable, "cannot read " + path + ": " + std::strerror(errno));
+    else if (S_ISDIR(st.st_mode))
+        r = Failed(ReadFailure::Unreadable, path + " is a directory, not a mesh file");
+    else if (!S_ISREG(st.st_mode))
+        r = Failed(ReadFailure::Unreadable, path + " is not a regular file");
+    close(fd);
+    return r;
+}
+
+} // namespace
+
+bool IsMeshFileName(std::string_view name)
+{
+    const std::string_view ext = Extension(name);
+    return WordIs(ext, "GEO") || WordIs(ext, "MSH");
+}
+
+#if !defined(TAVU_WITH_GMSH)
+
+bool MeshImportAvailable()
+{
+    return false;
+}
+
+MeshRead ReadMeshFile(const std::string& path)
+{
+    return Failed(ReadFailure::NotAvailable,
+                  "cannot import " + path + ": this build has no mesh import (built without Gmsh)");
+}
+
+#else
+
+namespace {
+
+// The library's state lives from initialize to finalize: one session per file.
+class GmshSession
+{
+public:
+    GmshSession()
+    {
+        gmsh::initialize(0, nullptr, false);
+        gmsh::option::setNumber("General.Terminal", 0);
+    }
+    ~GmshSession() { gmsh::finalize(); }
+    GmshSession(const GmshSession&) = delete;
+    GmshSession& operator=(const GmshSession&) = delete;
+};
+
+// The library reports errors by throwing their text.
+template <class Body> bool Attempt(Body body, std::string& error)
+{
+    try {
+        body();
+        return true;
+    } catch (const std::string& text) {
+        error = text;
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        gmsh::logger::getLastError(error);
+    }
+    if (error.empty())
+        error = "Gmsh gave no reason";
+    return false;
+}
+
+struct ElementKind
+{
+    std::string name;
+    int dim = 0, order = 0, nodes = 0;
+};
+
+ElementKind KindOf(int type)
+{
+    ElementKind k;
+    std::vector<double> local;
+    int primary = 0;
+    gmsh::model::mesh::getElementProperties(type, k.name, k.dim, k.order, k.nodes, local, primary);
+    return k;
+}
+
+// Every element type of the mesh must be a point, a line, a triangle or a quadrangle of
+// the first order; returns the reason when one is not.
+std::string CheckElementTypes(const std::string& path)
+{
+    std::vector<int> types;
+    gmsh::model::mesh::getElementTypes(types);
+    for (const int type : types) {
+        const ElementKind k = KindOf(type);
+        if (k.dim == 3)
+            return path + " holds a volume mesh (" + k.name +
+                   "): only plane meshes can be imported";
+        if (k.order > 1)
+            return path + " holds second-order elements (" + k.name +
+                   "): only first-order elements can be imported (Mesh.ElementOrder = 1)";
+        if (k.nodes > 4 || (k.dim == 2 && k.nodes < 3) || (k.dim == 1 && k.nodes != 2))
+            return path + " holds elements of a kind that cannot be imported (" + k.name + ")";
+    }
+    return {};
+}
+
+// The elements of dimension dim in entity tag, appended to cells.
+void AppendCells(int dim, int tag, std::vector<MeshCell>& cells)
+{
+    std::vector<int> types;
+    std::vector<std::vector<std::size_t>> elementTags, nodeTags;
+    gmsh::model::mesh::getElements(types, elementTags, nodeTags, dim, tag);
+    for (std::size_t t = 0; t < types.size(); ++t) {
+        const int n = KindOf(types[t]).nodes;
+        if (n < 1 || n > 4)
+            continue;
+        const std::vector<std::size_t>& nodes = nodeTags[t];
+        for (std::size_t at = 0; at + static_cast<std::size_t>(n) <= nodes.size();
+             at += static_cast<std::size_t>(n)) {
+            MeshCell c;
+            c.nodes = n;
+            std::copy_n(nodes.begin() + static_cast<std::ptrdiff_t>(at), n, c.node.begin());
+            cells.push_back(c);
+        }
+    }
+}
+
+MeshGroup NamedGroup(int dim, int tag)
+{
+    MeshGroup g;
+    g.dim = dim;
+    g.tag = tag;
+    gmsh::model::getPhysicalName(dim, tag, g.name);
+    return g;
+}
+
+// The surface groups with their elements: each surface's elements go to its first
+// physical surface; without physical surfaces all of them form one group.
+void ReadSurfaceGroups(Mesh& mesh)
+{
+    gmsh::vectorpair physical;
+    gmsh::model::getPhysicalGroups(physical, 2);
+    gmsh::vectorpair surfaces;
+    gmsh::model::getEntities(surfaces, 2);
+    if (physical.empty()) {
+        MeshGroup all;
+        all.dim = 2;
+        for (const auto& [dim, tag] : surfaces)
+            AppendCells(dim, tag, all.cells);
+        mesh.groups.push_back(std::move(all));
+        return;
+    }
+    std::map<int, std::size_t> byTag;
+    for (const auto& [dim, tag] : physical) {
+        byTag[tag] = mesh.groups.size();
+        mesh.groups.push_back(NamedGroup(dim, tag));
+    }
+    for (const auto& [dim, tag] : surfaces) {
+        std::vector<int> groups;
+        gmsh::model::getPhysicalGroupsForEntity(dim, tag, groups);
+        if (!groups.empty()) {
+            AppendCells(dim, tag,
+                        mesh.groups[byTag[*std::min_element(groups.begin(), groups.end())]].cells);
+            continue;
+        }
+        std::vector<MeshCell> cells;
+        AppendCells(dim, tag, cells);
+        mesh.leftOut += static_cast<long long>(cells.size());
+    }
+}
+
+// The curve groups with their lines, the point groups with their nodes.
+void ReadCurveAndPointGroups(Mesh& mesh)
+{
+    for (const int dim : {1, 0}) {
+        gmsh::vectorpair physical;
+        gmsh::model::getPhysicalGroups(physical, dim);
+        for (const auto& [d, tag] : physical) {
+            MeshGroup g = NamedGroup(d, tag);
+            std::vector<int> entities;
+            gmsh::model::getEntitiesForPhysicalGroup(d, tag, entities);
+            for (const int entity : entities) {
+                if (d == 1) {
+                    AppendCells(d, entity, g.cells);
+                    continue;
+                }
+                std::vector<std::size_t> nodes;
+                std::vector<double> coord, parametric;
+                gmsh::model::mesh::getNodes(nodes, coord, parametric, 0, entity, false, false);
+                for (const std::size_t node : nodes)
+                    g.cells.push_back(MeshCell{{node, 0, 0, 0}, 1});
+            }
+            mesh.groups.push_back(std::move(g));
+        }
+    }
+}
+
+} // namespace
+
+bool MeshImportAvailable()
+{
+    return true;
+}
+
+MeshRead ReadMeshFile(const std::string& path)
+{
+    if (MeshRead checked = CheckFile(path); checked.failure != ReadFailure::None)
+        return checked;
+    const GmshSession session;
+    std::string error;
+    if (!Attempt([&] { gmsh::open(path); }, error))
+        return Failed(ReadFailure::Unreadable, "cannot read " + path + ": " + error);
+    std::vector<int> types;
+    gmsh::model::mesh::getElementTypes(types);
+    if (types.empty() && WordIs(Extension(path), "GEO") &&
+        !Attempt([] { gmsh::model::mesh::generate(2); }, error))
+        return Failed(ReadFailure::NotImportable, "cannot mesh " + path + ": " + error);
+
+    MeshRead r;
+    r.mesh.source = FileName(path);
+    if (!Attempt(
+            [&] {
+                error = CheckElementTypes(path);
+                if (!error.empty())
+                    return;
+                std::vector<double> coord, parametric;
+                gmsh::model::mesh::getNodes(r.mesh.nodeTags, coord, parametric, -1, -1, false,
+                                            false);
+                const std::size_t n = r.mesh.nodeTags.size();
+                r.mesh.x.resize(n);
+                r.mesh.y.resize(n);
+                r.mesh.z.resize(n);
+                for (std::size_t i = 0; i < n && 3 * i + 2 < coord.size(); ++i) {
+                    r.mesh.x[i] = coord[3 * i];
+                    r.mesh.y[i] = coord[3 * i + 1];
+                    r.mesh.z[i] = coord[3 * i + 2];
+                }
+                ReadSurfaceGroups(r.mesh);
+                ReadCurveAndPointGroups(r.mesh);
+            },
+            error))
+        return Failed(ReadFailure::Unreadable, "cannot read " + path + ": " + error);
+    if (!error.empty())
+        return Failed(ReadFailure::NotImportable, error);
+    return r;
+}
+
+#endif
+
+} // namespace tavu::mesh
