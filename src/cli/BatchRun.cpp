@@ -106,7 +106,8 @@ nlohmann::json Triple(const std::array<double, 3>& v)
 
 } // namespace
 
-void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars)
+void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars,
+              const StepDone& stepDone)
 {
     Analysis& a = run.analysis;
     BatchWindow window(scalars);
@@ -115,6 +116,10 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
     // A step failed when it disabled Continue or did not reach its stage; the run ends
     // there with the step's status.
     const auto failed = [&](int reached, BatchStatus status) {
+        if (stepDone)
+            stepDone(reached == ModelRead    ? "model"
+                     : reached == Decomposed ? "decomposition"
+                                             : "load cases");
         run.outOfMemory = window.outOfMemory;
         if (!window.continueDisabled && a.State.Stage == reached)
             return false;

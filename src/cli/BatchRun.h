@@ -4,6 +4,7 @@
 
 #include "common/Analysis.h"
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -38,9 +39,13 @@ inline constexpr int ExitSolutionFailed = 3;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitUnreadable = 66;
 
+// Called after each step with its name ("model", "decomposition", "load cases").
+using StepDone = std::function<void(const char* step)>;
+
 // Runs the model text (any line ends) with the factorization analysis.SolverChoice names. scalars
 // fill the scalars dialog's boxes in order; boxes without a value keep "1.0".
-void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars);
+void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars,
+              const StepDone& stepDone = {});
 
 int ExitStatusOf(const BatchRun& run);
 
