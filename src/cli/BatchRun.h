@@ -60,6 +60,11 @@ std::string BatchText(const BatchRun& run);
 void WriteBatchJson(std::ostream& out, const BatchRun& run);
 std::string BatchJson(const BatchRun& run);
 
+// x as the JSON report writes a number: the shortest digits that read back as x, laid out
+// as nlohmann::json lays out a double ("0.0", "-2.5", "1e-05", "1.5e+20", "12.0"); "null"
+// for a value that is not finite.
+void AppendJsonNumber(std::string& out, double x);
+
 // "1.5,2,0" -> {1.5, 2, 0}; nullopt when a value is not a finite number.
 std::optional<std::vector<double>> ParseScalars(const std::string& list);
 

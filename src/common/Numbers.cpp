@@ -1,8 +1,10 @@
 #include "common/Numbers.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace tavu {
 
@@ -21,51 +23,84 @@ double AngleOf(double y, double x)
     return pi + std::atan(y / x);
 }
 
+namespace {
+
+// Reads the digits and the exponent of to_chars' scientific form "d.ddde+XX".
+DecimalDigits ScientificDigits(const char* first, const char* last)
+{
+    DecimalDigits d;
+    const char* c = first;
+    for (; c != last && *c != 'e'; ++c)
+        if (*c != '.' && d.count < static_cast<int>(sizeof d.digit))
+            d.digit[d.count++] = *c;
+    if (c != last)
+        std::from_chars(c + (c[1] == '+' ? 2 : 1), last, d.exponent);
+    return d;
+}
+
+} // namespace
+
+DecimalDigits RoundedDigits(double a, int significant)
+{
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific,
+                                 std::clamp(significant, 1, 17) - 1);
+    return ScientificDigits(buf, r.ptr);
+}
+
+DecimalDigits ShortestDigits(double a)
+{
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific);
+    DecimalDigits d = ScientificDigits(buf, r.ptr);
+    while (d.count > 1 && d.digit[d.count - 1] == '0')
+        --d.count;
+    return d;
+}
+
 std::string NumberText(double x, int p)
 {
-    if (p < 1)
-        p = 1;
-    if (p > 17)
-        p = 17;
+    p = std::clamp(p, 1, 17);
     if (std::isnan(x))
         return " NaN";
     if (std::isinf(x))
         return x < 0 ? "-Infinity" : " Infinity";
-
-    std::string sign = std::signbit(x) && x != 0 ? "-" : " ";
-    double a = std::fabs(x);
-    if (a == 0)
+    if (x == 0)
         return " 0";
 
-    // Round to p significant digits: d.ddddde+xx
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", p - 1, a);
-    std::string digits;
-    const char* c = buf;
-    for (; *c && *c != 'e'; ++c)
-        if (*c >= '0' && *c <= '9')
-            digits += *c;
-    int e = std::atoi(c + 1);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    const int k = static_cast<int>(digits.size());
+    DecimalDigits d = RoundedDigits(std::fabs(x), p);
+    while (d.count > 1 && d.digit[d.count - 1] == '0')
+        --d.count;
+    const std::string_view digits(d.digit, static_cast<std::size_t>(d.count));
+    const int k = d.count;
+    const int e = d.exponent;
 
-    std::string body;
+    std::string text(1, x < 0 ? '-' : ' ');
     if (e >= 0 && k <= e + 1 && e + 1 <= p) {
-        body = digits + std::string(static_cast<std::size_t>(e + 1 - k), '0');
+        // An integer: the digits and the zeros up to the point.
+        text += digits;
+        text.append(static_cast<std::size_t>(e + 1 - k), '0');
     } else if (e >= 0 && k > e + 1) {
-        body = digits.substr(0, static_cast<std::size_t>(e + 1)) + "." +
-               digits.substr(static_cast<std::size_t>(e + 1));
+        // Plain decimal with digits on both sides of the point.
+        text += digits.substr(0, static_cast<std::size_t>(e + 1));
+        text += '.';
+        text += digits.substr(static_cast<std::size_t>(e + 1));
     } else if (e < 0 && k - e - 1 <= p) {
-        body = "." + std::string(static_cast<std::size_t>(-e - 1), '0') + digits;
+        // Below 1: no "0" before the point.
+        text += '.';
+        text.append(static_cast<std::size_t>(-e - 1), '0');
+        text += digits;
     } else {
-        body = digits.substr(0, 1);
-        if (k > 1)
-            body += "." + digits.substr(1);
-        body += e < 0 ? "E-" : "E+";
-        body += std::to_string(std::abs(e));
+        text += digits[0];
+        if (k > 1) {
+            text += '.';
+            text += digits.substr(1);
+        }
+        text += e < 0 ? "E-" : "E+";
+        char exponent[8];
+        text.append(exponent, std::to_chars(exponent, exponent + sizeof exponent, std::abs(e)).ptr);
     }
-    return sign + body;
+    return text;
 }
 
 bool FitsInt32(double v)
