@@ -195,6 +195,7 @@ struct StiffnessProfile
     long long ProfileSize = 0;
     int MaxActiveColumn = 0;
     int RmsActiveColumn = 0;
+    long long MemoryAvailable = -1; // bytes free when the profile was laid out; -1 unknown
 };
 
 // What the assembly keeps of a quad for its loads and stresses: the factor of its material
@@ -340,6 +341,7 @@ struct Analysis
     ModelStore Model;
     StiffnessProfile Profile;                   // built for the model's numbering
     SolverPath SolverChoice = SolverPath::Auto; // the setting: which path the step takes
+    long long MemoryForStiffness = -1; // bytes the stiffness may take; -1: what is available
     EquationSystem System;
     QuadWork Quad;
     LoadSet Loads;

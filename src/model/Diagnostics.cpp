@@ -107,7 +107,7 @@ constexpr std::array<WarningText, 11> Warnings{{
 
 } // namespace
 
-std::string DiagnosticMessage(Msg code, int first, int second)
+std::string DiagnosticMessage(Msg code, long long first, long long second)
 {
     for (const MessageText& m : Messages) {
         if (m.code != code)
@@ -117,9 +117,9 @@ std::string DiagnosticMessage(Msg code, int first, int second)
             return "Input order is wrong";
         std::string text = m.before;
         if (m.numbers >= 1)
-            text += NumberText(first);
+            text += NumberText(static_cast<double>(first));
         if (m.numbers == 2)
-            text += m.between + NumberText(second);
+            text += m.between + NumberText(static_cast<double>(second));
         return text + m.after;
     }
     return std::string();
@@ -203,7 +203,7 @@ void WarnAboutFields(std::vector<Warning>& list, int line, const Record& rec)
     }
 }
 
-void Diagnose(Analysis& a, Msg code, int first, int second)
+void Diagnose(Analysis& a, Msg code, long long first, long long second, std::string_view detail)
 {
     std::string& fatal = a.State.FatalText;
     if (EchoesLine(code)) {
@@ -211,6 +211,7 @@ void Diagnose(Analysis& a, Msg code, int first, int second)
         fatal += CRLF;
     }
     fatal += DiagnosticMessage(code, first, second);
+    fatal += detail;
     fatal += CRLF;
 }
 

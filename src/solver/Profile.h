@@ -10,15 +10,19 @@
 
 namespace tavu {
 
-// The largest number of stored terms the program will lay out; a larger store is refused
-// with a diagnostic rather than allocated.
-inline constexpr long long MaxStiffnessTerms = 500000000;
-
 // Sets DiagPos(1..NEQ+1), ProfileSize and the column statistics from the beams, the quads
 // and the u, v pair of every grid with springs or turned axes (so their coupling terms
-// have a place). Returns false, with a diagnostic, when the store would be too large;
-// DiagPos then stays as built, with ProfileSize the size it would need.
+// have a place), and notes the memory available for the store (a.MemoryForStiffness when
+// set, else what the machine has available). When the store does not fit and the
+// factorization setting leaves no other way than the store, returns false with a
+// diagnostic that gives the amounts; DiagPos then stays as built, with ProfileSize the
+// size it would need.
 bool BuildProfile(Analysis& a);
+
+// Bytes the active-column store of p takes, and whether they fit in the memory available
+// when p was laid out (they do when that could not be told).
+long long StoreBytes(const StiffnessProfile& p);
+bool StoreFits(const StiffnessProfile& p);
 
 // The element equation lists: absolute equation numbers of u, v, rotation at grid A, then
 // at grid B (a beam), or u, v at corners 1..4 (a quad). Grids that do not exist give 0.

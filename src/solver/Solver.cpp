@@ -3,6 +3,7 @@
 #include "common/Numbers.h"
 #include "solver/BeamElement.h"
 #include "solver/Factor.h"
+#include "solver/Profile.h"
 #include "solver/QuadElement.h"
 #include "solver/RigidBody.h"
 #include "solver/SparseSolver.h"
@@ -70,8 +71,8 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 constexpr double SkylineAlwaysBelow = 2.0e7;
 
 // Lays out the sparse system when the setting asks for it or, with the automatic choice,
-// when its factor is predicted to cost less than the profile's. False when the sparse path
-// was asked for and there is no memory for it.
+// when its factor is predicted to cost less than the profile's or the profile's store does
+// not fit in the memory available. False when the path that must be taken has no memory.
 bool ChoosePath(Analysis& a)
 {
     EquationSystem& s = a.System;
@@ -79,13 +80,16 @@ bool ChoosePath(Analysis& a)
     s.Sparse.reset();
     const SolverPath want = a.SolverChoice;
     const int neq = std::max(a.Model.NEQ, 0);
-    if (want == SolverPath::Skyline ||
-        (want == SolverPath::Auto && SkylineFactorCost(a.Profile, neq) < SkylineAlwaysBelow))
+    const bool storeFits = StoreFits(a.Profile);
+    if (want == SolverPath::Skyline)
+        return storeFits;
+    if (want == SolverPath::Auto && storeFits &&
+        SkylineFactorCost(a.Profile, neq) < SkylineAlwaysBelow)
         return true;
     std::unique_ptr<SparseSystem> sparse = LayOutSparseSystem(a);
     if (!sparse)
-        return want != SolverPath::Sparse;
-    if (want == SolverPath::Sparse || SparseIsCheaper(*sparse, a.Profile, neq)) {
+        return want != SolverPath::Sparse && storeFits;
+    if (want == SolverPath::Sparse || !storeFits || SparseIsCheaper(*sparse, a.Profile, neq)) {
         s.Sparse = std::move(sparse);
         s.Path = SolverPath::Sparse;
     }

@@ -276,6 +276,18 @@ TEST(Driver, AStepWithoutMemoryEndsWithItsTextAndTheRunGoesOnAfterwards)
         }
         EXPECT_NEAR(a.Results.SolutionVector(2), -2.5 * 1000 / 3000, 1e-12); // scalar 2.5
     }
+
+    // The setting turned to the active-column store after the model was read: a store
+    // beyond the memory available is not allocated.
+    Analysis a;
+    Recording w;
+    a.MemoryForStiffness = 8;
+    StartStep(a, w, text);
+    ASSERT_EQ(a.State.Stage, ModelRead) << w.text;
+    a.SolverChoice = SolverPath::Skyline;
+    StartStep(a, w, text);
+    EXPECT_EQ(a.State.Stage, ModelRead);
+    EXPECT_EQ(w.outOfMemory, "Not enough memory for the stiffness matrix");
 }
 
 } // namespace
