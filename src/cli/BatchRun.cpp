@@ -126,12 +126,11 @@ private:
 
 } // namespace
 
-void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars,
+void RunBatch(BatchRun& run, std::string modelText, const std::vector<double>& scalars,
               const StepDone& stepDone)
 {
     Analysis& a = run.analysis;
     BatchWindow window(scalars);
-    const std::string text = NormalizeLineEnds(modelText);
 
     // A step failed when it disabled Continue or did not reach its stage; the run ends
     // there with the step's status.
@@ -147,7 +146,7 @@ void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<dou
         return true;
     };
     ResetSolution(a);
-    StartStep(a, window, text);
+    StartStepTakingText(a, window, std::move(modelText));
     run.readText = a.Summary.ReadText;
     if (failed(ModelRead, BatchStatus::ModelError))
         return;

@@ -42,9 +42,10 @@ inline constexpr int ExitUnreadable = 66;
 // Called after each step with its name ("model", "decomposition", "load cases").
 using StepDone = std::function<void(const char* step)>;
 
-// Runs the model text (any line ends) with the factorization analysis.SolverChoice names. scalars
-// fill the scalars dialog's boxes in order; boxes without a value keep "1.0".
-void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars,
+// Runs the model text (any line ends) with the factorization analysis.SolverChoice names; the
+// analysis keeps the text as the buffer of its lines. scalars fill the scalars dialog's
+// boxes in order; boxes without a value keep "1.0".
+void RunBatch(BatchRun& run, std::string modelText, const std::vector<double>& scalars,
               const StepDone& stepDone = {});
 
 int ExitStatusOf(const BatchRun& run);

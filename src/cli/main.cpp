@@ -337,8 +337,9 @@ int main(int argc, char** argv)
 
     tavu::BatchRun run;
     run.analysis.SolverChoice = o.solver;
-    tavu::RunBatch(run, text, o.scalars, [&times](const char* step) { times.Done(step); });
-    text = std::string(); // the analysis keeps the lines it needs
+    // The analysis keeps the text as the one buffer its lines are cut from.
+    tavu::RunBatch(run, std::move(text), o.scalars,
+                   [&times](const char* step) { times.Done(step); });
     if (!run.outOfMemory.empty())
         std::cerr << "tavu-solve: " << run.outOfMemory << "\n";
     int status = tavu::ExitStatusOf(run);

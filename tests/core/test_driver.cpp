@@ -40,11 +40,28 @@ TEST(Driver, SplitsTheTextAndAnEditLowersTheStageByWhereItBegins)
 {
     Analysis a;
     // CR LF, LF and CR alone end a line; a byte-order mark at the start is no part of it.
-    SplitModelText(a, "\xEF\xBB\xBF  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\rand cr\n\r\n");
-    EXPECT_EQ(a.Text.ModelLines, (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line",
-                                                           "with lf", "and cr", "", ""}));
-    EXPECT_EQ(a.Text.LineCount, 7);
-    EXPECT_FALSE(a.State.LinesStale);
+    // A text handed over is kept as it is, the one buffer the lines view.
+    const std::string text =
+        "\xEF\xBB\xBF  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\rand cr\n\r\n$ a comment long "
+        "enough for a buffer of its own";
+    const std::vector<std::string> expected{
+        "", "GRID 1 0 0", "\tRACT 1\t", "line", "with lf", "and cr", ""};
+    for (bool handedOver : {false, true}) {
+        std::string given = text;
+        const char* const buffer = given.data();
+        if (handedOver)
+            TakeModelText(a, std::move(given));
+        else
+            SplitModelText(a, given.substr(0, given.find('$')));
+        EXPECT_EQ(a.Text.LineCount, 7);
+        for (int i = 0; i <= 6; ++i)
+            EXPECT_EQ(a.Text.Line(i), expected[static_cast<std::size_t>(i)]) << i;
+        EXPECT_EQ(a.Text.Line(7),
+                  handedOver ? "$ a comment long enough for a buffer of its own" : "");
+        EXPECT_EQ(a.Text.Line(8), "");
+        EXPECT_EQ(a.Text.Buffer().data() == buffer, handedOver);
+        EXPECT_FALSE(a.State.LinesStale);
+    }
     EXPECT_EQ(NormalizeLineEnds("\na\nb\r\nc\rd\r\n"), "\r\na\r\nb\r\nc\rd\r\n");
 
     // stage, line of the change (ENDMODEL on line 10), stage afterwards
