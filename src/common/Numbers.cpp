@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string_view>
 
 namespace tavu {
@@ -42,9 +43,39 @@ DecimalDigits ScientificDigits(const char* first, const char* last)
 
 DecimalDigits RoundedDigits(double a, int significant)
 {
+    significant = std::clamp(significant, 1, 17);
     char buf[48];
-    const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific,
-                                 std::clamp(significant, 1, 17) - 1);
+    // Up to 15 digits the shortest digits of a normal number, which lie within half a unit
+    // in the last place of a, round the same way as a itself (no decimal of 16 digits or
+    // fewer that could decide the rounding lies between them and a, or it would be the
+    // shorter or nearer digits), so the cheaper shortest form serves unless its digits end
+    // exactly on a tie. Subnormal numbers have fewer bits than that argument needs.
+    if (significant <= 15 && a >= std::numeric_limits<double>::min()) {
+        DecimalDigits d = ShortestDigits(a);
+        if (d.count <= significant) {
+            std::fill(d.digit + d.count, d.digit + significant, '0');
+            d.count = significant;
+            return d;
+        }
+        const char next = d.digit[significant];
+        if (next != '5' || d.count > significant + 1) {
+            d.count = significant;
+            if (next >= '5') {
+                int i = significant - 1;
+                for (; i >= 0 && d.digit[i] == '9'; --i)
+                    d.digit[i] = '0';
+                if (i >= 0) {
+                    ++d.digit[i];
+                } else { // 9.99.. carried over to 1.00.. x 10^(exponent+1)
+                    d.digit[0] = '1';
+                    ++d.exponent;
+                }
+            }
+            return d;
+        }
+    }
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, significant - 1);
     return ScientificDigits(buf, r.ptr);
 }
 

@@ -167,9 +167,13 @@ std::vector<double> TestValues()
         v.push_back(unit(rng) * std::pow(10.0, exponent(rng)));
     // d.ddd5 x 10^e and 9.9995 x 10^e, and the doubles on each side of them; integers that
     // end in 5 and dyadic fractions are exact decimal ties.
-    std::uniform_int_distribution<int> mantissa(1000, 9999), power(-100, 100);
+    // Ties of the 4 and 5 digits of the listings and the summary, and 16-digit integers that
+    // end in 5, ties of the 15 digits of a count.
+    std::uniform_int_distribution<int> mantissa(1000, 99999), power(-100, 100);
+    std::uniform_int_distribution<long long> wide(100000000000000LL, 899999999999999LL);
     for (int i = 0; i < 200000; ++i) {
         const double tie = (mantissa(rng) + 0.5) * std::pow(10.0, power(rng) - 3);
+        v.push_back(static_cast<double>(wide(rng) * 10 + 5));
         const double carry = 9.9995 * std::pow(10.0, power(rng));
         for (double x : {tie, carry})
             for (double y : {x, std::nextafter(x, 0.0), std::nextafter(x, INFINITY)})
@@ -188,7 +192,7 @@ TEST(Numbers, ToCharsFormattersMatchPrintfOnMillionsOfValues)
         if (value != PrintfFormatValue(x) && ++mismatches <= 10)
             ADD_FAILURE() << "FormatValue(" << x << ") = '" << value << "', printf gives '"
                           << PrintfFormatValue(x) << "'";
-        for (int p : {4, 5, 15})
+        for (int p : {4, 5, 15, 17})
             if (NumberText(x, p) != PrintfNumberText(x, p) && ++mismatches <= 10)
                 ADD_FAILURE() << "NumberText(" << x << ", " << p << ") = '" << NumberText(x, p)
                               << "', printf gives '" << PrintfNumberText(x, p) << "'";
