@@ -466,37 +466,16 @@ void AppendJsonNumber(std::string& out, double x)
         out += "0.0";
         return;
     }
-    // The shortest digits d1..dk of |x| = 0.d1...dk x 10^n, laid out as printf's %g would
-    // with a precision of 15 (plain decimal for -4 < n <= 15, an integer value with ".0"),
-    // and an exponent of at least two digits otherwise.
-    const DecimalDigits d = ShortestDigits(std::fabs(x));
-    const std::string_view digits(d.digit, static_cast<std::size_t>(d.count));
-    const int k = d.count;
-    const int n = d.exponent + 1;
-    if (k <= n && n <= 15) {
-        out += digits;
-        out.append(static_cast<std::size_t>(n - k), '0');
-        out += ".0";
-    } else if (0 < n && n <= 15) {
-        out += digits.substr(0, static_cast<std::size_t>(n));
-        out += '.';
-        out += digits.substr(static_cast<std::size_t>(n));
-    } else if (-4 < n && n <= 0) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-n), '0');
-        out += digits;
-    } else {
-        out += digits[0];
-        if (k > 1) {
-            out += '.';
-            out += digits.substr(1);
-        }
-        const int e = n - 1;
-        out += e < 0 ? "e-" : "e+";
-        if (std::abs(e) < 10)
-            out += '0';
-        AppendInt(out, std::abs(e));
-    }
+    // The shortest digits, laid out as printf's %g would with a precision of 15 (plain
+    // decimal from 1E-4 to below 1E+15, an integer value with ".0") and an exponent of at
+    // least two digits otherwise.
+    DecimalLayout layout;
+    layout.zerosUpTo = 3;
+    layout.zeroBeforePoint = true;
+    layout.integerEnd = ".0";
+    layout.exponentMark = 'e';
+    layout.exponentDigits = 2;
+    AppendDecimal(out, ShortestDigits(std::fabs(x)), layout);
 }
 
 void WriteBatchJson(std::ostream& out, const BatchRun& run)

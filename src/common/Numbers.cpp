@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -26,16 +27,27 @@ double AngleOf(double y, double x)
 
 namespace {
 
-// Reads the digits and the exponent of to_chars' scientific form "d.ddde+XX".
+// The buffer to_chars writes a scientific form into: room for the longest form and for
+// the fixed-size copy below.
+constexpr std::size_t FormBuffer = 48;
+
+// Reads the digits and the exponent of to_chars' scientific form "d.ddde+XX" in
+// first[0..last), which lies in a buffer of FormBuffer bytes. The exponent is always signed
+// and of two or three digits; there are at most 17 digits.
 DecimalDigits ScientificDigits(const char* first, const char* last)
 {
     DecimalDigits d;
-    const char* c = first;
-    for (; c != last && *c != 'e'; ++c)
-        if (*c != '.' && d.count < static_cast<int>(sizeof d.digit))
-            d.digit[d.count++] = *c;
-    if (c != last)
-        std::from_chars(c + (c[1] == '+' ? 2 : 1), last, d.exponent);
+    const char* e = last - 1;
+    while (e > first && *e != 'e')
+        --e;
+    d.digit[0] = first[0];
+    // The digits after the point, copied 16 at a time whatever their number.
+    std::memcpy(d.digit + 1, first + 2, 16);
+    d.count = e - first > 2 ? static_cast<int>(e - first) - 1 : 1;
+    int exponent = 0;
+    for (const char* c = e + 2; c < last; ++c)
+        exponent = 10 * exponent + (*c - '0');
+    d.exponent = e[1] == '-' ? -exponent : exponent;
     return d;
 }
 
@@ -44,7 +56,7 @@ DecimalDigits ScientificDigits(const char* first, const char* last)
 DecimalDigits RoundedDigits(double a, int significant)
 {
     significant = std::clamp(significant, 1, 17);
-    char buf[48];
+    char buf[FormBuffer];
     // Up to 15 digits the shortest digits of a normal number, which lie within half a unit
     // in the last place of a, round the same way as a itself (no decimal of 16 digits or
     // fewer that could decide the rounding lies between them and a, or it would be the
@@ -81,12 +93,47 @@ DecimalDigits RoundedDigits(double a, int significant)
 
 DecimalDigits ShortestDigits(double a)
 {
-    char buf[48];
+    char buf[FormBuffer];
     const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific);
     DecimalDigits d = ScientificDigits(buf, r.ptr);
     while (d.count > 1 && d.digit[d.count - 1] == '0')
         --d.count;
     return d;
+}
+
+void AppendDecimal(std::string& out, const DecimalDigits& d, const DecimalLayout& l)
+{
+    const std::string_view digits(d.digit, static_cast<std::size_t>(d.count));
+    const int k = d.count;
+    const int n = d.exponent + 1; // digits before the point
+    if (k <= n && n <= l.plainUpTo) {
+        out += digits;
+        out.append(static_cast<std::size_t>(n - k), '0');
+        out += l.integerEnd;
+    } else if (0 < n && n <= l.plainUpTo) {
+        out += digits.substr(0, static_cast<std::size_t>(n));
+        out += '.';
+        out += digits.substr(static_cast<std::size_t>(n));
+    } else if (n <= 0 && -n <= l.zerosUpTo && k - n <= l.fractionUpTo) {
+        if (l.zeroBeforePoint)
+            out += '0';
+        out += '.';
+        out.append(static_cast<std::size_t>(-n), '0');
+        out += digits;
+    } else {
+        out += digits[0];
+        if (k > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += l.exponentMark;
+        out += d.exponent < 0 ? '-' : '+';
+        char buf[8];
+        char* end = std::to_chars(buf, buf + sizeof buf, std::abs(d.exponent)).ptr;
+        if (end - buf < l.exponentDigits)
+            out.append(static_cast<std::size_t>(l.exponentDigits - (end - buf)), '0');
+        out.append(buf, end);
+    }
 }
 
 std::string NumberText(double x, int p)
@@ -102,35 +149,12 @@ std::string NumberText(double x, int p)
     DecimalDigits d = RoundedDigits(std::fabs(x), p);
     while (d.count > 1 && d.digit[d.count - 1] == '0')
         --d.count;
-    const std::string_view digits(d.digit, static_cast<std::size_t>(d.count));
-    const int k = d.count;
-    const int e = d.exponent;
-
+    // Plain while the digits fit p places (no "0" before the point of a value below 1).
+    DecimalLayout layout;
+    layout.plainUpTo = p;
+    layout.fractionUpTo = p;
     std::string text(1, x < 0 ? '-' : ' ');
-    if (e >= 0 && k <= e + 1 && e + 1 <= p) {
-        // An integer: the digits and the zeros up to the point.
-        text += digits;
-        text.append(static_cast<std::size_t>(e + 1 - k), '0');
-    } else if (e >= 0 && k > e + 1) {
-        // Plain decimal with digits on both sides of the point.
-        text += digits.substr(0, static_cast<std::size_t>(e + 1));
-        text += '.';
-        text += digits.substr(static_cast<std::size_t>(e + 1));
-    } else if (e < 0 && k - e - 1 <= p) {
-        // Below 1: no "0" before the point.
-        text += '.';
-        text.append(static_cast<std::size_t>(-e - 1), '0');
-        text += digits;
-    } else {
-        text += digits[0];
-        if (k > 1) {
-            text += '.';
-            text += digits.substr(1);
-        }
-        text += e < 0 ? "E-" : "E+";
-        char exponent[8];
-        text.append(exponent, std::to_chars(exponent, exponent + sizeof exponent, std::abs(e)).ptr);
-    }
+    AppendDecimal(text, d, layout);
     return text;
 }
 

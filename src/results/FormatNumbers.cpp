@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -27,6 +28,56 @@ std::string FormatId(int n, int width)
 
 namespace {
 
+// 10^k for k = PowerLow..PowerHigh, each the double nearest to it (exact up to 10^22).
+constexpr int PowerLow = -100, PowerHigh = 105;
+const std::array<double, PowerHigh - PowerLow + 1>& PowersOfTen()
+{
+    static const auto table = [] {
+        std::array<double, PowerHigh - PowerLow + 1> t{};
+        for (int k = PowerLow; k <= PowerHigh; ++k) {
+            char text[8] = "1e";
+            const char* end = std::to_chars(text + 2, text + sizeof text, k).ptr;
+            std::from_chars(text, end, t[static_cast<std::size_t>(k - PowerLow)]);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// a (from 1E-99 up to below 1E+99) rounded to 4 significant digits as m x 10^(e - 3),
+// 1000 <= m <= 9999. The scaled value a x 10^(3 - e) is computed to within a few units in
+// its 16th digit, which decides the rounding unless it lies that close to a half: then
+// the exact digits of to_chars decide.
+void FourDigits(double a, int& m, int& e)
+{
+    const auto& power = PowersOfTen();
+    const auto scaled = [&](int exponent) {
+        return a * power[static_cast<std::size_t>(3 - exponent - PowerLow)];
+    };
+    int binary = 0;
+    std::frexp(a, &binary);
+    e = static_cast<int>(std::floor((binary - 1) * 0.30102999566398120));
+    double v = scaled(e);
+    if (v < 1000)
+        v = scaled(--e);
+    else if (v >= 10000)
+        v = scaled(++e);
+    const double whole = std::floor(v);
+    const double fraction = v - whole;
+    if (std::fabs(fraction - 0.5) < 1e-6) {
+        const DecimalDigits d = RoundedDigits(a, 4);
+        m = (d.digit[0] - '0') * 1000 + (d.digit[1] - '0') * 100 + (d.digit[2] - '0') * 10 +
+            (d.digit[3] - '0');
+        e = d.exponent;
+        return;
+    }
+    m = static_cast<int>(whole) + (fraction > 0.5 ? 1 : 0);
+    if (m == 10000) { // 9.9996 carries over to 1.000E+01
+        m = 1000;
+        ++e;
+    }
+}
+
 // The field of x in f[0..9].
 void ValueField(double x, char* f)
 {
@@ -45,20 +96,23 @@ void ValueField(double x, char* f)
         return;
     }
     f[0] = x < 0 ? '-' : ' ';
-    // Four significant digits; 9.9996 carries over to 1.000E+01.
-    const DecimalDigits d = RoundedDigits(a, 4);
-    if (a >= 1.0e99 || d.exponent >= 99) {
+    int m = 0, e = 0;
+    if (a < 1.0e99)
+        FourDigits(a, m, e);
+    if (a >= 1.0e99 || e >= 99) {
         std::memcpy(f + 1, "1.000E+99", ValueFieldWidth - 1);
         return;
     }
-    f[1] = d.digit[0];
+    f[1] = static_cast<char>('0' + m / 1000);
     f[2] = '.';
-    std::memcpy(f + 3, d.digit + 1, 3);
+    f[3] = static_cast<char>('0' + m / 100 % 10);
+    f[4] = static_cast<char>('0' + m / 10 % 10);
+    f[5] = static_cast<char>('0' + m % 10);
     f[6] = 'E';
-    f[7] = d.exponent < 0 ? '-' : '+';
-    const int e = std::abs(d.exponent);
-    f[8] = static_cast<char>('0' + e / 10);
-    f[9] = static_cast<char>('0' + e % 10);
+    f[7] = e < 0 ? '-' : '+';
+    const int magnitude = std::abs(e);
+    f[8] = static_cast<char>('0' + magnitude / 10);
+    f[9] = static_cast<char>('0' + magnitude % 10);
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST(Numbers, AnglesAndRounding)
         EXPECT_EQ(RoundToInt(c[0]), static_cast<int>(c[1])) << c[0];
 }
 
-// The formatters as they were written with printf, kept as the reference the to_chars
+// The formatters as they were written with printf, kept as the reference the new
 // formatters must match byte for byte.
 std::string PrintfFormatValue(double x)
 {
@@ -184,7 +184,7 @@ std::vector<double> TestValues()
     return v;
 }
 
-TEST(Numbers, ToCharsFormattersMatchPrintfOnMillionsOfValues)
+TEST(Numbers, FormattersMatchPrintfOnMillionsOfValues)
 {
     int mismatches = 0;
     for (double x : TestValues()) {
