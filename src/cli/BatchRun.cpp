@@ -74,7 +74,10 @@ std::string WithLf(const std::string& text)
 // slashed o); the report gets them as UTF-8. Appends one line and its LF.
 void AppendUtf8Line(std::string& out, const std::string& line)
 {
-    if (std::all_of(line.begin(), line.end(), [](char c) { return (c & 0x80) == 0; })) {
+    unsigned char bits = 0; // the bytes or-ed together: no early exit, so the loop vectorizes
+    for (const char c : line)
+        bits |= static_cast<unsigned char>(c);
+    if ((bits & 0x80) == 0) {
         out += line;
         out += '\n';
         return;

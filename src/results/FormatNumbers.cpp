@@ -3,8 +3,10 @@
 #include "common/Numbers.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace tavu {
@@ -54,8 +56,8 @@ void FourDigits(double a, int& m, int& e)
     const auto scaled = [&](int exponent) {
         return a * power[static_cast<std::size_t>(3 - exponent - PowerLow)];
     };
-    int binary = 0;
-    std::frexp(a, &binary);
+    // a >= 2^(binary - 1), a normal number: e is log10(a) or one below it.
+    const int binary = static_cast<int>(std::bit_cast<std::uint64_t>(a) >> 52) - 1022;
     e = static_cast<int>(std::floor((binary - 1) * 0.30102999566398120));
     double v = scaled(e);
     if (v < 1000)
