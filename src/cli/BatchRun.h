@@ -4,6 +4,7 @@
 
 #include "common/Analysis.h"
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -38,9 +39,14 @@ inline constexpr int ExitSolutionFailed = 3;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitUnreadable = 66;
 
-// Runs the model text (any line ends) with the factorization analysis.SolverChoice names. scalars
-// fill the scalars dialog's boxes in order; boxes without a value keep "1.0".
-void RunBatch(BatchRun& run, const std::string& modelText, const std::vector<double>& scalars);
+// Called after each step with its name ("model", "decomposition", "load cases").
+using StepDone = std::function<void(const char* step)>;
+
+// Runs the model text (any line ends) with the factorization analysis.SolverChoice names; the
+// analysis keeps the text as the buffer of its lines. scalars fill the scalars dialog's
+// boxes in order; boxes without a value keep "1.0".
+void RunBatch(BatchRun& run, std::string modelText, const std::vector<double>& scalars,
+              const StepDone& stepDone = {});
 
 int ExitStatusOf(const BatchRun& run);
 
@@ -54,6 +60,11 @@ std::string BatchText(const BatchRun& run);
 // element by element.
 void WriteBatchJson(std::ostream& out, const BatchRun& run);
 std::string BatchJson(const BatchRun& run);
+
+// x as the JSON report writes a number: the shortest digits that read back as x, laid out
+// as nlohmann::json lays out a double ("0.0", "-2.5", "1e-05", "1.5e+20", "12.0"); "null"
+// for a value that is not finite.
+void AppendJsonNumber(std::string& out, double x);
 
 // "1.5,2,0" -> {1.5, 2, 0}; nullopt when a value is not a finite number.
 std::optional<std::vector<double>> ParseScalars(const std::string& list);

@@ -18,12 +18,16 @@
 #include "solver/BlasThreads.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <getopt.h>
 #include <iostream>
 #include <new>
+#include <string_view>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +59,50 @@ int UsageError(const std::string& message)
     std::cerr << "tavu-solve: " << message << "\n" << Usage;
     return tavu::ExitUsage;
 }
+
+// With TAVU_STAGE_TIMES set (to anything but 0), each stage of the run tells on stderr how
+// long it took (wall clock and processor time of the process) and the peak resident memory
+// of the run so far:
+//   tavu-solve: stage model 0.412 s (cpu 0.398 s), peak 203 MB
+class StageTimes
+{
+public:
+    StageTimes()
+    {
+        const char* env = std::getenv("TAVU_STAGE_TIMES");
+        on_ = env != nullptr && *env != '\0' && std::string_view(env) != "0";
+        Sample(wall_, cpu_, peak_);
+    }
+
+    void Done(const char* stage)
+    {
+        if (!on_)
+            return;
+        double wall = 0, cpu = 0;
+        long peak = 0;
+        Sample(wall, cpu, peak);
+        std::fprintf(stderr, "tavu-solve: stage %s %.3f s (cpu %.3f s), peak %ld MB\n", stage,
+                     wall - wall_, cpu - cpu_, peak / 1024);
+        wall_ = wall;
+        cpu_ = cpu;
+    }
+
+private:
+    static void Sample(double& wall, double& cpu, long& peakKb)
+    {
+        wall = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                   .count();
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
+        cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+        peakKb = usage.ru_maxrss;
+    }
+
+    bool on_ = false;
+    double wall_ = 0, cpu_ = 0;
+    long peak_ = 0;
+};
 
 #if defined(TAVU_WITH_PLOT)
 // The name part of the model path, printed in the page headings.
@@ -324,6 +372,7 @@ int main(int argc, char** argv)
     if (const int status = ParseOptions(argc, argv, o); status >= 0)
         return status;
 
+    StageTimes times;
     std::string text;
     struct stat model
     {
@@ -336,11 +385,13 @@ int main(int argc, char** argv)
     }
     if (const int status = CheckOutputs(o, model); status >= 0)
         return status;
+    times.Done("read");
 
     tavu::BatchRun run;
     run.analysis.SolverChoice = o.solver;
-    tavu::RunBatch(run, text, o.scalars);
-    text = std::string(); // the analysis keeps the lines it needs
+    // The analysis keeps the text as the one buffer its lines are cut from.
+    tavu::RunBatch(run, std::move(text), o.scalars,
+                   [&times](const char* step) { times.Done(step); });
     if (!run.outOfMemory.empty())
         std::cerr << "tavu-solve: " << run.outOfMemory << "\n";
     int status = tavu::ExitStatusOf(run);
@@ -349,6 +400,7 @@ int main(int argc, char** argv)
     bool reported = false;
     try {
         reported = WriteReport(run, o.json, outputOpen);
+        times.Done("report");
 #if defined(TAVU_WITH_PLOT)
         if (!o.plotPath.empty() || !o.pdfPath.empty())
             status = WriteFiles(run, o, status);

@@ -11,6 +11,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavu {
@@ -46,11 +48,44 @@ struct SolutionState
 };
 
 // The editor text cut at every CR LF into lines 1..LineCount, trimmed of blanks (0x20
-// only); entry 0 stays empty.
-struct ModelText
+// only); line 0 stays empty. The text is held once: each line is a stretch of it.
+class ModelText
 {
-    std::vector<std::string> ModelLines{std::string()};
+public:
     int LineCount = 0;
+
+    // Takes text as the buffer the lines are cut from; no lines yet.
+    void Reset(std::string text)
+    {
+        buffer_ = std::move(text);
+        spans_.assign(1, Span{});
+        LineCount = 0;
+    }
+    const std::string& Buffer() const { return buffer_; }
+    void Reserve(std::size_t lines) { spans_.reserve(lines + 1); }
+    // Adds the next line: `length` characters of the buffer from `start`.
+    void AddLine(std::size_t start, std::size_t length)
+    {
+        TAVU_ASSERT(start <= buffer_.size() && length <= buffer_.size() - start);
+        spans_.push_back({start, length});
+        LineCount = static_cast<int>(spans_.size()) - 1;
+    }
+    // Line i, or an empty line outside 1..LineCount.
+    std::string_view Line(long long i) const
+    {
+        if (i < 1 || i > LineCount || i >= static_cast<long long>(spans_.size()))
+            return {};
+        const Span& s = spans_[static_cast<std::size_t>(i)];
+        return std::string_view(buffer_).substr(s.start, s.length);
+    }
+
+private:
+    struct Span
+    {
+        std::size_t start = 0, length = 0;
+    };
+    std::string buffer_;
+    std::vector<Span> spans_{Span{}};
 };
 
 // The two report texts shown in the summary window; lines separated by CR LF.
@@ -199,6 +234,7 @@ struct StiffnessProfile
     long long ProfileSize = 0;
     int MaxActiveColumn = 0;
     int RmsActiveColumn = 0;
+    long long MemoryAvailable = -1; // bytes free when the profile was laid out; -1 unknown
 };
 
 // What the assembly keeps of a quad for its loads and stresses: the factor of its material
@@ -356,6 +392,7 @@ struct Analysis
     ModelStore Model;
     StiffnessProfile Profile;                   // built for the model's numbering
     SolverPath SolverChoice = SolverPath::Auto; // the setting: which path the step takes
+    long long MemoryForStiffness = -1; // bytes the stiffness may take; -1: what is available
     EquationSystem System;
     QuadWork Quad;
     LoadSet Loads;
@@ -364,12 +401,9 @@ struct Analysis
 };
 
 // Line i of the model text, or an empty line when i lies outside the text.
-inline const std::string& ModelLine(const Analysis& a, long long i)
+inline std::string_view ModelLine(const Analysis& a, long long i)
 {
-    static const std::string empty;
-    if (i < 1 || i > a.Text.LineCount || i >= static_cast<long long>(a.Text.ModelLines.size()))
-        return empty;
-    return a.Text.ModelLines[static_cast<std::size_t>(i)];
+    return a.Text.Line(i);
 }
 
 } // namespace tavu

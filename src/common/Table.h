@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
+#include <limits>
 #include <map>
+#include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #if defined(TAVU_CHECKED)
@@ -17,6 +22,50 @@ namespace tavu {
 
 [[noreturn]] void AssertFailed(const char* what, const char* file, int line);
 
+// Memory for tables of numbers from calloc: a large table comes as pages the system has
+// zeroed, and value-initialising its entries writes nothing more, so the zeros are not
+// written a second time (nor all pages touched before they are used).
+template <class T> struct ZeroedAllocator
+{
+    static_assert(std::is_arithmetic_v<T>);
+    using value_type = T;
+
+    ZeroedAllocator() = default;
+    template <class U> ZeroedAllocator(const ZeroedAllocator<U>&) noexcept {}
+
+    T* allocate(std::size_t n)
+    {
+        if (n > std::numeric_limits<std::size_t>::max() / sizeof(T))
+            throw std::bad_array_new_length();
+        void* p = std::calloc(n == 0 ? 1 : n, sizeof(T));
+        if (p == nullptr)
+            throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+
+    // A value-initialised entry is the zero the memory already holds.
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+
+    friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator&) { return true; }
+};
+
+// The storage of a table: numbers in zeroed memory, anything else in a plain vector.
+template <class T>
+using TableStorage =
+    std::conditional_t<std::is_arithmetic_v<T>, std::vector<T, ZeroedAllocator<T>>, std::vector<T>>;
+
+// The storage made anew with n value-initialised entries; the old memory is released first.
+template <class T> void CreateStorage(TableStorage<T>& data, std::size_t n)
+{
+    data = TableStorage<T>();
+    data.resize(n);
+}
+
 // Entries 0..Last(), value-initialised.
 template <class T> class Vec
 {
@@ -26,7 +75,7 @@ public:
 
     void Create(long long last)
     {
-        data_.assign(last < 0 ? 0 : static_cast<std::size_t>(last) + 1, T{});
+        CreateStorage<T>(data_, last < 0 ? 0 : static_cast<std::size_t>(last) + 1);
     }
     void Clear() { data_.clear(); }
 
@@ -48,7 +97,7 @@ public:
     const T* Data() const { return data_.data(); }
 
 private:
-    std::vector<T> data_;
+    TableStorage<T> data_;
 };
 
 // Rows 0..LastRow() by slots 0..LastSlot(), value-initialised, rows contiguous.
@@ -62,8 +111,8 @@ public:
     {
         lastRow_ = lastRow < 0 ? -1 : lastRow;
         width_ = lastSlot < 0 ? 0 : lastSlot + 1;
-        data_.assign(static_cast<std::size_t>(lastRow_ + 1) * static_cast<std::size_t>(width_),
-                     T{});
+        CreateStorage<T>(data_,
+                         static_cast<std::size_t>(lastRow_ + 1) * static_cast<std::size_t>(width_));
     }
     void Clear() { Create(-1, -1); }
 
@@ -88,7 +137,7 @@ public:
     }
 
 private:
-    std::vector<T> data_;
+    TableStorage<T> data_;
     int lastRow_ = -1;
     int width_ = 0;
 };

@@ -10,6 +10,7 @@
 #include "solver/Profile.h"
 #include "solver/Solver.h"
 
+#include <algorithm>
 #include <new>
 
 namespace tavu {
@@ -92,17 +93,19 @@ template <class Body> bool Guarded(Analysis& a, SummaryWindow& w, Step step, Bod
 
 } // namespace
 
-void SplitModelText(Analysis& a, std::string_view editorText)
+namespace {
+
+// Cuts text, which the analysis keeps as the buffer of its lines, into ModelLines.
+void CutModelText(Analysis& a, std::string&& text)
 {
     ModelText& t = a.Text;
-    t.ModelLines.clear();
-    t.ModelLines.emplace_back();
+    t.Reset(std::move(text));
     a.State.SubcaseCount = 0;
 
+    const std::string_view editorText = t.Buffer();
+    t.Reserve(static_cast<std::size_t>(std::count(editorText.begin(), editorText.end(), '\n')) + 1);
     // A byte-order mark says the text is UTF-8; it is no part of the first record.
-    if (editorText.starts_with("\xEF\xBB\xBF"))
-        editorText.remove_prefix(3);
-    std::size_t start = 0;
+    std::size_t start = editorText.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     for (;;) {
         // CR LF, LF and CR alone all end a line.
         const std::size_t end = editorText.find_first_of("\r\n", start);
@@ -114,16 +117,27 @@ void SplitModelText(Analysis& a, std::string_view editorText)
             segment.remove_suffix(1);
         if (StartsWithSubcase(segment))
             ++a.State.SubcaseCount;
-        t.ModelLines.emplace_back(segment);
+        t.AddLine(static_cast<std::size_t>(segment.data() - editorText.data()), segment.size());
         if (end == std::string_view::npos)
             break;
         start = end + (editorText.substr(end, 2) == "\r\n" ? 2 : 1);
     }
-    t.LineCount = static_cast<int>(t.ModelLines.size()) - 1;
     a.State.LinesStale = false; // only once the lines are complete
 
     if (a.State.SubcaseCount > MaxSubcases)
         Diagnose(a, Msg::TooManySubcases, MaxSubcases, 0);
+}
+
+} // namespace
+
+void SplitModelText(Analysis& a, std::string_view editorText)
+{
+    CutModelText(a, std::string(editorText));
+}
+
+void TakeModelText(Analysis& a, std::string&& editorText)
+{
+    CutModelText(a, std::move(editorText));
 }
 
 namespace {
@@ -261,12 +275,16 @@ bool RunLoadCases(Analysis& a, SummaryWindow& w)
     return Guarded(a, w, Step::LoadCases, [&] { return LoadCaseStep(a, w); });
 }
 
-void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, DriverEvents* events)
+namespace {
+
+// The step chosen by Stage, after split() has cut the editor text when the lines are stale.
+template <class Split>
+void StartStepAfter(Analysis& a, SummaryWindow& w, DriverEvents* events, Split split)
 {
     // Cutting the lines belongs to the step that runs: a text too large for the memory ends
     // it there.
     if (a.State.LinesStale && !Guarded(a, w, StepAt(a.State.Stage), [&] {
-            SplitModelText(a, editorText);
+            split();
             return true;
         })) {
         w.FocusContinue();
@@ -285,6 +303,19 @@ void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, Drive
         break;
     }
     w.FocusContinue();
+}
+
+} // namespace
+
+void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText, DriverEvents* events)
+{
+    StartStepAfter(a, w, events, [&] { SplitModelText(a, editorText); });
+}
+
+void StartStepTakingText(Analysis& a, SummaryWindow& w, std::string&& editorText,
+                         DriverEvents* events)
+{
+    StartStepAfter(a, w, events, [&] { TakeModelText(a, std::move(editorText)); });
 }
 
 void ContinueStep(Analysis& a, SummaryWindow& w, DriverEvents* events)

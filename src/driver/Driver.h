@@ -63,6 +63,9 @@ inline constexpr int MaxSubcases = 10;
 // blanks; a UTF-8 byte-order mark at the start skipped), counts the SUBCASE records and
 // clears LinesStale.
 void SplitModelText(Analysis& a, std::string_view editorText);
+// The same with the text handed over: the analysis keeps it as the one buffer its lines
+// are cut from, without a copy.
+void TakeModelText(Analysis& a, std::string&& editorText);
 
 // The three steps, each run to its end. They return true when the step succeeded. A step
 // that runs out of memory releases what it built, shows its "Not enough memory for ..."
@@ -76,6 +79,9 @@ bool RunLoadCases(Analysis& a, SummaryWindow& w);
 // The keyboard focus stays in the window, on Continue.
 void StartStep(Analysis& a, SummaryWindow& w, std::string_view editorText,
                DriverEvents* events = nullptr);
+// The same with the text handed over (TakeModelText), for a front end that has no editor.
+void StartStepTakingText(Analysis& a, SummaryWindow& w, std::string&& editorText,
+                         DriverEvents* events = nullptr);
 
 // Continue: runs the next step, the focus staying on Continue (on Cancel after a failed
 // decomposition), so that Enter goes on with the run; or closes the window at Stage 0 or

@@ -107,7 +107,7 @@ constexpr std::array<WarningText, 11> Warnings{{
 
 } // namespace
 
-std::string DiagnosticMessage(Msg code, int first, int second)
+std::string DiagnosticMessage(Msg code, long long first, long long second)
 {
     for (const MessageText& m : Messages) {
         if (m.code != code)
@@ -117,9 +117,9 @@ std::string DiagnosticMessage(Msg code, int first, int second)
             return "Input order is wrong";
         std::string text = m.before;
         if (m.numbers >= 1)
-            text += NumberText(first);
+            text += NumberText(static_cast<double>(first));
         if (m.numbers == 2)
-            text += m.between + NumberText(second);
+            text += m.between + NumberText(static_cast<double>(second));
         return text + m.after;
     }
     return std::string();
@@ -207,7 +207,7 @@ namespace {
 
 // The model line a diagnostic is about: the line it echoes, or the record of the grid,
 // beam or quad it names; 0 for a message about the model as a whole.
-int SubjectLine(const Analysis& a, Msg code, int first, int second)
+int SubjectLine(const Analysis& a, Msg code, long long first, long long second)
 {
     const ModelStore& m = a.Model;
     const auto gridLine = [&m](long long i) {
@@ -219,11 +219,14 @@ int SubjectLine(const Analysis& a, Msg code, int first, int second)
     const auto quadLine = [&m](long long q) {
         return q >= 1 && q <= m.Quads.Last() ? m.Quads(q).line : 0;
     };
+    const auto asLine = [&a](long long n) {
+        return n >= 1 && n <= a.Text.LineCount ? static_cast<int>(n) : 0;
+    };
     if (EchoesLine(code))
-        return second;
+        return asLine(second);
     switch (code) {
     case Msg::InputOrder:
-        return first;
+        return asLine(first);
     case Msg::BeamGridMissing:
         return beamLine(BeamIndexOf(m, second));
     case Msg::QuadGridMissing:
@@ -267,14 +270,16 @@ void ClearDiagnostics(Analysis& a)
     a.State.FatalLines.clear();
 }
 
-void Diagnose(Analysis& a, Msg code, int first, int second)
+void Diagnose(Analysis& a, Msg code, long long first, long long second, std::string_view detail)
 {
     const int line = SubjectLine(a, code, first, second);
     if (EchoesLine(code)) {
         a.State.FatalText += ModelLine(a, second);
         a.State.FatalText += CRLF;
     }
-    AddDiagnosticText(a, DiagnosticMessage(code, first, second), line);
+    std::string message = DiagnosticMessage(code, first, second);
+    message += detail;
+    AddDiagnosticText(a, std::move(message), line);
 }
 
 void CopyDiagnosticsToLog(Analysis& a, std::size_t from)

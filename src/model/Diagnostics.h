@@ -66,11 +66,13 @@ enum class Msg : int
 };
 
 // The message of a diagnostic, without the echoed line and without the line end.
-std::string DiagnosticMessage(Msg code, int first, int second);
+std::string DiagnosticMessage(Msg code, long long first, long long second);
 
 // Appends the diagnostic to a.State.FatalText: for a message about a record, the whole
-// text of model line `second` and CR LF first; then the message and CR LF.
-void Diagnose(Analysis& a, Msg code, int first, int second);
+// text of model line `second` and CR LF first; then the message, `detail` (what the
+// message's own words leave out, such as amounts) and CR LF.
+void Diagnose(Analysis& a, Msg code, long long first, long long second,
+              std::string_view detail = {});
 
 // Appends a message and CR LF to FatalText. A message about model line `line` (> 0) is
 // kept with its line in FatalLines, so that a report can lead back to the record.

@@ -114,10 +114,9 @@ void ReadConstraintRecords(Analysis& a, int firstLine, ConstraintState& c)
     ModelStore& m = a.Model;
     const int n = m.nGrids;
     Record rec;
-    const int lastLine = std::min(
-        {a.State.EndModelLine, a.Text.LineCount, static_cast<int>(a.Text.ModelLines.size()) - 1});
+    const int lastLine = std::min(a.State.EndModelLine, a.Text.LineCount);
     for (int ln = std::max(firstLine, 1); ln <= lastLine; ++ln) {
-        const std::string_view text = RecordText(a.Text.ModelLines[static_cast<std::size_t>(ln)]);
+        const std::string_view text = RecordText(a.Text.Line(ln));
         if (text.empty())
             continue;
         SplitFields(text, 20, 2, rec);

@@ -201,9 +201,9 @@ void PreScanModel(Analysis& a)
     a.State.TransformFlag = 0;
 
     Record rec;
-    const int lastLine = std::min(a.Text.LineCount, static_cast<int>(a.Text.ModelLines.size()) - 1);
+    const int lastLine = a.Text.LineCount;
     for (int i = 1; i <= lastLine; ++i) {
-        const std::string_view text = RecordText(a.Text.ModelLines[static_cast<std::size_t>(i)]);
+        const std::string_view text = RecordText(a.Text.Line(i));
         if (text.empty())
             continue;
         SplitFields(text, 10, 2, rec);

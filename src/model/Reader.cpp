@@ -58,7 +58,7 @@ struct ReaderWork
 
 int LastLine(const Analysis& a)
 {
-    return std::min(a.Text.LineCount, static_cast<int>(a.Text.ModelLines.size()) - 1);
+    return a.Text.LineCount;
 }
 
 // One record of the record pass: its fields and how it reports.
@@ -295,7 +295,7 @@ bool RecordPass(Analysis& a, ReaderWork& w)
     for (int ln = 1; ln <= lastLine && !w.endFound; ++ln) {
         if (a.Progress)
             a.Progress->ShowReadProgress(ln);
-        const std::string_view text = RecordText(a.Text.ModelLines[static_cast<std::size_t>(ln)]);
+        const std::string_view text = RecordText(a.Text.Line(ln));
         if (text.empty())
             continue;
         SplitFields(text, 20, 2, rec);

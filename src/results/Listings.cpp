@@ -41,20 +41,25 @@ double Displacement(const Analysis& a, long long e)
     return a.Results.SolutionVector(slot);
 }
 
-std::string GridLine(const Separators& sep, int gridId, const std::array<double, 3>& v)
+// The lines are built into strings that keep their memory from one item to the next.
+void GridLine(const Separators& sep, int gridId, const std::array<double, 3>& v, std::string& line)
 {
-    std::string line = sep.leader + sep.leader + FormatId(gridId, sep.idWidth);
-    for (double x : v)
-        line += sep.separator + FormatValue(x);
-    return line;
+    line.assign(sep.leader);
+    line += sep.leader;
+    AppendId(line, gridId, sep.idWidth);
+    for (double x : v) {
+        line += sep.separator;
+        AppendValue(line, x);
+    }
 }
 
-std::string StressLine(const Separators& sep, const std::string& ids, const StressState& s)
+// A stress line: its ids are already in line.
+void AppendStresses(const Separators& sep, const StressState& s, std::string& line)
 {
-    std::string line = ids;
-    for (double x : {s.sx, s.sy, s.sxy, s.principal, s.vonMises})
-        line += sep.separator + FormatValue(x);
-    return line;
+    for (double x : {s.sx, s.sy, s.sxy, s.principal, s.vonMises}) {
+        line += sep.separator;
+        AppendValue(line, x);
+    }
 }
 
 bool HasQuadResults(const Analysis& a, int q)
@@ -167,12 +172,16 @@ int BeamForceLines(const Analysis& a, int b, const Separators& sep,
     const BeamForces& f = a.Results.BeamEndForces(b);
     const BeamRow& beam = m.Beams(b);
     for (int end = 0; end < 2; ++end) {
-        std::string line = sep.leader + FormatId(beam.id, sep.idWidth) + sep.separator +
-                           FormatId(end == 0 ? beam.gridA : beam.gridB, sep.idWidth);
+        std::string& line = lines[static_cast<std::size_t>(1 + end)];
+        line.assign(sep.leader);
+        AppendId(line, beam.id, sep.idWidth);
+        line += sep.separator;
+        AppendId(line, end == 0 ? beam.gridA : beam.gridB, sep.idWidth);
         const std::size_t first = end == 0 ? AxialA : AxialB;
-        for (std::size_t k = first; k < first + 3; ++k)
-            line += sep.separator + FormatValue(f[k]);
-        lines[static_cast<std::size_t>(1 + end)] = line;
+        for (std::size_t k = first; k < first + 3; ++k) {
+            line += sep.separator;
+            AppendValue(line, f[k]);
+        }
     }
     return 2;
 }
@@ -187,17 +196,21 @@ int QuadStressLines(const Analysis& a, int q, const ListingOptions& options, con
     if (options.averageStresses) {
         StressState average;
         QuadAverageStresses(a, q, average);
-        lines[1] =
-            StressLine(sep, sep.leader + sep.leader + FormatId(quad.id, sep.idWidth), average);
+        lines[1].assign(sep.leader);
+        lines[1] += sep.leader;
+        AppendId(lines[1], quad.id, sep.idWidth);
+        AppendStresses(sep, average, lines[1]);
         return 1;
     }
     std::array<StressState, 5> corner{};
     const int corners = QuadCornerStresses(a, q, corner);
-    for (std::size_t k = 1; k <= static_cast<std::size_t>(corners); ++k)
-        lines[k] = StressLine(sep,
-                              sep.leader + FormatId(quad.id, sep.idWidth) + sep.separator +
-                                  FormatId(quad.grid[k], sep.idWidth),
-                              corner[k]);
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(corners); ++k) {
+        lines[k].assign(sep.leader);
+        AppendId(lines[k], quad.id, sep.idWidth);
+        lines[k] += sep.separator;
+        AppendId(lines[k], quad.grid[k], sep.idWidth);
+        AppendStresses(sep, corner[k], lines[k]);
+    }
     return corners;
 }
 
@@ -212,12 +225,12 @@ int BuildResultLines(const Analysis& a, int item, int kind, const ListingOptions
     case DeflectionsKind:
         if (!DeflectionValues(a, item, v))
             return 0;
-        lines[1] = GridLine(sep, item, v);
+        GridLine(sep, item, v, lines[1]);
         return 1;
     case ReactionsKind:
         if (!ReactionValues(a, item, v))
             return 0;
-        lines[1] = GridLine(sep, item, v);
+        GridLine(sep, item, v, lines[1]);
         return 1;
     case BeamForcesKind:
         return BeamForceLines(a, item, sep, lines);

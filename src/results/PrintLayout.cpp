@@ -73,7 +73,7 @@ PrintJob LayoutModelText(const Analysis& a, const std::string& modelFileName, in
 {
     std::vector<std::string> lines(1);
     for (int i = 1; i <= a.Text.LineCount; ++i)
-        lines.push_back(ModelLine(a, i));
+        lines.emplace_back(ModelLine(a, i));
     return LayoutModelText(lines, modelFileName, linesPerPage);
 }
 

@@ -1,10 +1,12 @@
 #include "solver/Profile.h"
 
 #include "model/Diagnostics.h"
+#include "solver/Memory.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace tavu {
 
@@ -104,6 +106,16 @@ int RmsHeight(const Vec<long long>& diag, int neq)
 
 } // namespace
 
+long long StoreBytes(const StiffnessProfile& p)
+{
+    return std::max(p.ProfileSize, 2LL) * static_cast<long long>(sizeof(double));
+}
+
+bool StoreFits(const StiffnessProfile& p)
+{
+    return p.MemoryAvailable < 0 || StoreBytes(p) <= p.MemoryAvailable;
+}
+
 bool BuildProfile(Analysis& a)
 {
     StiffnessProfile& p = a.Profile;
@@ -129,11 +141,18 @@ bool BuildProfile(Analysis& a)
     p.MaxActiveColumn = maxHeight;
     p.RmsActiveColumn = RmsHeight(diag, neq);
 
-    if (p.ProfileSize - 2 > MaxStiffnessTerms) {
-        Diagnose(a, Msg::StiffnessTooLarge, static_cast<int>(MaxStiffnessTerms), 0);
-        return false;
-    }
-    return true;
+    const long long available =
+        a.MemoryForStiffness >= 0 ? a.MemoryForStiffness : AvailableMemory();
+    p.MemoryAvailable = available;
+    if (StoreFits(p) || a.SolverChoice != SolverPath::Skyline)
+        return true;
+    // The terms that fit (the store holds two slots besides them), and the amounts.
+    const long long fit = std::max(available / static_cast<long long>(sizeof(double)) - 2, 0LL);
+    Diagnose(a, Msg::StiffnessTooLarge, fit, 0,
+             " (" + std::to_string(p.ProfileSize - 2) + " terms need " +
+                 NeededMemoryText(StoreBytes(p)) + ", " + AvailableMemoryText(available) +
+                 " available)");
+    return false;
 }
 
 } // namespace tavu

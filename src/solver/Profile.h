@@ -9,14 +9,13 @@
 
 namespace tavu {
 
-// The largest number of stored terms the program will lay out; a larger store is refused
-// with a diagnostic rather than allocated.
-inline constexpr long long MaxStiffnessTerms = 500000000;
-
 // Sets DiagPos(1..NEQ+1), ProfileSize and the column statistics from the beams, the quads
 // and the u, v pair of every grid with springs or turned axes (so their coupling terms
-// have a place). Returns false, with a diagnostic, when the store would be too large;
-// DiagPos then stays as built, with ProfileSize the size it would need.
+// have a place), and notes the memory available for the store (a.MemoryForStiffness when
+// set, else what the machine has available). When the store does not fit and the
+// factorization setting leaves no other way than the store, returns false with a
+// diagnostic that gives the amounts; DiagPos then stays as built, with ProfileSize the
+// size it would need.
 bool BuildProfile(Analysis& a);
 
 // Whose equation numbers a list gives: the model's, as the numbering left them (the profile
@@ -31,6 +30,11 @@ enum class Numbering
 // Absolute equation number of dof d (1..3) of grid index g in the numbering; 0 when the grid
 // does not exist.
 int AbsEquation(const Analysis& a, Numbering n, int g, int d);
+
+// Bytes the active-column store of p takes, and whether they fit in the memory available
+// when p was laid out (they do when that could not be told).
+long long StoreBytes(const StiffnessProfile& p);
+bool StoreFits(const StiffnessProfile& p);
 
 // The element equation lists: absolute equation numbers of u, v, rotation at grid A, then
 // at grid B (a beam), or u, v at corners 1..4 (a quad). Grids that do not exist give 0.

@@ -4,6 +4,7 @@
 #include "model/Diagnostics.h"
 #include "solver/BeamElement.h"
 #include "solver/Factor.h"
+#include "solver/Profile.h"
 #include "solver/QuadElement.h"
 #include "solver/RigidBody.h"
 #include "solver/SparseSolver.h"
@@ -74,21 +75,25 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 constexpr double SkylineAlwaysBelow = 2.0e7;
 
 // Lays out the sparse system when the setting asks for it or, with the automatic choice,
-// when its factor is predicted to cost less than the system's store (laid out already).
-// False when the sparse path was asked for and there is no memory for it.
+// when its factor is predicted to cost less than the system's store (laid out already)
+// or the model's store does not fit in the memory available. False when the path that
+// must be taken has no memory.
 bool ChoosePath(Analysis& a)
 {
     EquationSystem& s = a.System;
     s.Path = SolverPath::Skyline;
     s.Sparse.reset();
     const SolverPath want = a.SolverChoice;
-    if (want == SolverPath::Skyline ||
-        (want == SolverPath::Auto && SkylineFactorCost(s.Store, s.NEQ) < SkylineAlwaysBelow))
+    const bool storeFits = StoreFits(a.Profile);
+    if (want == SolverPath::Skyline)
+        return storeFits;
+    if (want == SolverPath::Auto && storeFits &&
+        SkylineFactorCost(s.Store, s.NEQ) < SkylineAlwaysBelow)
         return true;
     std::unique_ptr<SparseSystem> sparse = LayOutSparseSystem(a);
     if (!sparse)
-        return want != SolverPath::Sparse;
-    if (want == SolverPath::Sparse || SparseIsCheaper(*sparse, s.Store, s.NEQ)) {
+        return want != SolverPath::Sparse && storeFits;
+    if (want == SolverPath::Sparse || !storeFits || SparseIsCheaper(*sparse, s.Store, s.NEQ)) {
         s.Sparse = std::move(sparse);
         s.Path = SolverPath::Sparse;
     }

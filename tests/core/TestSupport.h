@@ -282,10 +282,16 @@ struct HandModel
     // The load section: line 1 is ENDMODEL, the given lines follow.
     void SetLoadLines(const std::vector<std::string>& lines)
     {
-        a.Text.ModelLines = {"", "ENDMODEL"};
-        for (const auto& l : lines)
-            a.Text.ModelLines.push_back(l);
-        a.Text.LineCount = static_cast<int>(a.Text.ModelLines.size()) - 1;
+        std::string text = "ENDMODEL";
+        std::vector<std::size_t> starts{0};
+        for (const auto& l : lines) {
+            starts.push_back(text.size() + 1);
+            text += "\n" + l;
+        }
+        starts.push_back(text.size() + 1);
+        a.Text.Reset(std::move(text));
+        for (std::size_t i = 0; i + 1 < starts.size(); ++i)
+            a.Text.AddLine(starts[i], starts[i + 1] - starts[i] - 1);
         a.State.EndModelLine = 1;
     }
 };

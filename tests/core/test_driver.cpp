@@ -41,11 +41,28 @@ TEST(Driver, SplitsTheTextAndAnEditLowersTheStageByWhereItBegins)
 {
     Analysis a;
     // CR LF, LF and CR alone end a line; a byte-order mark at the start is no part of it.
-    SplitModelText(a, "\xEF\xBB\xBF  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\rand cr\n\r\n");
-    EXPECT_EQ(a.Text.ModelLines, (std::vector<std::string>{"", "GRID 1 0 0", "\tRACT 1\t", "line",
-                                                           "with lf", "and cr", "", ""}));
-    EXPECT_EQ(a.Text.LineCount, 7);
-    EXPECT_FALSE(a.State.LinesStale);
+    // A text handed over is kept as it is, the one buffer the lines view.
+    const std::string text =
+        "\xEF\xBB\xBF  GRID 1 0 0  \r\n\tRACT 1\t\r\nline\nwith lf\rand cr\n\r\n$ a comment long "
+        "enough for a buffer of its own";
+    const std::vector<std::string> expected{
+        "", "GRID 1 0 0", "\tRACT 1\t", "line", "with lf", "and cr", ""};
+    for (bool handedOver : {false, true}) {
+        std::string given = text;
+        const char* const buffer = given.data();
+        if (handedOver)
+            TakeModelText(a, std::move(given));
+        else
+            SplitModelText(a, given.substr(0, given.find('$')));
+        EXPECT_EQ(a.Text.LineCount, 7);
+        for (int i = 0; i <= 6; ++i)
+            EXPECT_EQ(a.Text.Line(i), expected[static_cast<std::size_t>(i)]) << i;
+        EXPECT_EQ(a.Text.Line(7),
+                  handedOver ? "$ a comment long enough for a buffer of its own" : "");
+        EXPECT_EQ(a.Text.Line(8), "");
+        EXPECT_EQ(a.Text.Buffer().data() == buffer, handedOver);
+        EXPECT_FALSE(a.State.LinesStale);
+    }
     EXPECT_EQ(NormalizeLineEnds("\na\nb\r\nc\rd\r\n"), "\r\na\r\nb\r\nc\rd\r\n");
 
     // stage, line of the change (ENDMODEL on line 10), stage afterwards
@@ -277,6 +294,18 @@ TEST(Driver, AStepWithoutMemoryEndsWithItsTextAndTheRunGoesOnAfterwards)
         }
         EXPECT_NEAR(a.Results.SolutionVector(2), -2.5 * 1000 / 3000, 1e-12); // scalar 2.5
     }
+
+    // The setting turned to the active-column store after the model was read: a store
+    // beyond the memory available is not allocated.
+    Analysis a;
+    Recording w;
+    a.MemoryForStiffness = 8;
+    StartStep(a, w, text);
+    ASSERT_EQ(a.State.Stage, ModelRead) << w.text;
+    a.SolverChoice = SolverPath::Skyline;
+    StartStep(a, w, text);
+    EXPECT_EQ(a.State.Stage, ModelRead);
+    EXPECT_EQ(w.outOfMemory, "Not enough memory for the stiffness matrix");
 }
 
 // Each diagnostic and warning about a record leads back to it, and so does the record's

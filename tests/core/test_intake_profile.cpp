@@ -71,16 +71,26 @@ TEST(BuildProfile, LaysOutTheActiveColumns)
         EXPECT_EQ(c.a.Profile.RmsActiveColumn, c.rmsColumn) << &c - cases;
     }
 
-    // A store beyond the limit is refused. Every column couples to equation 1 through a
-    // spring: heights 1..n.
-    const int n = 40000;
+    // A store beyond the memory available is refused when the setting leaves no other way;
+    // the message counts past 32 bits. Every column couples to equation 1 through a spring:
+    // heights 1..n.
+    const int n = 100000;
     Grids grids;
     for (int j = 2; j <= n; ++j)
         grids.push_back({1, double(j), 0, 0, 1});
-    Analysis a = Numbered(n, grids);
-    EXPECT_FALSE(BuildProfile(a));
-    EXPECT_EQ(a.Profile.ProfileSize - 2, static_cast<long long>(n) * (n + 1) / 2);
-    EXPECT_EQ(a.State.FatalText, "Stiffness matrix too large: more than 500000000 terms\r\n");
+    for (SolverPath path : {SolverPath::Skyline, SolverPath::Auto, SolverPath::Sparse}) {
+        Analysis a = Numbered(n, grids);
+        a.SolverChoice = path;
+        a.MemoryForStiffness = 32LL << 30;
+        EXPECT_EQ(BuildProfile(a), path != SolverPath::Skyline);
+        EXPECT_EQ(a.Profile.ProfileSize - 2, static_cast<long long>(n) * (n + 1) / 2);
+        EXPECT_FALSE(StoreFits(a.Profile));
+        EXPECT_EQ(a.State.FatalText,
+                  path != SolverPath::Skyline
+                      ? ""
+                      : "Stiffness matrix too large: more than 4294967294 terms (5000050000 terms "
+                        "need 38148 MB, 32768 MB available)\r\n");
+    }
 }
 
 } // namespace

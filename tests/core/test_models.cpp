@@ -3,11 +3,12 @@
 // A case is a model, NAME.tav (or NAME.model: one line naming a .tav relative to it), with
 // one or both of
 //   NAME.txt   the text report, byte for byte;
-//   NAME.json  {"scalars": [..], "solver": "auto", "exit": 0, "tolerance": 1e-9, "floor": 1e-12,
-//              "expect": {..}}
-//              (scalars, solver, tolerance and floor optional, with these defaults; scalars fill
-//              the load case scalars dialog as --scalars does, also for the text report;
-//              solver chooses the factorization as --solver does).
+//   NAME.json  {"scalars": [..], "solver": "auto", "memory": -1, "exit": 0, "tolerance": 1e-9,
+//              "floor": 1e-12, "expect": {..}}
+//              (scalars, solver, memory, tolerance and floor optional, with these defaults;
+//              scalars fill the load case scalars dialog as --scalars does, also for the text
+//              report; solver chooses the factorization as --solver does; memory is the bytes
+//              the stiffness may take, -1 for what the machine has available).
 // "expect" is matched as a subset of the JSON report:
 //   - objects key by key; arrays of objects that carry "id" by id; other arrays element by
 //     element, and of the same length;
@@ -290,8 +291,11 @@ TEST_P(Models, Case)
          at = modelText.find('\n', at + 1))
         ASSERT_TRUE(at > 0 && modelText[at - 1] == '\r') << model.string() << " has LF line ends";
 
-    json spec = {
-        {"scalars", json::array()}, {"solver", "auto"}, {"tolerance", 1e-9}, {"floor", 1e-12}};
+    json spec = {{"scalars", json::array()},
+                 {"solver", "auto"},
+                 {"memory", -1},
+                 {"tolerance", 1e-9},
+                 {"floor", 1e-12}};
     if (hasJson) {
         const json given = json::parse(ReadFile(With(stem, ".json")));
         for (const auto& [key, value] : given.items()) {
@@ -306,6 +310,7 @@ TEST_P(Models, Case)
     const auto solver = ParseSolver(spec["solver"].get<std::string>());
     ASSERT_TRUE(solver) << "solver is auto, skyline or sparse";
     run.analysis.SolverChoice = *solver;
+    run.analysis.MemoryForStiffness = spec["memory"].get<long long>();
     RunBatch(run, modelText, spec["scalars"].get<std::vector<double>>());
     const std::string text = BatchText(run);
     const json report = json::parse(BatchJson(run));
