@@ -550,9 +550,16 @@ std::string IdRanges(const std::vector<int>& sortedIds)
 long long StiffnessTerms(const std::vector<std::string>& lines)
 {
     Analysis a;
-    a.Text.ModelLines.reserve(lines.size() + 1);
-    a.Text.ModelLines.insert(a.Text.ModelLines.end(), lines.begin(), lines.end());
-    a.Text.LineCount = static_cast<int>(lines.size());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + '\n';
+    a.Text.Reset(std::move(text));
+    a.Text.Reserve(lines.size());
+    std::size_t start = 0;
+    for (const std::string& line : lines) {
+        a.Text.AddLine(start, line.size());
+        start += line.size() + 1;
+    }
     a.State.LinesStale = false;
     PreScanModel(a);
     if (!a.State.FatalText.empty() || !ReadModel(a))
