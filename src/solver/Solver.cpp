@@ -4,6 +4,7 @@
 #include "model/Diagnostics.h"
 #include "solver/BeamElement.h"
 #include "solver/Factor.h"
+#include "solver/Memory.h"
 #include "solver/Profile.h"
 #include "solver/QuadElement.h"
 #include "solver/RigidBody.h"
@@ -208,6 +209,9 @@ DecompositionOutcome Succeeded(Analysis& a, double minRatio)
     return {true, 0, 0};
 }
 
+// What the BLAS under the sparse factorization takes for its buffer on its first call.
+constexpr double BlasBufferBytes = 160.0 * 1024 * 1024;
+
 // The sparse path: the same log, with the factor's size and column counts in place of
 // the profile's, and each equation named through the fill-reducing order.
 DecompositionOutcome DecomposeSparse(Analysis& a)
@@ -222,15 +226,28 @@ DecompositionOutcome DecomposeSparse(Analysis& a)
     AppendLine(log, "RMS factor column =" + NumberText(z.rmsColumn));
     ShowLog(a, log);
 
+    // The factor and the BLAS's buffer beside it must fit: a BLAS that cannot get its
+    // buffer does not fail, it waits for ever. A factor that did not fit is reported in
+    // the log and as a diagnostic, with the amounts when they are known.
+    const auto noMemory = [&a, &log](std::string detail) {
+        const std::string text = "Not enough memory for the factor" + detail;
+        log += CRLF;
+        AppendLine(log, text);
+        ShowLog(a, log);
+        AddDiagnosticText(a, text, 0);
+        return DecompositionOutcome{false, 0, std::nan("")};
+    };
+    const double needed = z.bytes + BlasBufferBytes;
+    const long long available = AvailableMemory();
+    if (available >= 0 && needed > static_cast<double>(available))
+        return noMemory(" (" + NeededMemoryText(static_cast<long long>(needed)) + " needed, " +
+                        AvailableMemoryText(available) + " available)");
+
     const SparseFactorResult r = s.Factor(PivotRatioLimit);
     if (r.ok)
         return Succeeded(a, r.minRatio);
-    if (r.equation == 0) {
-        log += CRLF;
-        AppendLine(log, "Not enough memory for the factor");
-        ShowLog(a, log);
-        return {false, 0, r.value};
-    }
+    if (r.equation == 0)
+        return noMemory("");
     return Failed(a, r.equation, r.value);
 }
 

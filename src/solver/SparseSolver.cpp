@@ -216,6 +216,7 @@ SparseFactorSize SparseSystem::Size() const
     const Cholmod& ch = *chol_;
     if (!ch.L)
         return z;
+    z.bytes = ch.L->is_super ? static_cast<double>(ch.L->xsize + ch.L->ssize) * 8.0 : 0.0;
     const auto* count = static_cast<const std::int64_t*>(ch.L->ColCount);
     long double sumSquares = 0;
     const std::size_t n = ch.L->n;

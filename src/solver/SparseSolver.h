@@ -35,6 +35,7 @@ struct SparseFactorResult
 struct SparseFactorSize
 {
     double nonzeros = 0; // of L, diagonal included
+    double bytes = 0;    // the supernodal factor's values and row indices
     int maxColumn = 0;   // largest column of L
     int rmsColumn = 0;   // root mean square of the column counts, nearest integer
 };
