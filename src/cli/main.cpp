@@ -234,7 +234,7 @@ std::string SystemError()
 }
 
 // The whole model file. It must be a regular file (a FIFO or a device could block or
-// never end; it is opened without waiting for a writer) no larger than the editor takes.
+// never end; it is opened without waiting for a writer) of at most 2 GB.
 // Returns an exit status, or -1 when the text was read; st is the file's status.
 int ReadModelFile(const std::string& path, std::string& text, struct stat& st)
 {
@@ -248,9 +248,9 @@ int ReadModelFile(const std::string& path, std::string& text, struct stat& st)
         status = Fail(tavu::ExitUnreadable, path + " is a directory, not a model file");
     else if (!S_ISREG(st.st_mode))
         status = Fail(tavu::ExitUnreadable, path + " is not a regular file");
-    else if (st.st_size > tavu::MaxModelFileBytes)
+    else if (st.st_size > tavu::MaxBatchModelFileBytes)
         status = Fail(tavu::ExitUnreadable, path + " is larger than " +
-                                                std::to_string(tavu::MaxModelFileBytes >> 20) +
+                                                std::to_string(tavu::MaxBatchModelFileBytes >> 20) +
                                                 " MB, more than a model can be");
     for (char buffer[65536]; status < 0;) {
         const ssize_t n = read(fd, buffer, sizeof buffer);
@@ -259,7 +259,7 @@ int ReadModelFile(const std::string& path, std::string& text, struct stat& st)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 || text.size() + static_cast<std::size_t>(n) >
-                         static_cast<std::size_t>(tavu::MaxModelFileBytes))
+                         static_cast<std::size_t>(tavu::MaxBatchModelFileBytes))
             status = Fail(tavu::ExitUnreadable, "cannot read " + path + ": " +
                                                     (n < 0 ? SystemError() : "it grew too large"));
         else

@@ -170,6 +170,9 @@ bool IsModelFileName(std::string_view name);
 
 // Larger model files are refused: the editor is not made for them.
 inline constexpr long long MaxModelFileBytes = 256LL * 1024 * 1024;
+// A batch run holds the text once, beside no editor: models of ten million equations and
+// more are read up to this size.
+inline constexpr long long MaxBatchModelFileBytes = 2048LL * 1024 * 1024;
 
 // The default folder of the file dialogs: the current directory when it holds model
 // files, otherwise "vrxSoftware/TAVU/" under the user's data folder (or under the
