@@ -209,7 +209,8 @@ DecompositionOutcome Succeeded(Analysis& a, double minRatio)
     return {true, 0, 0};
 }
 
-// What the BLAS under the sparse factorization takes for its buffer on its first call.
+// What the BLAS under the sparse factorization takes for its buffers on its first call,
+// for each of its threads.
 constexpr double BlasBufferBytes = 160.0 * 1024 * 1024;
 
 // The sparse path: the same log, with the factor's size and column counts in place of
@@ -226,9 +227,9 @@ DecompositionOutcome DecomposeSparse(Analysis& a)
     AppendLine(log, "RMS factor column =" + NumberText(z.rmsColumn));
     ShowLog(a, log);
 
-    // The factor and the BLAS's buffer beside it must fit: a BLAS that cannot get its
-    // buffer does not fail, it waits for ever. A factor that did not fit is reported in
-    // the log and as a diagnostic, with the amounts when they are known.
+    // The factor and the BLAS's buffer beside it must fit (a buffer for each thread): a
+    // BLAS that cannot get a buffer does not fail, it waits for ever. A factor that did not fit is
+    // reported in the log and as a diagnostic, with the amounts when they are known.
     const auto noMemory = [&a, &log](std::string detail) {
         const std::string text = "Not enough memory for the factor" + detail;
         log += CRLF;
@@ -237,13 +238,18 @@ DecompositionOutcome DecomposeSparse(Analysis& a)
         AddDiagnosticText(a, text, 0);
         return DecompositionOutcome{false, 0, std::nan("")};
     };
-    const double needed = z.bytes + BlasBufferBytes;
+    // As many BLAS threads as asked for whose buffers fit beside the factor.
     const long long available = AvailableMemory();
+    int threads = SparseSolverThreads();
+    while (threads > 1 && available >= 0 &&
+           z.bytes + BlasBufferBytes * threads > static_cast<double>(available))
+        --threads;
+    const double needed = z.bytes + BlasBufferBytes * threads;
     if (available >= 0 && needed > static_cast<double>(available))
         return noMemory(" (" + NeededMemoryText(static_cast<long long>(needed)) + " needed, " +
                         AvailableMemoryText(available) + " available)");
 
-    const SparseFactorResult r = s.Factor(PivotRatioLimit);
+    const SparseFactorResult r = s.Factor(PivotRatioLimit, threads);
     if (r.ok)
         return Succeeded(a, r.minRatio);
     if (r.equation == 0)

@@ -41,15 +41,22 @@ double& Diagonal(CompressedColumns& m, std::size_t j)
     return m.Values[static_cast<std::size_t>(m.ColStart[j + 1] - 1)];
 }
 
-// Sets the thread count of OpenMP and of the BLAS that CHOLMOD calls, where the libraries
-// loaded offer the calls (OpenMP's environment alone is not enough: CHOLMOD's parallel
-// regions only follow OMP_NUM_THREADS when OMP_THREAD_LIMIT is set as well).
+// Sets the thread count of the BLAS that CHOLMOD calls, and one for its OpenMP regions,
+// where the libraries loaded offer the calls (CHOLMOD's regions name their own count, which
+// only OMP_THREAD_LIMIT caps: the programs set it at start-up). The BLAS starts a thread
+// with its buffer when the count rises, so the count is set only for a factorization
+// whose memory has been checked.
 void SetLibraryThreads(int threads)
 {
+    static int current = 0;
+    if (threads == current)
+        return;
+    current = threads;
     using SetThreads = void (*)(int);
-    for (const char* name : {"omp_set_num_threads", "openblas_set_num_threads"})
-        if (void* f = dlsym(RTLD_DEFAULT, name))
-            reinterpret_cast<SetThreads>(f)(threads);
+    if (void* f = dlsym(RTLD_DEFAULT, "omp_set_num_threads"))
+        reinterpret_cast<SetThreads>(f)(1);
+    if (void* f = dlsym(RTLD_DEFAULT, "openblas_set_num_threads"))
+        reinterpret_cast<SetThreads>(f)(threads);
 }
 
 } // namespace
@@ -61,11 +68,6 @@ struct SparseSystem::Cholmod
 
     Cholmod()
     {
-        static const int threads = [] {
-            const int n = SparseSolverThreads();
-            SetLibraryThreads(n);
-            return n;
-        }();
         cholmod_l_start(&c);
         c.print = 0; // failures are reported by status, never printed
         c.supernodal = CHOLMOD_SUPERNODAL;
@@ -73,7 +75,6 @@ struct SparseSystem::Cholmod
         // the rest of the analysis and keeps AMD's ordering all the same.
         c.nmethods = 1;
         c.method[0].ordering = CHOLMOD_AMD;
-        (void)threads;
     }
     ~Cholmod()
     {
@@ -121,13 +122,14 @@ bool SparseSystem::Analyse()
     return true;
 }
 
-SparseFactorResult SparseSystem::Factor(double limit)
+SparseFactorResult SparseSystem::Factor(double limit, int threads)
 {
     Cholmod& ch = *chol_;
     SparseFactorResult res;
     const std::size_t n = static_cast<std::size_t>(matrix.Columns());
     if (n == 0)
         return res;
+    SetLibraryThreads(std::max(threads, 1));
     cholmod_sparse A = ViewOf(matrix, true);
     cholmod_l_factorize(&A, ch.L, &ch.c);
     if (ch.c.status < CHOLMOD_OK || !ch.L->is_super) {
@@ -336,10 +338,10 @@ bool SparseIsCheaper(const SparseSystem& s, const StiffnessProfile& p, int neq)
 {
     // CHOLMOD counts two operations per multiply-add. The active-column kernel does its
     // multiply-adds several times faster than the supernodal factorization does its own
-    // (fewer) ones: on the benchmark plates 16 to 20 G/s against 2 to 4 G/s on one core,
-    // the supernodal rate growing with the model. With this factor the choice falls on the
-    // faster path for slender and square plates alike (bench/README.md).
-    constexpr double SkylineSpeedup = 6.0;
+    // (fewer) ones: on the benchmark plates near the crossing 19 to 22 G/s against 3.6 to
+    // 5.3 G/s on one core, the supernodal rate growing with the model. With this factor the
+    // choice falls on the faster path for slender and square plates alike (bench/README.md).
+    constexpr double SkylineSpeedup = 5.0;
     return s.flops >= 0 && 0.5 * s.flops < SkylineFactorCost(p, neq) / SkylineSpeedup;
 }
 
@@ -347,9 +349,7 @@ int SparseSolverThreads()
 {
     const char* env = std::getenv("TAVU_SOLVER_THREADS");
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    if (!env || !*env)
-        return 1;
-    if (std::strcmp(env, "all") == 0)
+    if (!env || !*env || std::strcmp(env, "all") == 0)
         return cores;
     const int n = std::atoi(env);
     return n >= 1 ? std::min(n, cores) : 1;

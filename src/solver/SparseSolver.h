@@ -60,8 +60,9 @@ public:
 
     // Orders and analyses the matrix (values not needed). False when CHOLMOD cannot.
     bool Analyse();
-    // Factors the matrix with the analysis; the pivot ratios are checked against limit.
-    SparseFactorResult Factor(double limit);
+    // Factors the matrix with the analysis, the BLAS on the given number of threads; the
+    // pivot ratios are checked against limit.
+    SparseFactorResult Factor(double limit, int threads = 1);
     SparseFactorSize Size() const;
     // Solves K u = f in place, u[1..NEQ] (u[0] untouched). Needs a successful Factor.
     void Solve(double* u) const;
@@ -83,8 +84,8 @@ double SkylineFactorCost(const StiffnessProfile& p, int neq);
 // Whether the factor of the sparse system costs less than the profile's.
 bool SparseIsCheaper(const SparseSystem& s, const StiffnessProfile& p, int neq);
 
-// Threads for CHOLMOD and the BLAS under it: 1 unless TAVU_SOLVER_THREADS says otherwise
-// (a number, or "all" for every core).
+// Threads for the BLAS under CHOLMOD: every core unless TAVU_SOLVER_THREADS says otherwise
+// (a number; "all" is the default). CHOLMOD's own OpenMP regions always run on one.
 int SparseSolverThreads();
 
 } // namespace tavu
