@@ -383,6 +383,9 @@ int main(int argc, char** argv)
 {
     using namespace tavu::bench;
     tavu::StartBlasWithOneThread(argv);
+    // One thread for the step's factorization too, so that the thread's processor time is
+    // the whole of it (TAVU_SOLVER_THREADS set by the caller wins).
+    setenv("TAVU_SOLVER_THREADS", "1", 0);
     openblas_set_num_threads(1);
     Options opt;
     for (int i = 1; i < argc; ++i) {

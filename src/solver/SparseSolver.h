@@ -58,8 +58,9 @@ public:
     // Replaces K(e, e) by value; nothing for e outside 1..NEQ.
     void SetDiagonal(long long e, double value);
 
-    // Orders and analyses the matrix (values not needed). False when CHOLMOD cannot.
-    bool Analyse();
+    // Analyses the matrix (values not needed) in the given order of its equations (0-based,
+    // a permutation), or in AMD's when there is none. False when CHOLMOD cannot.
+    bool Analyse(std::vector<std::int64_t>* order = nullptr);
     // Factors the matrix with the analysis, the BLAS on the given number of threads; the
     // pivot ratios are checked against limit.
     SparseFactorResult Factor(double limit, int threads = 1);
