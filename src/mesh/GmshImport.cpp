@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <type_traits>
 #include <unistd.h>
 
 #if defined(TAVU_WITH_GMSH)
@@ -242,17 +245,9 @@ void ReadCurveAndPointGroups(Mesh& mesh)
     }
 }
 
-} // namespace
-
-bool MeshImportAvailable()
+// The read itself, in this process.
+MeshRead ReadHere(const std::string& path)
 {
-    return true;
-}
-
-MeshRead ReadMeshFile(const std::string& path)
-{
-    if (MeshRead checked = CheckFile(path); checked.failure != ReadFailure::None)
-        return checked;
     const GmshSession session;
     std::string error;
     if (!Attempt([&] { gmsh::open(path); }, error))
@@ -289,6 +284,167 @@ MeshRead ReadMeshFile(const std::string& path)
         return Failed(ReadFailure::Unreadable, "cannot read " + path + ": " + error);
     if (!error.empty())
         return Failed(ReadFailure::NotImportable, error);
+    return r;
+}
+
+// A read passed from the process that made it to the one that asked, through a pipe: the
+// fields one after the other, each vector after its length.
+class Message
+{
+public:
+    std::string bytes;
+
+    template <class T> void Put(const T& value)
+    {
+        static_assert(std::is_trivially_copyable_v<T>);
+        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    template <class T> void Put(const std::vector<T>& values)
+    {
+        Put(values.size());
+        bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
+    }
+    void Put(const std::string& text)
+    {
+        Put(text.size());
+        bytes += text;
+    }
+
+    template <class T> bool Get(T& value)
+    {
+        static_assert(std::is_trivially_copyable_v<T>);
+        if (bytes.size() - at < sizeof value)
+            return false;
+        std::memcpy(&value, bytes.data() + at, sizeof value);
+        at += sizeof value;
+        return true;
+    }
+    template <class T> bool Get(std::vector<T>& values)
+    {
+        std::size_t n = 0;
+        if (!Get(n) || n > (bytes.size() - at) / sizeof(T))
+            return false;
+        values.resize(n);
+        std::memcpy(values.data(), bytes.data() + at, n * sizeof(T));
+        at += n * sizeof(T);
+        return true;
+    }
+    bool Get(std::string& text)
+    {
+        std::size_t n = 0;
+        if (!Get(n) || n > bytes.size() - at)
+            return false;
+        text.assign(bytes, at, n);
+        at += n;
+        return true;
+    }
+    bool AtEnd() const { return at == bytes.size(); }
+
+private:
+    std::size_t at = 0;
+};
+
+Message Encode(const MeshRead& r)
+{
+    Message m;
+    m.Put(r.failure);
+    m.Put(r.error);
+    m.Put(r.mesh.source);
+    m.Put(r.mesh.nodeTags);
+    m.Put(r.mesh.x);
+    m.Put(r.mesh.y);
+    m.Put(r.mesh.z);
+    m.Put(r.mesh.leftOut);
+    m.Put(r.mesh.groups.size());
+    for (const MeshGroup& g : r.mesh.groups) {
+        m.Put(g.dim);
+        m.Put(g.tag);
+        m.Put(g.name);
+        m.Put(g.cells);
+    }
+    return m;
+}
+
+bool Decode(Message& m, MeshRead& r)
+{
+    std::size_t groups = 0;
+    if (!(m.Get(r.failure) && m.Get(r.error) && m.Get(r.mesh.source) && m.Get(r.mesh.nodeTags) &&
+          m.Get(r.mesh.x) && m.Get(r.mesh.y) && m.Get(r.mesh.z) && m.Get(r.mesh.leftOut) &&
+          m.Get(groups)))
+        return false;
+    for (std::size_t k = 0; k < groups; ++k) {
+        MeshGroup g;
+        if (!(m.Get(g.dim) && m.Get(g.tag) && m.Get(g.name) && m.Get(g.cells)))
+            return false;
+        r.mesh.groups.push_back(std::move(g));
+    }
+    return m.AtEnd();
+}
+
+bool WriteAll(int fd, const std::string& bytes)
+{
+    for (std::size_t at = 0; at < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + at, bytes.size() - at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool MeshImportAvailable()
+{
+    return true;
+}
+
+// Gmsh's readers stop the process on some damaged files (an element naming a node tag
+// beyond 32 bits, for one) instead of throwing: the file is read in a child process, so
+// that such a file is refused with a message and the program, with the model in its
+// editor, goes on.
+MeshRead ReadMeshFile(const std::string& path)
+{
+    if (MeshRead checked = CheckFile(path); checked.failure != ReadFailure::None)
+        return checked;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return ReadHere(path);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return ReadHere(path);
+    }
+    if (child == 0) {
+        close(fds[0]);
+        const bool sent = WriteAll(fds[1], Encode(ReadHere(path)).bytes);
+        _exit(sent ? 0 : 1);
+    }
+    close(fds[1]);
+    Message m;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        m.bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status))
+        return Failed(ReadFailure::Unreadable, "cannot read " + path + ": Gmsh failed on it (" +
+                                                   strsignal(WTERMSIG(status)) + ")");
+    MeshRead r;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Decode(m, r))
+        return Failed(ReadFailure::Unreadable,
+                      "cannot read " + path + ": the reading process ended without its mesh");
     return r;
 }
 

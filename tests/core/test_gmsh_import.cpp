@@ -183,6 +183,14 @@ TEST_F(GmshFiles, WhatCannotBeImportedIsRefusedWithAReason)
          mesh::ReadFailure::Unreadable, "cannot read"},
         {WriteText("typo.geo", "Point(1) = {0, 0, 0;\n"), mesh::ReadFailure::Unreadable,
          "syntax error"},
+        // A triangle naming a node tag beyond 32 bits: Gmsh's reader stops the process that
+        // reads it, which must not be this one.
+        {WriteText("node-tag.msh", "$MeshFormat\n4.1 0 8\n$EndMeshFormat\n$Entities\n0 0 1 0\n"
+                                   "1 0 0 0 1 1 0 0 0\n$EndEntities\n$Nodes\n1 3 1 3\n"
+                                   "2 1 0 3\n1\n2\n3\n0 0 0\n1 0 0\n0 1 0\n$EndNodes\n"
+                                   "$Elements\n1 1 1 1\n2 1 2 1\n1 1 2 4000000000\n"
+                                   "$EndElements\n"),
+         mesh::ReadFailure::Unreadable, "Gmsh failed on it"},
     };
     for (const Case& c : cases) {
         const mesh::MeshRead r = mesh::ReadMeshFile(c.path);
