@@ -226,7 +226,8 @@ BeamDiagram ComputeBeamDiagram(const MemberState& s, int intervals)
         return std::array<double, 2>{std::sin(alpha) * n - std::cos(alpha) * v,
                                      std::cos(alpha) * n + std::sin(alpha) * v};
     };
-    const auto [NA, VA] = chord(f[AxialA], f[ShearA], s.arcA);
+    const std::array<double, 2> atA = chord(f[AxialA], f[ShearA], s.arcA);
+    const double NA = atA[0], VA = atA[1]; // named, not bound: the lambdas below take them
     const auto [NB, VB] = chord(f[AxialB], f[ShearB], s.arcB);
     const double MA = f[MomentA], MB = f[MomentB];
     const double pa = s.load.pa, qA = s.load.qA, dq = (s.load.qB - s.load.qA) / L;
