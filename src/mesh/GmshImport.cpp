@@ -302,7 +302,8 @@ public:
     template <class T> void Put(const std::vector<T>& values)
     {
         Put(values.size());
-        bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
+        if (!values.empty())
+            bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
     }
     void Put(const std::string& text)
     {
@@ -325,7 +326,8 @@ public:
         if (!Get(n) || n > (bytes.size() - at) / sizeof(T))
             return false;
         values.resize(n);
-        std::memcpy(values.data(), bytes.data() + at, n * sizeof(T));
+        if (n > 0)
+            std::memcpy(values.data(), bytes.data() + at, n * sizeof(T));
         at += n * sizeof(T);
         return true;
     }
