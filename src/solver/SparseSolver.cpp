@@ -419,9 +419,10 @@ bool SparseIsCheaper(const SparseSystem& s, const StiffnessProfile& p, int neq)
 {
     // CHOLMOD counts two operations per multiply-add. The active-column kernel does its
     // multiply-adds several times faster than the supernodal factorization does its own
-    // (fewer) ones: on the benchmark plates near the crossing 19 to 22 G/s against 3.6 to
-    // 5.3 G/s on one core, the supernodal rate growing with the model. With this factor the
-    // choice falls on the faster path for slender and square plates alike (bench/README.md).
+    // (fewer) ones: on the benchmark plates 17 to 22 G/s against 2.4 to 11 G/s on one
+    // core, the supernodal rate growing with the model (4 to 5 G/s near the crossing).
+    // With this factor the choice falls on the faster path for slender and square plates
+    // alike (bench/README.md).
     constexpr double SkylineSpeedup = 5.0;
     return s.flops >= 0 && 0.5 * s.flops < SkylineFactorCost(p, neq) / SkylineSpeedup;
 }
