@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole tavu-solve run by stage, with its peak memory, on plates of about 10 thousand,
 # 100 thousand, 1 million and (with --ten-million) 10 million equations, square and
-# slender:
+# slender (and a strip 4 quads wide):
 #
 #   bench/whole_run.sh [--ten-million] [--runs N] TAVU_SOLVE
 #
@@ -32,7 +32,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 plates=("70 70" "22 224" "223 223" "70 707" "707 707" "223 2236")
-[ "$ten" = 1 ] && plates+=("2236 2236" "707 7071")
+[ "$ten" = 1 ] && plates+=("2236 2236" "707 7071" "4 1000000")
 
 printf '| plate | equations | path | read | model | decomposition | load cases | report | whole run | peak RSS |\n'
 printf '|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n'

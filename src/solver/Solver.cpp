@@ -73,7 +73,12 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 
 // Below this many predicted multiply-adds of the active-column factorization the choice
 // is not worth the sparse analysis: the store's decomposition takes a few milliseconds.
+// Nor is it below this many a equation: the store's factorization (near 2·10¹⁰ a second)
+// then costs less than the sparse path's pattern and analysis alone (about a microsecond
+// an equation), as on long strips: a 4-quad-wide strip of 10 million equations spent 8 s
+// on the analysis, and then factored its store in a twentieth of a second.
 constexpr double SkylineAlwaysBelow = 2.0e7;
+constexpr double SkylineAlwaysBelowPerEquation = 2.0e4;
 
 // Lays out the sparse system when the setting asks for it or, with the automatic choice,
 // when its factor is predicted to cost less than the system's store (laid out already)
@@ -89,7 +94,8 @@ bool ChoosePath(Analysis& a)
     if (want == SolverPath::Skyline)
         return storeFits;
     if (want == SolverPath::Auto && storeFits &&
-        SkylineFactorCost(s.Store, s.NEQ) < SkylineAlwaysBelow)
+        SkylineFactorCost(s.Store, s.NEQ) <
+            std::max(SkylineAlwaysBelow, SkylineAlwaysBelowPerEquation * s.NEQ))
         return true;
     std::unique_ptr<SparseSystem> sparse = LayOutSparseSystem(a);
     if (!sparse)
