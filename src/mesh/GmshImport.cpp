@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <new>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <type_traits>
@@ -383,6 +384,9 @@ bool Decode(Message& m, MeshRead& r)
     return m.AtEnd();
 }
 
+// The reading process's exit status when it ran out of memory.
+constexpr int NoMemoryStatus = 3;
+
 bool WriteAll(int fd, const std::string& bytes)
 {
     for (std::size_t at = 0; at < bytes.size();) {
@@ -421,9 +425,16 @@ MeshRead ReadMeshFile(const std::string& path)
         return ReadHere(path);
     }
     if (child == 0) {
+        // Nothing may leave this block: the caller's code must not go on in the child.
         close(fds[0]);
-        const bool sent = WriteAll(fds[1], Encode(ReadHere(path)).bytes);
-        _exit(sent ? 0 : 1);
+        int status = 1;
+        try {
+            status = WriteAll(fds[1], Encode(ReadHere(path)).bytes) ? 0 : 1;
+        } catch (const std::bad_alloc&) {
+            status = NoMemoryStatus;
+        } catch (...) {
+        }
+        _exit(status);
     }
     close(fds[1]);
     Message m;
@@ -443,6 +454,8 @@ MeshRead ReadMeshFile(const std::string& path)
     if (WIFSIGNALED(status))
         return Failed(ReadFailure::Unreadable, "cannot read " + path + ": Gmsh failed on it (" +
                                                    strsignal(WTERMSIG(status)) + ")");
+    if (WIFEXITED(status) && WEXITSTATUS(status) == NoMemoryStatus)
+        return Failed(ReadFailure::Unreadable, "cannot read " + path + ": not enough memory");
     MeshRead r;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Decode(m, r))
         return Failed(ReadFailure::Unreadable,
