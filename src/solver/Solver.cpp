@@ -73,7 +73,7 @@ void GridDofOf(const Analysis& a, int n, int& grid, int& dof)
 
 // Below this many predicted multiply-adds of the active-column factorization the choice
 // is not worth the sparse analysis: the store's decomposition takes a few milliseconds.
-// Nor is it below this many a equation: the store's factorization (near 2·10¹⁰ a second)
+// Nor is it below this many an equation: the store's factorization (near 2·10¹⁰ a second)
 // then costs less than the sparse path's pattern and analysis alone (about a microsecond
 // an equation), as on long strips: a 4-quad-wide strip of 10 million equations spent 8 s
 // on the analysis, and then factored its store in a twentieth of a second.
@@ -234,8 +234,8 @@ DecompositionOutcome DecomposeSparse(Analysis& a)
     ShowLog(a, log);
 
     // The factor and the BLAS's buffer beside it must fit (a buffer for each thread): a
-    // BLAS that cannot get a buffer does not fail, it waits for ever. A factor that did not fit is
-    // reported in the log and as a diagnostic, with the amounts when they are known.
+    // BLAS that cannot get a buffer does not fail, it waits for ever. A factor that did not
+    // fit is reported in the log and as a diagnostic, with the amounts when they are known.
     const auto noMemory = [&a, &log](std::string detail) {
         const std::string text = "Not enough memory for the factor" + detail;
         log += CRLF;
