@@ -456,8 +456,12 @@ MeshRead ReadMeshFile(const std::string& path)
                                                    strsignal(WTERMSIG(status)) + ")");
     if (WIFEXITED(status) && WEXITSTATUS(status) == NoMemoryStatus)
         return Failed(ReadFailure::Unreadable, "cannot read " + path + ": not enough memory");
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+        return Failed(ReadFailure::Unreadable, "cannot read " + path +
+                                                   ": Gmsh failed on it (exit status " +
+                                                   std::to_string(WEXITSTATUS(status)) + ")");
     MeshRead r;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Decode(m, r))
+    if (!WIFEXITED(status) || !Decode(m, r))
         return Failed(ReadFailure::Unreadable,
                       "cannot read " + path + ": the reading process ended without its mesh");
     return r;
